@@ -1,0 +1,697 @@
+/*
+ * qrva.h - C interface of the quorva optimizer library (libqrva).
+ *
+ * Conventions shared by every function of this header:
+ *  - Every function returns an int: 0 on success, a non-zero QRVA_ERR_* code
+ *    on failure. A failure on a problem records a text (QRVAgetlasterror);
+ *    a failure without a usable problem handle records it in the global
+ *    environment (QRVA_ge_getlasterror). Texts name the function, the
+ *    argument and the bad value.
+ *  - Rows, columns and sets are numbered from 0. Ranges [first, last] are
+ *    inclusive. Row types are 'L' 'G' 'E' 'R' 'N'; column types 'C' 'I' 'B'
+ *    'S' 'R' 'P'; bound types 'U' 'L' 'B'. Bounds at or beyond +-1e20
+ *    (QRVA_INFINITY) mean "unbounded".
+ *  - Sparse matrices are column-wise (or row-wise) start/index/value arrays;
+ *    start arrays hold one entry more than there are columns (rows), the
+ *    last being the number of elements. The ...64 variants take 64-bit
+ *    start arrays and element counts.
+ *  - Names are passed packed: one after another, each ended by a zero byte.
+ *  - Output arrays may be NULL when the caller does not want them.
+ *  - The environment is thread-safe; one problem is used by one thread at a
+ *    time.
+ */
+#ifndef QRVA_H
+#define QRVA_H
+
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define QRVA_API __attribute__((visibility("default")))
+#else
+#define QRVA_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---------------------------------------------------------------------- */
+/* Version, constants and error codes                                     */
+/* ---------------------------------------------------------------------- */
+
+#define QRVA_VERSION_MAJOR 34
+#define QRVA_VERSION_MINOR 1
+#define QRVA_VERSION_PATCH 0
+
+#define QRVA_INFINITY 1.0e20
+
+#define QRVA_OK 0
+#define QRVA_ERR_ARGUMENT 1        /* a bad argument: NULL, out of range, wrong type... */
+#define QRVA_ERR_NOT_INITIALISED 2 /* the environment is not initialised */
+#define QRVA_ERR_NOT_AVAILABLE 3   /* the function is not available yet in this version */
+#define QRVA_ERR_MEMORY 4          /* memory could not be had */
+#define QRVA_ERR_STATE 5           /* the call does not fit the state of the object */
+#define QRVA_ERR_SOLVER 6          /* the underlying solver reported a failure */
+#define QRVA_ERR_INTERNAL 7        /* an internal fault of the library */
+
+/* Message types passed to message handlers and message callbacks. */
+#define QRVA_MSG_FLUSH 0
+#define QRVA_MSG_INFO 1
+#define QRVA_MSG_WARNING 3
+#define QRVA_MSG_ERROR 4
+
+/* Flag bits of QRVAgetcalist_c. */
+#define QRVA_CA_INT 0x01
+#define QRVA_CA_DOUBLE 0x02
+#define QRVA_CA_CONTROL 0x20
+
+/* Types reported by QRVAgetcontrolinfo / QRVAgetattribinfo. */
+#define QRVA_TYPE_NOTDEFINED 0
+#define QRVA_TYPE_INT 1
+#define QRVA_TYPE_INT64 2
+#define QRVA_TYPE_DOUBLE 3
+#define QRVA_TYPE_STRING 4
+
+/* Name types of QRVAaddnames / QRVAgetnames / QRVAgetindex. */
+#define QRVA_NAMES_ROWS 1
+#define QRVA_NAMES_COLUMNS 2
+#define QRVA_NAMES_SETS 3
+
+/* ---------------------------------------------------------------------- */
+/* Handle types                                                           */
+/* ---------------------------------------------------------------------- */
+
+/* An optimizer problem. */
+typedef struct qrva_problem_s *QRVAprob;
+/* A user branching object (a set of branches for the tree search). */
+typedef struct qrva_branchobj_s *QRVAbranchobject;
+/* A generic library object: a problem or the environment. Message handlers
+ * receive the object that sent the message as one of these. */
+typedef struct qrva_object_s *QRVAobject;
+/* A cut of a problem's cut pool. */
+typedef struct qrva_cut_s *QRVAcut;
+
+/* ---------------------------------------------------------------------- */
+/* Callback function types                                                */
+/* ---------------------------------------------------------------------- */
+
+/* Global message handler: every message of the environment (msglen bytes,
+ * msgtype one of QRVA_MSG_*). The result is ignored. */
+typedef int (*QRVAcbmsghandler)(QRVAobject sender, void *data, void *thread_context,
+                                const char *msg, int msglen, int msgtype);
+
+/* Per-problem callbacks. 'prob' is the problem the solver is working on
+ * (during a tree search a node or worker problem that answers the same
+ * queries as the problem the callback was registered on). */
+
+/* After each barrier iteration; *action: 0 go on, 1 stop the barrier. */
+typedef void (*QRVAcbbariteration)(QRVAprob prob, void *data, int *action);
+/* Log callbacks of the barrier, cut, tree-search and simplex logs; a
+ * non-zero result stops the solve. */
+typedef int (*QRVAcbbarlog)(QRVAprob prob, void *data);
+typedef int (*QRVAcbcutlog)(QRVAprob prob, void *data);
+typedef int (*QRVAcbgloballog)(QRVAprob prob, void *data);
+typedef int (*QRVAcblplog)(QRVAprob prob, void *data);
+/* Before branching: may replace the solver's branching object by another
+ * one in *p_newobject (leave it, or set it to obranch, to keep the solver's). */
+typedef void (*QRVAcbchgbranchobject)(QRVAprob prob, void *data, QRVAbranchobject obranch,
+                                      QRVAbranchobject *p_newobject);
+/* A worker problem is about to be destroyed. */
+typedef void (*QRVAcbdestroymt)(QRVAprob prob, void *data);
+/* A gap target was reached; the callback sets new targets (relative gap,
+ * absolute gap, absolute objective, absolute bound). */
+typedef void (*QRVAcbgapnotify)(QRVAprob prob, void *data, double *p_relgapnotifytarget,
+                                double *p_absgapnotifytarget, double *p_absgapnotifyobjtarget,
+                                double *p_absgapnotifyboundtarget);
+/* A node was found infeasible. */
+typedef void (*QRVAcbinfnode)(QRVAprob prob, void *data);
+/* A new integer solution was found and accepted. */
+typedef void (*QRVAcbintsol)(QRVAprob prob, void *data);
+/* One message of the problem (msglen bytes, msgtype one of QRVA_MSG_*). */
+typedef void (*QRVAcbmessage)(QRVAprob prob, void *data, const char *msg, int msglen,
+                              int msgtype);
+/* A worker problem was created for a parallel tree search. */
+typedef void (*QRVAcbmipthread)(QRVAprob prob, void *data, QRVAprob threadprob);
+/* A node was created: its parent, its own number and the branch taken. */
+typedef void (*QRVAcbnewnode)(QRVAprob prob, void *data, int parentnode, int newnode,
+                              int branch);
+/* A node was cut off. */
+typedef void (*QRVAcbnodecutoff)(QRVAprob prob, void *data, int node);
+/* The relaxation of a node was solved (optnode) or is about to be (prenode);
+ * setting *p_infeasible to non-zero drops the node. */
+typedef void (*QRVAcboptnode)(QRVAprob prob, void *data, int *p_infeasible);
+typedef void (*QRVAcbprenode)(QRVAprob prob, void *data, int *p_infeasible);
+/* A candidate integer solution of type soltype: set *p_reject to reject it,
+ * *p_cutoff to change the cutoff. */
+typedef void (*QRVAcbpreintsol)(QRVAprob prob, void *data, int soltype, int *p_reject,
+                                double *p_cutoff);
+/* A solution given with QRVAaddmipsol was processed with this status. */
+typedef void (*QRVAcbusersolnotify)(QRVAprob prob, void *data, const char *solname,
+                                    int status);
+/* Strong branching with a callback: called for each bound change bndindex
+ * after its relaxation was solved; the result is the callback's status. */
+typedef int (*QRVAcbsolvenode)(QRVAprob prob, void *data, int bndindex);
+
+/* ---------------------------------------------------------------------- */
+/* Environment                                                            */
+/* ---------------------------------------------------------------------- */
+
+/* Start (or count one more use of) the environment. path: NULL, or an
+ * existing directory the library may read its files from. Each successful
+ * QRVAinit must be matched by one QRVAfree. */
+QRVA_API int QRVAinit(const char *path);
+/* Release one use of the environment; the last one shuts it down (global
+ * message handlers are dropped). Fails when the environment is not started. */
+QRVA_API int QRVAfree(void);
+/* Switch printing of library messages to standard output on (1) or off (0).
+ * Message handlers and callbacks receive messages either way. Off at start. */
+QRVA_API int QRVAenablemessages(int enable);
+/* Version text "34.01.00"; version needs room for 16 bytes. */
+QRVA_API int QRVAgetversion(char *version);
+/* One-line banner naming the library, its version and the HiGHS version it
+ * runs on; banner needs room for 512 bytes. */
+QRVA_API int QRVAgetbanner(char *banner);
+/* Checked mode: full validation of every argument (on by default). With it
+ * off only the cheap checks are made; no check that keeps the library safe
+ * is ever skipped. */
+QRVA_API int QRVAsetcheckedmode(int checked_mode);
+QRVA_API int QRVAgetcheckedmode(int *checked_mode);
+/* Last error of the global environment: code (0 when none) and text
+ * (truncated to maxbytes-1 bytes); *nbytes gets the full length + 1. */
+QRVA_API int QRVA_ge_getlasterror(int *code, char *buffer, int maxbytes, int *nbytes);
+/* Global message handlers: receive every message of the environment, higher
+ * priority first, ties in registration order. Removing matches f and data;
+ * a NULL f or NULL data matches any; removing what is not registered is no
+ * error. */
+QRVA_API int QRVA_ge_addcbmsghandler(QRVAcbmsghandler f, void *data, int priority);
+QRVA_API int QRVA_ge_removecbmsghandler(QRVAcbmsghandler f, void *data);
+
+/* ---------------------------------------------------------------------- */
+/* Problem handles                                                        */
+/* ---------------------------------------------------------------------- */
+
+/* Create an empty problem with default controls. */
+QRVA_API int QRVAcreateprob(QRVAprob *prob);
+/* Destroy a problem (an SLP problem layered on it is detached first). */
+QRVA_API int QRVAdestroyprob(QRVAprob prob);
+/* Copy problem src into dest, naming it probname ("" keeps src's name). */
+QRVA_API int QRVAcopyprob(QRVAprob dest, QRVAprob src, const char *probname);
+/* Copy the control values of src into dest. */
+QRVA_API int QRVAcopycontrols(QRVAprob dest, QRVAprob src);
+/* Last error of the problem; errmsg needs room for 512 bytes ("" if none). */
+QRVA_API int QRVAgetlasterror(QRVAprob prob, char *errmsg);
+/* Problem name: set (at most control maxprobnamelength bytes) and get (the
+ * buffer needs integer attribute probnamebuffersize bytes). */
+QRVA_API int QRVAsetprobname(QRVAprob prob, const char *name);
+QRVA_API int QRVAgetprobname(QRVAprob prob, char *name);
+/* Read / write a problem file; flags select the format and options. */
+QRVA_API int QRVAreadprob(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAwriteprob(QRVAprob prob, const char *filename, const char *flags);
+
+/* ---------------------------------------------------------------------- */
+/* Loading a whole problem                                                */
+/* ---------------------------------------------------------------------- */
+
+/* Replace the problem by the given one. Arguments after the name: column
+ * and row counts, then the row arrays (types, right-hand sides, ranges),
+ * the objective, the column-wise matrix (starts, optional per-column element
+ * counts mnel, row indices, values) and the column bounds. With mnel NULL
+ * the starts hold ncols+1 entries. All-zero sizes and NULL arrays give an
+ * empty problem with the given name. */
+QRVA_API int QRVAloadlp(QRVAprob prob, const char *probname, int ncols, int nrows,
+                        const char rowtype[], const double rhs[], const double range[],
+                        const double obj[], const int mstart[], const int mnel[],
+                        const int mrwind[], const double dmatval[], const double lb[],
+                        const double ub[]);
+QRVA_API int QRVAloadlp64(QRVAprob prob, const char *probname, int ncols, int nrows,
+                          const char rowtype[], const double rhs[], const double range[],
+                          const double obj[], const int64_t mstart[], const int mnel[],
+                          const int mrwind[], const double dmatval[], const double lb[],
+                          const double ub[]);
+/* As QRVAloadlp64, with a quadratic objective of nqelems lower-triangle
+ * terms (columns qcol1, qcol2, coefficients qcoef; objective c'x + 1/2 x'Qx). */
+QRVA_API int QRVAloadqp64(QRVAprob prob, const char *probname, int ncols, int nrows,
+                          int64_t nqelems, const char rowtype[], const double rhs[],
+                          const double range[], const double obj[], const int64_t mstart[],
+                          const int mnel[], const int mrwind[], const double dmatval[],
+                          const double lb[], const double ub[], const int qcol1[],
+                          const int qcol2[], const double qcoef[]);
+/* As QRVAloadlp64, with nglents discrete columns (types coltype, columns
+ * entind, thresholds limit for 'S' 'R' 'P') and nsets sets (types settype
+ * '1' or '2', starts setstart of nsets+1 entries, member columns setind and
+ * reference values refval). */
+QRVA_API int QRVAloadglobal64(QRVAprob prob, const char *probname, int ncols, int nrows,
+                              int nglents, int nsets, const char rowtype[],
+                              const double rhs[], const double range[], const double obj[],
+                              const int64_t mstart[], const int mnel[], const int mrwind[],
+                              const double dmatval[], const double lb[], const double ub[],
+                              const char coltype[], const int entind[], const double limit[],
+                              const char settype[], const int64_t setstart[],
+                              const int setind[], const double refval[]);
+/* Quadratic objective and discrete entities together. */
+QRVA_API int QRVAloadqglobal64(QRVAprob prob, const char *probname, int ncols, int nrows,
+                               int64_t nqelems, int nglents, int nsets, const char rowtype[],
+                               const double rhs[], const double range[], const double obj[],
+                               const int64_t mstart[], const int mnel[], const int mrwind[],
+                               const double dmatval[], const double lb[], const double ub[],
+                               const int qcol1[], const int qcol2[], const double qcoef[],
+                               const char coltype[], const int entind[], const double limit[],
+                               const char settype[], const int64_t setstart[],
+                               const int setind[], const double refval[]);
+/* Quadratic objective and nqcrows quadratic rows: row indices qcrows, the
+ * number of terms of each (qcnquads), their columns and coefficients. */
+QRVA_API int QRVAloadqcqp64(QRVAprob prob, const char *probname, int ncols, int nrows,
+                            int64_t nqelems, int nqcrows, const char rowtype[],
+                            const double rhs[], const double range[], const double obj[],
+                            const int64_t mstart[], const int mnel[], const int mrwind[],
+                            const double dmatval[], const double lb[], const double ub[],
+                            const int qcol1[], const int qcol2[], const double qcoef[],
+                            const int qcrows[], const int64_t qcnquads[],
+                            const int qcmqcol1[], const int qcmqcol2[], const double qcdqval[]);
+/* Everything: quadratic objective, quadratic rows, discrete entities, sets. */
+QRVA_API int QRVAloadqcqpglobal64(QRVAprob prob, const char *probname, int ncols, int nrows,
+                                  int64_t nqelems, int nqcrows, int nglents, int nsets,
+                                  const char rowtype[], const double rhs[],
+                                  const double range[], const double obj[],
+                                  const int64_t mstart[], const int mnel[],
+                                  const int mrwind[], const double dmatval[],
+                                  const double lb[], const double ub[], const int qcol1[],
+                                  const int qcol2[], const double qcoef[], const int qcrows[],
+                                  const int64_t qcnquads[], const int qcmqcol1[],
+                                  const int qcmqcol2[], const double qcdqval[],
+                                  const char coltype[], const int entind[],
+                                  const double limit[], const char settype[],
+                                  const int64_t setstart[], const int setind[],
+                                  const double refval[]);
+
+/* ---------------------------------------------------------------------- */
+/* Building and changing the problem                                      */
+/* ---------------------------------------------------------------------- */
+
+/* Append nrows rows with ncoefs elements (row-wise starts of nrows+1). */
+QRVA_API int QRVAaddrows64(QRVAprob prob, int nrows, int64_t ncoefs, const char rowtype[],
+                           const double rhs[], const double range[], const int64_t start[],
+                           const int colind[], const double rowcoef[]);
+/* Append ncols columns with ncoefs elements (column-wise starts). */
+QRVA_API int QRVAaddcols64(QRVAprob prob, int ncols, int64_t ncoefs, const double objcoef[],
+                           const int64_t start[], const int rowind[], const double colcoef[],
+                           const double lb[], const double ub[]);
+/* Add ncoefs quadratic terms to row 'row' (lower triangle, col1 <= col2 or not). */
+QRVA_API int QRVAaddqmatrix64(QRVAprob prob, int row, int64_t ncoefs, const int col1[],
+                              const int col2[], const double coef[]);
+/* Remove the quadratic terms of row 'row'; -1 removes the objective's. */
+QRVA_API int QRVAdelqmatrix(QRVAprob prob, int row);
+/* Append nsets sets with nelems members (types '1' or '2'). */
+QRVA_API int QRVAaddsets64(QRVAprob prob, int nsets, int64_t nelems, const char settype[],
+                           const int64_t start[], const int colind[], const double refval[]);
+/* Name rows (type 1), columns (2) or sets (3) first..last with packed names. */
+QRVA_API int QRVAaddnames(QRVAprob prob, int type, const char names[], int first, int last);
+/* Make nrows rows indicator rows of binary columns colind; complement: 0
+ * none, 1 active at 0, -1 active at 1. */
+QRVA_API int QRVAsetindicators(QRVAprob prob, int nrows, const int rowind[],
+                               const int colind[], const int complement[]);
+QRVA_API int QRVAdelrows(QRVAprob prob, int nrows, const int rowind[]);
+QRVA_API int QRVAdelcols(QRVAprob prob, int ncols, const int colind[]);
+QRVA_API int QRVAdelsets(QRVAprob prob, int nsets, const int setind[]);
+QRVA_API int QRVAchgcoltype(QRVAprob prob, int ncols, const int colind[], const char coltype[]);
+/* Objective coefficients; column -1 holds minus the objective constant. */
+QRVA_API int QRVAchgobj(QRVAprob prob, int ncols, const int colind[], const double objcoef[]);
+/* Quadratic objective terms (set, not added). */
+QRVA_API int QRVAchgmqobj(QRVAprob prob, int ncoefs, const int col1[], const int col2[],
+                          const double coef[]);
+QRVA_API int QRVAchgmqobj64(QRVAprob prob, int64_t ncoefs, const int col1[], const int col2[],
+                            const double coef[]);
+QRVA_API int QRVAchgqobj(QRVAprob prob, int col1, int col2, double coef);
+/* Objective sense: 1 minimize, -1 maximize. */
+QRVA_API int QRVAchgobjsense(QRVAprob prob, int objsense);
+/* Thresholds of semi-continuous, semi-integer and partially integer columns. */
+QRVA_API int QRVAchgglblimit(QRVAprob prob, int ncols, const int colind[], const double limit[]);
+QRVA_API int QRVAchgcoef(QRVAprob prob, int row, int col, double coef);
+QRVA_API int QRVAchgmcoef(QRVAprob prob, int ncoefs, const int rowind[], const int colind[],
+                          const double rowcoef[]);
+QRVA_API int QRVAchgqrowcoeff(QRVAprob prob, int row, int col1, int col2, double coef);
+QRVA_API int QRVAchgrhs(QRVAprob prob, int nrows, const int rowind[], const double rhs[]);
+QRVA_API int QRVAchgrhsrange(QRVAprob prob, int nrows, const int rowind[], const double range[]);
+QRVA_API int QRVAchgrowtype(QRVAprob prob, int nrows, const int rowind[], const char rowtype[]);
+QRVA_API int QRVAchgbounds(QRVAprob prob, int nbounds, const int colind[], const char bndtype[],
+                           const double bndval[]);
+/* Offer a (partial) MIP solution: values of ncols columns colind (NULL:
+ * columns 0..ncols-1), with an optional name. */
+QRVA_API int QRVAaddmipsol(QRVAprob prob, int ncols, const double value[], const int colind[],
+                           const char *name);
+/* Load a full MIP solution; *status tells whether it was accepted. */
+QRVA_API int QRVAloadmipsol(QRVAprob prob, const double dsol[], int *status);
+/* Load an LP solution (any array may be NULL); *status as QRVAloadmipsol. */
+QRVA_API int QRVAloadlpsol(QRVAprob prob, const double x[], const double slack[],
+                           const double dual[], const double dj[], int *status);
+
+/* ---------------------------------------------------------------------- */
+/* Controls and attributes                                                */
+/* ---------------------------------------------------------------------- */
+
+/* Controls by identifier. The type must match the control's. */
+QRVA_API int QRVAgetintcontrol(QRVAprob prob, int id, int *value);
+QRVA_API int QRVAsetintcontrol(QRVAprob prob, int id, int value);
+QRVA_API int QRVAgetdblcontrol(QRVAprob prob, int id, double *value);
+QRVA_API int QRVAsetdblcontrol(QRVAprob prob, int id, double value);
+/* String controls: *nbytes gets the bytes needed (with the zero byte); with
+ * value NULL only the size is reported; a too small buffer is an error. */
+QRVA_API int QRVAgetstrcontrol(QRVAprob prob, int id, char *value, int maxbytes, int *nbytes);
+QRVA_API int QRVAsetstrcontrol(QRVAprob prob, int id, const char *value);
+/* Back to the default: one control, or all of them. */
+QRVA_API int QRVAsetdefaultcontrol(QRVAprob prob, int id);
+QRVA_API int QRVAsetdefaults(QRVAprob prob);
+/* Print the controls that differ from their defaults as messages. */
+QRVA_API int QRVAdumpcontrols(QRVAprob prob);
+/* Attributes by identifier (read only). QRVAgetintattrib fails for a value
+ * beyond the int range; QRVAgetintattrib64 reads every integer attribute. */
+QRVA_API int QRVAgetintattrib(QRVAprob prob, int id, int *value);
+QRVA_API int QRVAgetintattrib64(QRVAprob prob, int id, int64_t *value);
+QRVA_API int QRVAgetdblattrib(QRVAprob prob, int id, double *value);
+QRVA_API int QRVAgetstringattrib(QRVAprob prob, int id, char *value, int maxbytes, int *nbytes);
+/* Every control and attribute: three parallel arrays owned by the library,
+ * ended by an entry whose id is 0. flags: QRVA_CA_INT, QRVA_CA_DOUBLE
+ * (neither: string), QRVA_CA_CONTROL. */
+QRVA_API int QRVAgetcalist_c(QRVAprob prob, const int **ids, const char *const **names,
+                             const int **flags);
+/* Identifier and type (QRVA_TYPE_*) of a control or attribute by name
+ * (case-insensitive); an unknown name gives id 0 and QRVA_TYPE_NOTDEFINED. */
+QRVA_API int QRVAgetcontrolinfo(QRVAprob prob, const char *name, int *id, int *type);
+QRVA_API int QRVAgetattribinfo(QRVAprob prob, const char *name, int *id, int *type);
+
+/* ---------------------------------------------------------------------- */
+/* Querying the matrix, names and solutions                               */
+/* ---------------------------------------------------------------------- */
+
+QRVA_API int QRVAgetlb(QRVAprob prob, double lb[], int first, int last);
+QRVA_API int QRVAgetub(QRVAprob prob, double ub[], int first, int last);
+QRVA_API int QRVAgetrhs(QRVAprob prob, double rhs[], int first, int last);
+QRVA_API int QRVAgetrhsrange(QRVAprob prob, double range[], int first, int last);
+QRVA_API int QRVAgetrowtype(QRVAprob prob, char rowtype[], int first, int last);
+QRVA_API int QRVAgetcoltype(QRVAprob prob, char coltype[], int first, int last);
+QRVA_API int QRVAgetobj(QRVAprob prob, double objcoef[], int first, int last);
+/* Indicator columns (-1: not an indicator row) and complement flags of rows. */
+QRVA_API int QRVAgetindicators(QRVAprob prob, int colind[], int complement[], int first,
+                               int last);
+/* Rows first..last row-wise: *ncoefs gets the number of elements in the
+ * range; at most maxcoefs of them are written (arrays may be NULL). */
+QRVA_API int QRVAgetrows64(QRVAprob prob, int64_t start[], int colind[], double rowcoef[],
+                           int64_t maxcoefs, int64_t *ncoefs, int first, int last);
+QRVA_API int QRVAgetcols64(QRVAprob prob, int64_t start[], int rowind[], double colcoef[],
+                           int64_t maxcoefs, int64_t *ncoefs, int first, int last);
+/* Quadratic objective of columns first..last (full, both triangles). */
+QRVA_API int QRVAgetmqobj(QRVAprob prob, int start[], int colind[], double objqcoef[],
+                          int maxcoefs, int *ncoefs, int first, int last);
+QRVA_API int QRVAgetmqobj64(QRVAprob prob, int64_t start[], int colind[], double objqcoef[],
+                            int64_t maxcoefs, int64_t *ncoefs, int first, int last);
+/* Quadratic matrix of row 'row', columns first..last. */
+QRVA_API int QRVAgetqrowqmatrix(QRVAprob prob, int row, int start[], int colind[],
+                                double rowqcoef[], int maxcoefs, int *ncoefs, int first,
+                                int last);
+/* Quadratic terms of row 'row' as triplets; arrays may be NULL for a count. */
+QRVA_API int QRVAgetqrowqmatrixtriplets(QRVAprob prob, int row, int *nqelems, int qcol1[],
+                                        int qcol2[], double qcoef[]);
+/* Rows that have quadratic terms; rowind may be NULL for a count. */
+QRVA_API int QRVAgetqrows(QRVAprob prob, int *nrows, int rowind[]);
+QRVA_API int QRVAgetcoef(QRVAprob prob, int row, int col, double *coef);
+QRVA_API int QRVAgetqobj(QRVAprob prob, int col1, int col2, double *coef);
+QRVA_API int QRVAgetqrowcoeff(QRVAprob prob, int row, int col1, int col2, double *coef);
+/* Packed names of rows (1), columns (2) or sets (3) first..last into a
+ * buffer of maxbytes bytes; *nbytes gets the bytes needed; names NULL gives
+ * only the size. */
+QRVA_API int QRVAgetnames(QRVAprob prob, int type, char names[], int maxbytes, int *nbytes,
+                          int first, int last);
+/* Index of a row (1), column (2) or set (3) by name; -1 when not found. */
+QRVA_API int QRVAgetindex(QRVAprob prob, int type, const char *name, int *index);
+/* Solutions over the original problem (any array may be NULL). */
+QRVA_API int QRVAgetlpsol(QRVAprob prob, double x[], double slack[], double dual[], double dj[]);
+QRVA_API int QRVAgetmipsol(QRVAprob prob, double x[], double slack[]);
+/* Solution of the presolved problem. */
+QRVA_API int QRVAgetpresolvesol(QRVAprob prob, double x[], double slack[], double dual[],
+                                double dj[]);
+/* Infeasibilities of the current solution: counts of primal-infeasible
+ * columns and rows, dual-infeasible rows and columns, and their indices. */
+QRVA_API int QRVAgetinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv, int mx[],
+                           int mslack[], int mdual[], int mdj[]);
+QRVA_API int QRVAgetscaledinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv,
+                                 int mx[], int mslack[], int mdual[], int mdj[]);
+/* Basis status of rows and columns (0 at lower, 1 basic, 2 at upper, 3
+ * superbasic). */
+QRVA_API int QRVAgetbasis(QRVAprob prob, int rstatus[], int cstatus[]);
+QRVA_API int QRVAgetpresolvebasis(QRVAprob prob, int rstatus[], int cstatus[]);
+/* Original index of each presolved row and column. */
+QRVA_API int QRVAgetpresolvemap(QRVAprob prob, int rowmap[], int colmap[]);
+/* Pivot order of the basis as positions in the combined numbering (rows,
+ * spare rows, then columns). */
+QRVA_API int QRVAgetpivotorder(QRVAprob prob, int pivots[]);
+/* Candidate pivots for the entering position 'in'. */
+QRVA_API int QRVAgetpivots(QRVAprob prob, int in, int outlist[], double x[], double *dobj,
+                           int *npiv, int maxpiv);
+/* Discrete entities and sets; arrays may be NULL for the counts. */
+QRVA_API int QRVAgetglobal64(QRVAprob prob, int *nglents, int *nsets, char coltype[],
+                             int colind[], double limit[], char settype[], int64_t setstart[],
+                             int setind[], double refval[]);
+/* Branching directives; arrays may be NULL for the count. */
+QRVA_API int QRVAgetdirs(QRVAprob prob, int *ndirs, int colind[], int priority[],
+                         char branchdir[], double uppseudo[], double downpseudo[]);
+/* Data of IIS number num: row and column counts, then the rows, columns,
+ * their types, duals and reduced costs, and isolation flags. */
+QRVA_API int QRVAgetiisdata(QRVAprob prob, int num, int *nrows, int *ncols, int miisrow[],
+                            int miiscol[], char constrainttype[], char colbndtype[],
+                            double duals[], double rdcs[], char isolationrows[],
+                            char isolationcols[]);
+/* Position (combined numbering) of the unbounded direction, -1 if none. */
+QRVA_API int QRVAgetunbvec(QRVAprob prob, int *seq);
+/* Primal or dual ray; *hasray says whether one is known (ray may be NULL). */
+QRVA_API int QRVAgetprimalray(QRVAprob prob, double ray[], int *hasray);
+QRVA_API int QRVAgetdualray(QRVAprob prob, double ray[], int *hasray);
+/* Whether message errcode is shown (1) or suppressed (0). */
+QRVA_API int QRVAgetmessagestatus(QRVAprob prob, int errcode, int *status);
+
+/* ---------------------------------------------------------------------- */
+/* Solving and analysis                                                   */
+/* ---------------------------------------------------------------------- */
+
+/* Solve the LP relaxation / the MIP / tune the controls; flags pick the
+ * algorithm ("" uses control defaultalg). */
+QRVA_API int QRVAlpoptimize(QRVAprob prob, const char *flags);
+QRVA_API int QRVAmipoptimize(QRVAprob prob, const char *flags);
+QRVA_API int QRVAtune(QRVAprob prob, const char *flags);
+QRVA_API int QRVAtunerwritemethod(QRVAprob prob, const char *methodfile);
+QRVA_API int QRVAtunerreadmethod(QRVAprob prob, const char *methodfile);
+/* Undo presolve of an interrupted solve. */
+QRVA_API int QRVApostsolve(QRVAprob prob);
+/* Fix the discrete columns at their solution values (rounded if ifround). */
+QRVA_API int QRVAfixglobals(QRVAprob prob, int ifround);
+/* Ask a running solve to stop with the given stop reason. */
+QRVA_API int QRVAinterrupt(QRVAprob prob, int reason);
+/* Irreducible infeasible subsystems. */
+QRVA_API int QRVAiisfirst(QRVAprob prob, int mode, int *status);
+QRVA_API int QRVAiisnext(QRVAprob prob, int *status);
+QRVA_API int QRVAiisall(QRVAprob prob);
+QRVA_API int QRVAiisclear(QRVAprob prob);
+QRVA_API int QRVAiisisolations(QRVAprob prob, int num);
+QRVA_API int QRVAiiswrite(QRVAprob prob, int num, const char *filename, int type,
+                          const char *typeflags);
+/* Number of IISs found; arrays (niis+1 entries, entry 0 unused) may be NULL. */
+QRVA_API int QRVAiisstatus(QRVAprob prob, int *niis, int rowsizes[], int colsizes[],
+                           double suminfeas[], int numinfeas[]);
+/* Infeasibility repair with uniform and with per-row/column weights. */
+QRVA_API int QRVArepairinfeas(QRVAprob prob, int *status, char pflags, char oflags,
+                              char gflags, double lrp, double grp, double lbp, double ubp,
+                              double delta);
+QRVA_API int QRVArepairweightedinfeas(QRVAprob prob, int *status, const double lrp[],
+                                      const double grp[], const double lbp[],
+                                      const double ubp[], char phase2, double delta,
+                                      const char *optflags);
+QRVA_API int QRVArepairweightedinfeasbounds(QRVAprob prob, int *status, const double lrp[],
+                                            const double grp[], const double lbp[],
+                                            const double ubp[], const double lrb[],
+                                            const double grb[], const double lbb[],
+                                            const double ubb[], char phase2, double delta,
+                                            const char *optflags);
+/* Objective and right-hand-side ranging. */
+QRVA_API int QRVAobjsa(QRVAprob prob, int ncols, const int colind[], double lower[],
+                       double upper[]);
+QRVA_API int QRVArhssa(QRVAprob prob, int nrows, const int rowind[], double lower[],
+                       double upper[]);
+/* Strong branching on nbounds bound changes, at most itrlimit iterations each. */
+QRVA_API int QRVAstrongbranch(QRVAprob prob, int nbounds, const int colind[],
+                              const char bndtype[], const double bndval[], int itrlimit,
+                              double objval[], int status[]);
+QRVA_API int QRVAstrongbranchcb(QRVAprob prob, int nbounds, const int colind[],
+                                const char bndtype[], const double bndval[], int itrlimit,
+                                double objval[], int status[], QRVAcbsolvenode callback,
+                                void *data);
+QRVA_API int QRVAestimaterowdualranges(QRVAprob prob, int nrows, const int rowind[],
+                                       int iterlimit, double mindualactivity[],
+                                       double maxdualactivity[]);
+/* Objective, slacks, reduced costs and solution properties of given vectors. */
+QRVA_API int QRVAcalcobjective(QRVAprob prob, const double solution[], double *objval);
+QRVA_API int QRVAcalcslacks(QRVAprob prob, const double solution[], double slacks[]);
+QRVA_API int QRVAcalcreducedcosts(QRVAprob prob, const double duals[], const double solution[],
+                                  double djs[]);
+QRVA_API int QRVAcalcsolinfo(QRVAprob prob, const double solution[], const double dual[],
+                             int property, double *value);
+QRVA_API int QRVAbasisstability(QRVAprob prob, int type, int norm, int ifscaled,
+                                double *value);
+/* Solve with the basis (btran: transposed) in place on a vector of rows. */
+QRVA_API int QRVAbtran(QRVAprob prob, double vec[]);
+QRVA_API int QRVAftran(QRVAprob prob, double vec[]);
+QRVA_API int QRVArefinemipsol(QRVAprob prob, int options, const char *flags,
+                              const double solution[], double refined[], int *status);
+/* Presolve one row against the problem's bounds. */
+QRVA_API int QRVApresolverow(QRVAprob prob, char rowtype, int ncoefs, const int colind[],
+                             const double rowcoef[], double rhs, int maxcoefs, int *ncoefsout,
+                             int colindout[], double rowcoefout[], double *rhsout,
+                             int *status);
+/* Scale the problem by powers of two (arrays may be NULL: automatic). */
+QRVA_API int QRVAscale(QRVAprob prob, const int rowscale[], const int colscale[]);
+
+/* ---------------------------------------------------------------------- */
+/* Basis, directives, files and settings                                  */
+/* ---------------------------------------------------------------------- */
+
+QRVA_API int QRVAloadbasis(QRVAprob prob, const int rstatus[], const int cstatus[]);
+QRVA_API int QRVAloadpresolvebasis(QRVAprob prob, const int rstatus[], const int cstatus[]);
+/* Branching directives of ndirs columns (optional arrays may be NULL). */
+QRVA_API int QRVAloaddirs(QRVAprob prob, int ndirs, const int colind[], const int priority[],
+                          const char branchdir[], const double uppseudo[],
+                          const double downpseudo[]);
+QRVA_API int QRVAloadpresolvedirs(QRVAprob prob, int ndirs, const int colind[],
+                                  const int priority[], const char branchdir[],
+                                  const double uppseudo[], const double downpseudo[]);
+QRVA_API int QRVAloadbranchdirs(QRVAprob prob, int ncols, const int colind[],
+                                const int branch[]);
+/* Rows and columns that presolve must keep (a count of -1 with NULL: none). */
+QRVA_API int QRVAloadsecurevecs(QRVAprob prob, int nrows, int ncols, const int rowind[],
+                                const int colind[]);
+/* Rows that are enforced only when violated (delayed rows) / model cuts. */
+QRVA_API int QRVAloaddelayedrows(QRVAprob prob, int nrows, const int rowind[]);
+QRVA_API int QRVAloadmodelcuts(QRVAprob prob, int nrows, const int rowind[]);
+QRVA_API int QRVAreadbasis(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAwritebasis(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAreaddirs(QRVAprob prob, const char *filename);
+QRVA_API int QRVAwritedirs(QRVAprob prob, const char *filename);
+QRVA_API int QRVAreadbinsol(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAreadslxsol(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAwritebinsol(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAwriteslxsol(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAwritesol(QRVAprob prob, const char *filename, const char *flags);
+QRVA_API int QRVAwriteprtsol(QRVAprob prob, const char *filename, const char *flags);
+/* Save the whole problem in memory / restore it. */
+QRVA_API int QRVAsave(QRVAprob prob);
+QRVA_API int QRVArestore(QRVAprob prob, const char *probname, const char *flags);
+/* Also write the problem's messages to a file ("" or NULL: stop). */
+QRVA_API int QRVAsetlogfile(QRVAprob prob, const char *filename);
+/* Show (1) or suppress (0) message errcode. */
+QRVA_API int QRVAsetmessagestatus(QRVAprob prob, int errcode, int status);
+
+/* ---------------------------------------------------------------------- */
+/* Cuts and node bounds (inside tree-search callbacks)                    */
+/* ---------------------------------------------------------------------- */
+
+/* Add ncuts cuts to the current node. */
+QRVA_API int QRVAaddcuts64(QRVAprob prob, int ncuts, const int cuttype[], const char rowtype[],
+                           const double rhs[], const int64_t start[], const int colind[],
+                           const double cutcoef[]);
+/* Store ncuts cuts in the cut pool (nodupl: duplicate handling), returning
+ * their handles in cutind. */
+QRVA_API int QRVAstorecuts64(QRVAprob prob, int ncuts, int nodupl, const int cuttype[],
+                             const char rowtype[], const double rhs[], const int64_t start[],
+                             QRVAcut cutind[], const int colind[], const double cutcoef[]);
+/* Load pool cuts into the current node: by type (cuttype, interp) or the
+ * ncuts given (ncuts -1: all matching the type). */
+QRVA_API int QRVAloadcuts(QRVAprob prob, int cuttype, int interp, int ncuts,
+                          const QRVAcut cutind[]);
+QRVA_API int QRVAdelcuts(QRVAprob prob, int basis, int cuttype, int interp, double delta,
+                         int ncuts, const QRVAcut cutind[]);
+QRVA_API int QRVAdelcpcuts(QRVAprob prob, int cuttype, int interp, int ncuts,
+                           const QRVAcut cutind[]);
+/* Cuts of the current node: *ncuts gets the count; at most maxcuts handles
+ * are written. */
+QRVA_API int QRVAgetcutlist(QRVAprob prob, int cuttype, int interp, int *ncuts, int maxcuts,
+                            QRVAcut cutind[]);
+QRVA_API int QRVAgetcpcutlist(QRVAprob prob, int cuttype, int interp, double delta, int *ncuts,
+                              int maxcuts, QRVAcut cutind[], double viol[]);
+/* The cuts cutind[0..ncuts-1] of the pool; at most maxcoefs elements. */
+QRVA_API int QRVAgetcpcuts64(QRVAprob prob, int ncuts, int64_t maxcoefs, const QRVAcut cutind[],
+                             int cuttype[], char rowtype[], int64_t start[], int colind[],
+                             double cutcoef[], double rhs[]);
+QRVA_API int QRVAgetcutmap(QRVAprob prob, int ncuts, const QRVAcut cutind[], int cutmap[]);
+QRVA_API int QRVAgetcutslack(QRVAprob prob, QRVAcut cut, double *slack);
+QRVA_API int QRVAsetbranchcuts(QRVAprob prob, int ncuts, const QRVAcut cutind[]);
+/* Store a set of bound changes for later branching; *bounds gets a handle. */
+QRVA_API int QRVAstorebounds(QRVAprob prob, int nbounds, const int colind[],
+                             const char bndtype[], const double bndval[], void **bounds);
+QRVA_API int QRVAsetbranchbounds(QRVAprob prob, void *bounds);
+
+/* ---------------------------------------------------------------------- */
+/* Callbacks: several per kind, called in priority order (higher first)   */
+/* ---------------------------------------------------------------------- */
+
+/* QRVAaddcb<kind>(prob, f, data, priority) registers; QRVAremovecb<kind>(
+ * prob, f, data) unregisters every match (NULL f or NULL data match any). */
+#define QRVA_CALLBACK_FAMILY(kind)                                                          \
+  QRVA_API int QRVAaddcb##kind(QRVAprob prob, QRVAcb##kind f, void *data, int priority);   \
+  QRVA_API int QRVAremovecb##kind(QRVAprob prob, QRVAcb##kind f, void *data);
+QRVA_CALLBACK_FAMILY(bariteration)
+QRVA_CALLBACK_FAMILY(barlog)
+QRVA_CALLBACK_FAMILY(chgbranchobject)
+QRVA_CALLBACK_FAMILY(cutlog)
+QRVA_CALLBACK_FAMILY(destroymt)
+QRVA_CALLBACK_FAMILY(gapnotify)
+QRVA_CALLBACK_FAMILY(globallog)
+QRVA_CALLBACK_FAMILY(infnode)
+QRVA_CALLBACK_FAMILY(intsol)
+QRVA_CALLBACK_FAMILY(lplog)
+QRVA_CALLBACK_FAMILY(message)
+QRVA_CALLBACK_FAMILY(mipthread)
+QRVA_CALLBACK_FAMILY(newnode)
+QRVA_CALLBACK_FAMILY(nodecutoff)
+QRVA_CALLBACK_FAMILY(optnode)
+QRVA_CALLBACK_FAMILY(preintsol)
+QRVA_CALLBACK_FAMILY(prenode)
+QRVA_CALLBACK_FAMILY(usersolnotify)
+#undef QRVA_CALLBACK_FAMILY
+
+/* ---------------------------------------------------------------------- */
+/* Branching objects                                                      */
+/* ---------------------------------------------------------------------- */
+
+/* Create a branching object for prob; isoriginal: 1 when its columns are
+ * those of the original problem, 0 for the presolved one. */
+QRVA_API int QRVA_bo_create(QRVAbranchobject *bo, QRVAprob prob, int isoriginal);
+QRVA_API int QRVA_bo_destroy(QRVAbranchobject bo);
+QRVA_API int QRVA_bo_addbranches(QRVAbranchobject bo, int nbranches);
+QRVA_API int QRVA_bo_getbranches(QRVAbranchobject bo, int *nbranches);
+/* Bound changes of branch 'branch' (types 'L' 'U'). */
+QRVA_API int QRVA_bo_addbounds(QRVAbranchobject bo, int branch, int nbounds,
+                               const char bndtype[], const int colind[], const double bndval[]);
+QRVA_API int QRVA_bo_getbounds(QRVAbranchobject bo, int branch, int *nbounds, int maxbounds,
+                               char bndtype[], int colind[], double bndval[]);
+/* Rows of branch 'branch' (row-wise, starts of nrows entries into colind). */
+QRVA_API int QRVA_bo_addrows(QRVAbranchobject bo, int branch, int nrows, int nelems,
+                             const char rowtype[], const double rhs[], const int start[],
+                             const int colind[], const double rowcoef[]);
+QRVA_API int QRVA_bo_getrows(QRVAbranchobject bo, int branch, int *nrows, int maxrows,
+                             int *nelems, int maxelems, char rowtype[], double rhs[],
+                             int start[], int colind[], double rowcoef[]);
+QRVA_API int QRVA_bo_addcuts(QRVAbranchobject bo, int branch, int ncuts,
+                             const QRVAcut cutind[]);
+QRVA_API int QRVA_bo_setpreferredbranch(QRVAbranchobject bo, int branch);
+QRVA_API int QRVA_bo_setpriority(QRVAbranchobject bo, int priority);
+/* Identifier of the object (0 for a user-made one before it is stored). */
+QRVA_API int QRVA_bo_getid(QRVAbranchobject bo, int *id);
+/* Hand the object to the tree search (the library then owns it). */
+QRVA_API int QRVA_bo_store(QRVAbranchobject bo, int *status);
+QRVA_API int QRVA_bo_validate(QRVAbranchobject bo, int *status);
+/* Last error of the object, as QRVA_ge_getlasterror. */
+QRVA_API int QRVA_bo_getlasterror(QRVAbranchobject bo, int *code, char *buffer, int maxbytes,
+                                  int *nbytes);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QRVA_H */

@@ -1,0 +1,344 @@
+/*
+ * qslp.h - C interface of the nonlinear (successive linear programming)
+ * part of the quorva optimizer library.
+ *
+ * An SLP problem sits on an optimizer problem (QRVAprob): the optimizer
+ * problem holds the linear and quadratic data, the SLP problem adds formula
+ * coefficients, SLP variables, tolerance sets and the SLP solver's state.
+ * Conventions are those of qrva.h: every function returns 0 on success and a
+ * non-zero QRVA_ERR_* code on failure, with a text for QSLPgetlasterror (the
+ * text is also recorded as the last error of the optimizer problem below).
+ *
+ * Formulas travel in parsed form: postfix token arrays of types (int) and
+ * values (double), ended by a token of type QSLP_TOK_EOF.
+ */
+#ifndef QSLP_H
+#define QSLP_H
+
+#include "qrva.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Flag bits of QSLPcontrolname. */
+#define QSLP_CA_INT 0x01
+#define QSLP_CA_DOUBLE 0x02
+#define QSLP_CA_STRING 0x04
+#define QSLP_CA_POINTER 0x08
+#define QSLP_CA_CONTROL 0x10
+
+/* Token types of parsed formulas. */
+#define QSLP_TOK_EOF 0
+#define QSLP_TOK_CON 1
+#define QSLP_TOK_VAR 10
+#define QSLP_TOK_UFUN 11
+#define QSLP_TOK_IFUN 12
+#define QSLP_TOK_ARGMARKER 22
+#define QSLP_TOK_OP 31
+
+/* Identifiers used as queries on handles. */
+#define QSLP_PTR_OPTIMIZERPROBLEM 12601 /* QSLPgetptrattrib: the QRVAprob below */
+#define QSLP_FUNC_SLPPROBLEM 12602      /* QSLPgetfuncobject: the QSLPprob of a function */
+
+/* An SLP problem. */
+typedef struct qslp_problem_s *QSLPprob;
+/* A user function being evaluated (passed to the function's address). */
+typedef struct qslp_function_s *QSLPfunc;
+
+/* User function addresses (QSLPchguserfuncaddress): value only, or value
+ * and partial derivatives (results[0] the value, results[1..n] the
+ * derivatives for the arguments whose delta is non-zero). */
+typedef double (*QSLPuserfunc)(const double values[], QSLPfunc func);
+typedef double (*QSLPuserfuncderiv)(const double values[], QSLPfunc func,
+                                    const double deltas[], double results[]);
+
+/* ---------------------------------------------------------------------- */
+/* Callback function types (one function per kind; setting replaces)     */
+/* ---------------------------------------------------------------------- */
+
+/* Stage callbacks: the result goes back to the solver (non-zero stops it). */
+typedef int (*QSLPcbslpstart)(QSLPprob slp, void *data);
+typedef int (*QSLPcbslpnode)(QSLPprob slp, void *data);
+typedef int (*QSLPcbslpend)(QSLPprob slp, void *data);
+typedef int (*QSLPcbiterstart)(QSLPprob slp, void *data);
+typedef int (*QSLPcbiterend)(QSLPprob slp, void *data);
+typedef int (*QSLPcbconstruct)(QSLPprob slp, void *data);
+typedef int (*QSLPcbdestroy)(QSLPprob slp, void *data);
+typedef int (*QSLPcbcascadestart)(QSLPprob slp, void *data);
+typedef int (*QSLPcbcascadeend)(QSLPprob slp, void *data);
+/* Per column of an iteration / of cascading. */
+typedef int (*QSLPcbitervar)(QSLPprob slp, void *data, int col);
+typedef int (*QSLPcbcascadevar)(QSLPprob slp, void *data, int col);
+typedef int (*QSLPcbcascadevarfail)(QSLPprob slp, void *data, int col);
+/* A formula coefficient could not be evaluated. */
+typedef int (*QSLPcbcoefevalerror)(QSLPprob slp, void *data, int row, int col);
+/* A determined column: its determining row, index, value and bounds; the
+ * callback writes the value to use into *p_newvalue. */
+typedef int (*QSLPcbdrcol)(QSLPprob slp, void *data, int detrow, int col, double value,
+                           double *p_newvalue, double lb, double ub);
+/* A formula callback: maps value to *p_result. */
+typedef int (*QSLPcbformula)(QSLPprob slp, void *data, double value, double *p_result);
+/* Multistart jobs: job object as given to QSLPmsaddjob, its description. */
+typedef int (*QSLPcbmsjobstart)(QSLPprob slp, void *data, void *jobobject,
+                                const char *jobdesc, int *p_status);
+typedef int (*QSLPcbmsjobend)(QSLPprob slp, void *data, void *jobobject, const char *jobdesc,
+                              int *p_status);
+typedef int (*QSLPcbmswinner)(QSLPprob slp, void *data, void *jobobject, const char *jobdesc);
+
+/* ---------------------------------------------------------------------- */
+/* Environment and problems                                               */
+/* ---------------------------------------------------------------------- */
+
+/* Counted like QRVAinit/QRVAfree; the optimizer environment must be on. */
+QRVA_API int QSLPinit(void);
+QRVA_API int QSLPfree(void);
+/* Create an SLP problem. If *qprob is a problem, the SLP problem is layered
+ * on it (the caller still owns and destroys it, after the SLP problem); if
+ * *qprob is NULL an optimizer problem is created, returned in *qprob and
+ * owned (destroyed) by the SLP problem. One SLP problem per optimizer problem. */
+QRVA_API int QSLPcreateprob(QSLPprob *slp, QRVAprob *qprob);
+QRVA_API int QSLPdestroyprob(QSLPprob slp);
+QRVA_API int QSLPcopyprob(QSLPprob dest, QSLPprob src, const char *probname);
+QRVA_API int QSLPcopycontrols(QSLPprob dest, QSLPprob src);
+/* Last error: code (0 when none) and text; buffer needs room for 512 bytes. */
+QRVA_API int QSLPgetlasterror(QSLPprob slp, int *code, char *buffer);
+QRVA_API int QSLPreadprob(QSLPprob slp, const char *filename, const char *flags);
+QRVA_API int QSLPwriteprob(QSLPprob slp, const char *filename, const char *flags);
+
+/* ---------------------------------------------------------------------- */
+/* Controls and attributes                                                */
+/* ---------------------------------------------------------------------- */
+
+/* Every control and attribute: entry 0 is a header (its id is the number of
+ * entries that follow it, its name "qslp"), the list ends with an entry
+ * whose name is "". Arrays owned by the library. */
+QRVA_API int QSLPgetcalist(QSLPprob slp, const int **ids, const char *const **names);
+/* Name and flags (QSLP_CA_*) of a control or attribute identifier. */
+QRVA_API int QSLPcontrolname(int id, const char **name, int *flags);
+QRVA_API int QSLPgetintcontrol(QSLPprob slp, int id, int *value);
+QRVA_API int QSLPsetintcontrol(QSLPprob slp, int id, int value);
+QRVA_API int QSLPgetdblcontrol(QSLPprob slp, int id, double *value);
+QRVA_API int QSLPsetdblcontrol(QSLPprob slp, int id, double value);
+/* String controls and attributes as QRVAgetstrcontrol. */
+QRVA_API int QSLPgetstrcontrol(QSLPprob slp, int id, char *value, int maxbytes, int *nbytes);
+QRVA_API int QSLPsetstrcontrol(QSLPprob slp, int id, const char *value);
+QRVA_API int QSLPsetdefaultcontrol(QSLPprob slp, int id);
+QRVA_API int QSLPsetdefaults(QSLPprob slp);
+QRVA_API int QSLPgetintattrib(QSLPprob slp, int id, int *value);
+QRVA_API int QSLPgetdblattrib(QSLPprob slp, int id, double *value);
+QRVA_API int QSLPgetstrattrib(QSLPprob slp, int id, char *value, int maxbytes, int *nbytes);
+/* Pointer attributes: 12601 the optimizer problem under the SLP problem. */
+QRVA_API int QSLPgetptrattrib(QSLPprob slp, int id, void **value);
+
+/* ---------------------------------------------------------------------- */
+/* Formula coefficients                                                   */
+/* ---------------------------------------------------------------------- */
+
+/* ncoefs coefficients: row, column (-1: a formula standing on its own),
+ * factor, and formula k in tokens fstart[k]..; parsed 1 for parsed form. */
+QRVA_API int QSLPaddcoefs(QSLPprob slp, int ncoefs, const int rowindex[], const int colindex[],
+                          const double factor[], const int fstart[], int parsed,
+                          const int type[], const double value[]);
+QRVA_API int QSLPloadcoefs(QSLPprob slp, int ncoefs, const int rowindex[],
+                           const int colindex[], const double factor[], const int fstart[],
+                           int parsed, const int type[], const double value[]);
+/* All coefficients' rows and columns; arrays may be NULL for the count. */
+QRVA_API int QSLPgetcoefs(QSLPprob slp, int *ncoefs, int rowindex[], int colindex[]);
+QRVA_API int QSLPdelcoefs(QSLPprob slp, int ncoefs, const int rowindex[], const int colindex[]);
+/* Change one coefficient (factor NULL leaves the factor). */
+QRVA_API int QSLPchgcoef(QSLPprob slp, int row, int col, const double *factor, int parsed,
+                         const int type[], const double value[]);
+/* Change / read one coefficient with its formula as text. */
+QRVA_API int QSLPchgccoef(QSLPprob slp, int row, int col, const double *factor,
+                          const char *formula);
+QRVA_API int QSLPgetccoef(QSLPprob slp, int row, int col, double *factor, char *formula,
+                          int maxbytes);
+/* Formula of one coefficient as tokens: at most maxtokens, *ntokens the count. */
+QRVA_API int QSLPgetcoefformula(QSLPprob slp, int row, int col, double *factor, int parsed,
+                                int maxtokens, int *ntokens, int type[], double value[]);
+QRVA_API int QSLPevaluatecoef(QSLPprob slp, int row, int col, double *value);
+QRVA_API int QSLPevaluateformula(QSLPprob slp, int parsed, const int type[],
+                                 const double value[], double *result);
+
+/* ---------------------------------------------------------------------- */
+/* SLP variables, rows, delta types and tolerance sets                   */
+/* ---------------------------------------------------------------------- */
+
+QRVA_API int QSLPaddvars(QSLPprob slp, int nvars, const int colindex[], const int vartype[],
+                         const int detrow[], const int seqnum[], const int tolindex[],
+                         const double initvalue[], const double stepbound[]);
+QRVA_API int QSLPloadvars(QSLPprob slp, int nvars, const int colindex[], const int vartype[],
+                          const int detrow[], const int seqnum[], const int tolindex[],
+                          const double initvalue[], const double stepbound[]);
+QRVA_API int QSLPdelvars(QSLPprob slp, int nvars, const int colindex[]);
+/* Change the SLP settings of a column; NULL pointers leave a setting. */
+QRVA_API int QSLPchgvar(QSLPprob slp, int col, const int *detrow, const double *initstepbound,
+                        const double *stepbound, const double *penalty, const double *damp,
+                        const double *initvalue, const double *value, const int *tolset,
+                        const int *history, const int *converged, const int *vartype);
+/* Read the SLP settings and state of a column (NULL pointers are skipped). */
+QRVA_API int QSLPgetvar(QSLPprob slp, int col, int *detrow, double *initstepbound,
+                        double *stepbound, double *penalty, double *damp, double *initvalue,
+                        double *value, int *tolset, int *history, int *converged,
+                        int *vartype, int *delta, int *penaltydelta, int *updaterow,
+                        double *oldvalue);
+QRVA_API int QSLPchgcascadenlimit(QSLPprob slp, int col, int limit);
+QRVA_API int QSLPchgdeltatype(QSLPprob slp, int nvars, const int colindex[],
+                              const int deltatypes[], const double values[]);
+/* Derivatives (for determined columns) by column and row. */
+QRVA_API int QSLPadddfs(QSLPprob slp, int ndfs, const int colindex[], const int rowindex[],
+                        const double value[]);
+QRVA_API int QSLPloaddfs(QSLPprob slp, int ndfs, const int colindex[], const int rowindex[],
+                         const double value[]);
+QRVA_API int QSLPchgdf(QSLPprob slp, int col, int row, const double *value);
+QRVA_API int QSLPgetdf(QSLPprob slp, int col, int row, double *value);
+QRVA_API int QSLPchgrowstatus(QSLPprob slp, int row, const int *status);
+QRVA_API int QSLPgetrowstatus(QSLPprob slp, int row, int *status);
+QRVA_API int QSLPchgrowwt(QSLPprob slp, int row, const double *weight);
+QRVA_API int QSLPgetrowwt(QSLPprob slp, int row, double *weight);
+/* Tolerance sets of 9 values each. */
+QRVA_API int QSLPaddtolsets(QSLPprob slp, int ntolsets, const double tols[]);
+QRVA_API int QSLPloadtolsets(QSLPprob slp, int ntolsets, const double tols[]);
+QRVA_API int QSLPchgtolset(QSLPprob slp, int ntolset, const int *status, const double tols[]);
+QRVA_API int QSLPgettolset(QSLPprob slp, int ntolset, int *status, double tols[]);
+QRVA_API int QSLPdeltolsets(QSLPprob slp, int ntolsets, const int index[]);
+/* Per-column / per-row information of kind infotype (int or double). */
+QRVA_API int QSLPgetcolinfo(QSLPprob slp, int infotype, int col, void *info);
+QRVA_API int QSLPgetrowinfo(QSLPprob slp, int infotype, int row, void *info);
+
+/* ---------------------------------------------------------------------- */
+/* Solving                                                                */
+/* ---------------------------------------------------------------------- */
+
+QRVA_API int QSLPnlpoptimize(QSLPprob slp, const char *flags);
+/* Global search (multistart over local solves). */
+QRVA_API int QSLPglobal(QSLPprob slp);
+QRVA_API int QSLPconstruct(QSLPprob slp);
+QRVA_API int QSLPunconstruct(QSLPprob slp);
+QRVA_API int QSLPpresolve(QSLPprob slp);
+QRVA_API int QSLPpostsolve(QSLPprob slp);
+QRVA_API int QSLPinterrupt(QSLPprob slp, int reason);
+QRVA_API int QSLPcascade(QSLPprob slp);
+QRVA_API int QSLPcascadeorder(QSLPprob slp);
+QRVA_API int QSLPfixpenalties(QSLPprob slp);
+QRVA_API int QSLPreinitialize(QSLPprob slp);
+QRVA_API int QSLPscaling(QSLPprob slp);
+QRVA_API int QSLPsetcurrentiv(QSLPprob slp);
+QRVA_API int QSLPsetuniqueprefix(QSLPprob slp);
+QRVA_API int QSLPupdatelinearization(QSLPprob slp);
+QRVA_API int QSLPvalidate(QSLPprob slp);
+QRVA_API int QSLPvalidatekkt(QSLPprob slp, int calculationmode, int respectbasisstatus,
+                             int updatemultipliers, double kktviolationtarget);
+QRVA_API int QSLPvalidaterow(QSLPprob slp, int row);
+/* Check a vector of column values: sum of infeasibilities, scaled sum and
+ * objective. */
+QRVA_API int QSLPvalidatevector(QSLPprob slp, const double vector[], double *suminf,
+                                double *sumscaledinf, double *objval);
+/* Solution (any array may be NULL). */
+QRVA_API int QSLPgetslpsol(QSLPprob slp, double x[], double slack[], double dual[], double dj[]);
+QRVA_API int QSLPfilesol(QSLPprob slp, const char *filename);
+QRVA_API int QSLPgetdtime(QSLPprob slp, double *time);
+QRVA_API int QSLPprintevalinfo(QSLPprob slp);
+QRVA_API int QSLPprintmemory(QSLPprob slp);
+/* Send a message of type msgtype (QRVA_MSG_*) through the problem's log. */
+QRVA_API int QSLPprintmsg(QSLPprob slp, int msgtype, const char *msg);
+/* Type of message code 'code' (no problem needed). */
+QRVA_API int QSLPgetmessagetype(int code, int *type);
+
+/* ---------------------------------------------------------------------- */
+/* Multistart                                                             */
+/* ---------------------------------------------------------------------- */
+
+/* A job: initial values of ninitial columns and integer / double control
+ * settings; jobobject is handed back to the multistart callbacks. */
+QRVA_API int QSLPmsaddjob(QSLPprob slp, const char *description, int ninitial,
+                          const int colindex[], const double initvalue[], int nintcontrols,
+                          const int intcontrolid[], const int intcontrolvalue[],
+                          int ndblcontrols, const int dblcontrolid[],
+                          const double dblcontrolvalue[], void *jobobject);
+QRVA_API int QSLPmsaddpreset(QSLPprob slp, const char *description, int preset, int count,
+                             void *jobobject);
+QRVA_API int QSLPmsaddcustompreset(QSLPprob slp, const char *description, int preset,
+                                   int count, int ninitial, const int colindex[],
+                                   const double initvalue[], int nintcontrols,
+                                   const int intcontrolid[], const int intcontrolvalue[],
+                                   int ndblcontrols, const int dblcontrolid[],
+                                   const double dblcontrolvalue[], void *jobobject);
+QRVA_API int QSLPmsclear(QSLPprob slp);
+
+/* ---------------------------------------------------------------------- */
+/* Formulas as text, tokens and strings                                   */
+/* ---------------------------------------------------------------------- */
+
+/* Parse a formula written as text into at most maxtokens parsed tokens. */
+QRVA_API int QSLPparsecformula(QSLPprob slp, const char *formula, int maxtokens, int *ntokens,
+                               int type[], double value[]);
+/* Unparsed (infix) tokens to parsed (postfix) tokens. */
+QRVA_API int QSLPparseformula(QSLPprob slp, const int intype[], const double invalue[],
+                              int maxtokens, int *ntokens, int type[], double value[]);
+/* Split a formula text into unparsed tokens, and give the text back as read. */
+QRVA_API int QSLPpreparseformula(QSLPprob slp, const char *formula, int maxtokens,
+                                 int *ntokens, int type[], double value[], char *text,
+                                 int maxbytes);
+/* Check a parsed formula: its value at the current point, the formula as
+ * text and a message (both at most maxbytes bytes). */
+QRVA_API int QSLPvalidformula(QSLPprob slp, const int type[], const double value[],
+                              double *result, char *formula, char *message, int maxbytes);
+/* Number of tokens in a formula text (no problem needed). */
+QRVA_API int QSLPtokencount(const char *formula, int *ntokens);
+/* Store a string in the problem's string table; *index gets its index. */
+QRVA_API int QSLPsetstring(QSLPprob slp, int *index, const char *text);
+
+/* ---------------------------------------------------------------------- */
+/* User functions                                                         */
+/* ---------------------------------------------------------------------- */
+
+/* nfuncs function definitions as token arrays. */
+QRVA_API int QSLPadduserfuncs(QSLPprob slp, int nfuncs, const int type[], const double value[]);
+/* Names of objects of 'type' first..last (packed names). */
+QRVA_API int QSLPaddnames(QSLPprob slp, int type, const char names[], int first, int last);
+/* Address of user function 'index' (a QSLPuserfunc or QSLPuserfuncderiv,
+ * as its definition says). */
+QRVA_API int QSLPchguserfuncaddress(QSLPprob slp, int index, void *address);
+QRVA_API int QSLPsetuserfuncobject(QSLPprob slp, int index, void *object);
+QRVA_API int QSLPgetuserfuncobject(QSLPprob slp, int index, void **object);
+/* Inside a user function: the number of arguments, whether a results array
+ * and derivatives are wanted, and the function's index. */
+QRVA_API int QSLPgetfuncinfo(QSLPfunc func, int *nargs, int *wantresults, int *wantderivatives,
+                             int *index);
+/* Inside a user function: 12602 gives its QSLPprob. */
+QRVA_API int QSLPgetfuncobject(QSLPfunc func, int id, void **object);
+
+/* ---------------------------------------------------------------------- */
+/* Callbacks                                                              */
+/* ---------------------------------------------------------------------- */
+
+/* QSLPsetcb<kind>(slp, f, data): one function per kind; NULL f removes it. */
+#define QSLP_CALLBACK_SETTER(kind) \
+  QRVA_API int QSLPsetcb##kind(QSLPprob slp, QSLPcb##kind f, void *data);
+QSLP_CALLBACK_SETTER(cascadeend)
+QSLP_CALLBACK_SETTER(cascadestart)
+QSLP_CALLBACK_SETTER(cascadevar)
+QSLP_CALLBACK_SETTER(cascadevarfail)
+QSLP_CALLBACK_SETTER(coefevalerror)
+QSLP_CALLBACK_SETTER(construct)
+QSLP_CALLBACK_SETTER(destroy)
+QSLP_CALLBACK_SETTER(drcol)
+QSLP_CALLBACK_SETTER(formula)
+QSLP_CALLBACK_SETTER(iterend)
+QSLP_CALLBACK_SETTER(iterstart)
+QSLP_CALLBACK_SETTER(itervar)
+QSLP_CALLBACK_SETTER(msjobend)
+QSLP_CALLBACK_SETTER(msjobstart)
+QSLP_CALLBACK_SETTER(mswinner)
+QSLP_CALLBACK_SETTER(slpend)
+QSLP_CALLBACK_SETTER(slpnode)
+QSLP_CALLBACK_SETTER(slpstart)
+#undef QSLP_CALLBACK_SETTER
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QSLP_H */
