@@ -1,0 +1,29 @@
+# Set-up and checks on a fresh machine: `make demo` and `make test` create
+# the virtual environment, build and install quorva into it, and run.
+PYTHON ?= python3
+VENV ?= .venv
+PY := $(VENV)/bin/python
+
+.PHONY: demo test install venv clean bench
+
+$(PY):
+	$(PYTHON) -m venv $(VENV)
+	$(PY) -m pip install --quiet --upgrade pip
+
+venv: $(PY)
+
+install: $(PY)
+	$(PY) -m pip install --quiet '.[test]'
+
+demo: install
+	$(PY) examples/demo.py
+
+test: install
+	$(PY) -m pytest -q
+
+bench: install
+	$(PY) -m pip install --quiet -r bench/requirements.txt
+	$(PY) bench/run_all.py
+
+clean:
+	rm -rf $(VENV) build dist *.egg-info

@@ -1,0 +1,26 @@
+"""A first look at quorva: the optimizer library behind it and its controls."""
+
+import quorva
+
+
+def main():
+    print("quorva", quorva.__version__)
+    print("optimizer library version:", quorva.getversion())
+    print(quorva.getbanner())
+    print()
+    print("module-wide controls (defaults of every new problem):")
+    defaults = quorva.controls.__dict__
+    width = max(len(name) for name in defaults)
+    for name in sorted(defaults):
+        print(f"  {name:<{width}}  {defaults[name]!r}")
+
+    # Values set module-wide apply to every problem created afterwards.
+    quorva.controls.feastol = 1e-7
+    p = quorva.problem(name="demo")
+    print()
+    print(f"problem {p.name()!r}: feastol = {p.controls.feastol}, rows = {p.attributes.rows}")
+    quorva.setdefaults()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,217 @@
+#include "module/helpers.h"
+
+#include "module/errors.h"
+#include "module/heap.h"
+#include "module/qrvalibs.h"
+#include "module/numpy_api.h"
+
+#include <cstdlib>
+#include <cstring>
+
+/* ---- the default heap: the process heap behind the module's allocator ---- */
+
+static int defaultAlloc(void *, size_t size, void **out) {
+  if (size == 0) {
+    *out = nullptr;
+    return 0;
+  }
+  void *block = std::malloc(size);
+  if (!block) return -1;
+  *out = block;
+  return 0;
+}
+
+static int defaultRealloc(void *, void **block, size_t size) {
+  if (size == 0) {
+    std::free(*block);
+    *block = nullptr;
+    return 0;
+  }
+  void *grown = std::realloc(*block, size);
+  if (!grown) return -1; /* the old block stays valid */
+  *block = grown;
+  return 0;
+}
+
+static int defaultFree(void *, void **block) {
+  std::free(*block);
+  *block = nullptr;
+  return 0;
+}
+
+static const qo_MemoryAllocator_Ops defaultOps = {defaultAlloc, defaultRealloc, defaultFree};
+static qo_MemoryAllocator_Heap defaultHeap = {&defaultOps, nullptr};
+qo_MemoryAllocator_Heap *qo_MemoryAllocator_DefaultHeap = &defaultHeap;
+
+int qo_MemoryAllocator_Alloc_Untyped(qo_MemoryAllocator_Heap *heap, size_t size, void **out) {
+  return heap->ops->alloc(heap->context, size, out);
+}
+
+int qo_MemoryAllocator_Realloc_Untyped(qo_MemoryAllocator_Heap *heap, void **block, size_t size) {
+  return heap->ops->realloc(heap->context, block, size);
+}
+
+int qo_MemoryAllocator_Free_Untyped(qo_MemoryAllocator_Heap *heap, void **block) {
+  if (!block || !*block) return 0;
+  return heap->ops->free(heap->context, block);
+}
+
+/* ---- strings ---- */
+
+char *pyStrToStr(PyObject *object) {
+  PyRef encoded;
+  const char *bytes;
+  Py_ssize_t len;
+  if (PyUnicode_Check(object)) {
+    encoded.reset(PyUnicode_AsASCIIString(object));
+    if (!encoded) return nullptr;
+    bytes = PyBytes_AS_STRING(encoded.get());
+    len = PyBytes_GET_SIZE(encoded.get());
+  } else if (PyBytes_Check(object)) {
+    bytes = PyBytes_AS_STRING(object);
+    len = PyBytes_GET_SIZE(object);
+  } else {
+    return nullptr;
+  }
+  void *copy = nullptr;
+  if (qo_MemoryAllocator_Alloc_Untyped(qo_MemoryAllocator_DefaultHeap, (size_t)len + 1, &copy) != 0) {
+    PyErr_NoMemory();
+    return nullptr;
+  }
+  std::memcpy(copy, bytes, (size_t)len);
+  static_cast<char *>(copy)[len] = '\0';
+  return static_cast<char *>(copy);
+}
+
+PyStrCopy::~PyStrCopy() {
+  void *block = str_;
+  qo_MemoryAllocator_Free_Untyped(qo_MemoryAllocator_DefaultHeap, &block);
+}
+
+Py_ssize_t pyStrLen(PyObject *object) {
+  if (PyUnicode_Check(object)) {
+    PyRef encoded(PyUnicode_AsASCIIString(object));
+    if (!encoded) return -1;
+    return PyBytes_GET_SIZE(encoded.get());
+  }
+  if (PyBytes_Check(object)) return PyBytes_GET_SIZE(object);
+  return 0;
+}
+
+/* ---- numbers ---- */
+
+int compareInt(const void *a, const void *b) {
+  int x = *static_cast<const int *>(a), y = *static_cast<const int *>(b);
+  return (x > y) - (x < y);
+}
+
+int isIntegerObject(PyObject *object) {
+  return PyLong_Check(object) || PyArray_IsScalar(object, Int) || PyArray_IsScalar(object, Long) ||
+         PyArray_IsScalar(object, LongLong);
+}
+
+/* ---- the walk over nested arguments ---- */
+
+enum NestedKind { NESTED_LEAF, NESTED_SEQUENCE, NESTED_DICT, NESTED_ITERATOR };
+
+static NestedKind classifyNested(PyObject *object) {
+  if (PyTuple_Check(object) || PyList_Check(object)) return NESTED_SEQUENCE;
+  if (PyUnicode_Check(object) || PyBytes_Check(object)) return NESTED_LEAF;
+  if (PySequence_Check(object)) {
+    /* A zero-dimensional array claims the sequence protocol but has no
+     * length: it is a single value. */
+    if (PySequence_Size(object) < 0) {
+      PyErr_Clear();
+      return NESTED_LEAF;
+    }
+    return NESTED_SEQUENCE;
+  }
+  if (PyDict_Check(object)) return NESTED_DICT;
+  if (PyIter_Check(object)) return NESTED_ITERATOR;
+  return NESTED_LEAF;
+}
+
+PyObject *forEachNested(PyObject *problem, PyObject *object, nested_leaf_fn fn, void *data, int depth) {
+  if (!object) {
+    if (!PyErr_Occurred())
+      PyErr_SetString(qpy_model_exc,
+                      "Incorrect (nested) array/list/sequence passed. Perhaps this is a NumPy array "
+                      "containing a tuple?");
+    return nullptr;
+  }
+  NestedKind kind = classifyNested(object);
+  if (depth < 0) {
+    PyErr_SetString(qpy_model_exc, "Maximum recursion (inclusion) level reached");
+    return nullptr;
+  }
+  switch (kind) {
+    case NESTED_LEAF:
+      return fn(problem, object, data);
+    case NESTED_SEQUENCE: {
+      Py_ssize_t n = PySequence_Size(object);
+      if (n < 0) return nullptr;
+      for (Py_ssize_t i = 0; i < n; ++i) {
+        PyRef item(PySequence_GetItem(object, i));
+        if (!item) PyErr_Clear(); /* reported as an incorrect nested item */
+        PyRef done(forEachNested(problem, item.get(), fn, data, depth - 1));
+        if (!done) return nullptr;
+      }
+      Py_RETURN_NONE;
+    }
+    case NESTED_DICT: {
+      PyObject *key, *value;
+      Py_ssize_t pos = 0;
+      while (PyDict_Next(object, &pos, &key, &value)) {
+        PyRef done(forEachNested(problem, value, fn, data, depth - 1));
+        if (!done) return nullptr;
+      }
+      Py_RETURN_NONE;
+    }
+    case NESTED_ITERATOR: {
+      for (;;) {
+        PyRef item(PyIter_Next(object));
+        if (!item) {
+          if (PyErr_Occurred()) return nullptr;
+          break;
+        }
+        PyRef done(forEachNested(problem, item.get(), fn, data, depth - 1));
+        if (!done) return nullptr;
+      }
+      Py_RETURN_NONE;
+    }
+  }
+  Py_RETURN_NONE;
+}
+
+PyObject *appendItem(PyObject *, PyObject *index, void *pair) {
+  PyObject **lists = static_cast<PyObject **>(pair);
+  if (!isIntegerObject(index)) {
+    PyErr_SetString(qpy_model_exc, "Error in index list(s): must contain only integers");
+    return nullptr;
+  }
+  Py_ssize_t i = PyNumber_AsSsize_t(index, PyExc_IndexError);
+  if (i == -1 && PyErr_Occurred()) return nullptr;
+  PyObject *item = PyList_GetItem(lists[0], i); /* borrowed; IndexError when outside */
+  if (!item) return nullptr;
+  if (PyList_Append(lists[1], item) != 0) return nullptr;
+  Py_RETURN_NONE;
+}
+
+/* ---- controls and attributes ---- */
+
+void getParType(int library, int flags, int identifier, int *is_control, int *type) {
+  if (library == 0) {
+    *is_control = (flags >> 5) & 1;
+    *type = (flags & 1) ? 1 : (flags & 2) ? 2 : 3;
+    return;
+  }
+  const char *name = nullptr;
+  int slpflags = 0;
+  if (QSLPcontrolname(identifier, &name, &slpflags) != 0) {
+    *is_control = -1;
+    *type = -1;
+    return;
+  }
+  *is_control = (slpflags & 16) ? 1 : 0;
+  *type = (slpflags & 1) ? 1 : (slpflags & 2) ? 2 : (slpflags & 4) ? 3 : 0;
+}

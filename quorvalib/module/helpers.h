@@ -1,0 +1,53 @@
+/* Shared helpers: strings for the libraries, integer tests, the walk over
+ * nested arguments, and the classifier of control and attribute entries. */
+#ifndef QUORVA_HELPERS_H
+#define QUORVA_HELPERS_H
+
+#include "module/pyref.h"
+
+/* Zero-terminated copy of a str (encoded as ASCII) or bytes, from the
+ * default heap; free it with qo_MemoryAllocator_Free_Untyped. NULL for any
+ * other type (no error set) or on an encoding error (error set). */
+char *pyStrToStr(PyObject *object);
+/* Byte length of a str's ASCII encoding or of a bytes object; 0 for other
+ * types; -1 when encoding fails. */
+Py_ssize_t pyStrLen(PyObject *object);
+
+/* A library string owned by the holder: the pyStrToStr copy of an object. */
+class PyStrCopy {
+ public:
+  explicit PyStrCopy(PyObject *object) : str_(pyStrToStr(object)) {}
+  ~PyStrCopy();
+  PyStrCopy(const PyStrCopy &) = delete;
+  PyStrCopy &operator=(const PyStrCopy &) = delete;
+  const char *get() const { return str_; }
+
+ private:
+  char *str_;
+};
+
+int compareInt(const void *a, const void *b);
+
+/* True for a Python int and NumPy's int, long and long long scalars. */
+int isIntegerObject(PyObject *object);
+
+/* Called for each leaf; returns a new reference (None) or NULL on error. */
+typedef PyObject *(*nested_leaf_fn)(PyObject *problem, PyObject *leaf, void *data);
+
+/* Depth the problem methods start the walk with. */
+#define QRVA_PY_NESTING_DEPTH 32
+
+/* Calls fn(problem, leaf, data) for every leaf of a nested structure of
+ * tuples, lists, sequences, dictionaries (their values) and iterators.
+ * Returns a new reference to None, or NULL with an error set. */
+PyObject *forEachNested(PyObject *problem, PyObject *object, nested_leaf_fn fn, void *data, int depth);
+
+/* Leaf function for forEachNested: data points to two lists {source,
+ * target}; appends source[index] to target. */
+PyObject *appendItem(PyObject *problem, PyObject *index, void *pair);
+
+/* Classifies one entry of a library's control and attribute list.
+ * Optimizer entries by their flags; SLP entries through the library. */
+void getParType(int library, int flags, int identifier, int *is_control, int *type);
+
+#endif

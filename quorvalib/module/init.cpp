@@ -1,0 +1,210 @@
+/* Initialisation of the module quorvalib: the classes, the exceptions, the
+ * control and attribute tables, NumPy's interface and comparisons, the
+ * constants and the module-wide controls object; and the module's free
+ * function, which undoes what initialisation did to NumPy. */
+#include "model/types.h"
+#include "module/env.h"
+#include "module/errors.h"
+#include "module/modfuncs.h"
+#include "module/numpy_api.h"
+#include "module/testhooks.h"
+#include "problem/controls.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct Constant {
+  const char *name;
+  double value;
+  bool is_float;
+};
+
+/* The module's constants, in the order they are added. */
+const Constant kConstants[] = {
+    {"continuous", 0, false}, {"binary", 1, false}, {"integer", 2, false}, {"semicontinuous", 3, false},
+    {"semiinteger", 4, false}, {"partiallyinteger", 5, false},
+    {"minimize", 1, false}, {"maximize", -1, false},
+    {"leq", 1, false}, {"geq", 2, false}, {"eq", 3, false}, {"range", 4, false},
+    {"infinity", 1e20, true},
+    {"solinfo_absprimalinfeas", 0, false}, {"solinfo_relprimalinfeas", 1, false},
+    {"solinfo_absdualinfeas", 2, false}, {"solinfo_reldualinfeas", 3, false},
+    {"solinfo_maxmipfractional", 4, false},
+    {"basis_nonbasic_lower", 0, false}, {"basis_basic", 1, false}, {"basis_nonbasic_upper", 2, false},
+    {"basis_superbasic", 3, false},
+    {"lp_unstarted", 0, false}, {"lp_optimal", 1, false}, {"lp_infeas", 2, false}, {"lp_cutoff", 3, false},
+    {"lp_unfinished", 4, false}, {"lp_unbounded", 5, false}, {"lp_cutoff_in_dual", 6, false},
+    {"lp_unsolved", 7, false}, {"lp_nonconvex", 8, false},
+    {"mip_not_loaded", 0, false}, {"mip_lp_not_optimal", 1, false}, {"mip_lp_optimal", 2, false},
+    {"mip_no_sol_found", 3, false}, {"mip_solution", 4, false}, {"mip_infeas", 5, false},
+    {"mip_optimal", 6, false}, {"mip_unbounded", 7, false},
+    {"nlp_unstarted", 0, false}, {"nlp_solution", 1, false}, {"nlp_locally_optimal", 1, false},
+    {"nlp_globally_optimal", 2, false}, {"nlp_locally_infeasible", 3, false}, {"nlp_infeasible", 4, false},
+    {"nlp_unbounded", 5, false}, {"nlp_unfinished", 6, false},
+    {"stop_timelimit", 1, false}, {"stop_ctrlc", 2, false}, {"stop_nodelimit", 3, false},
+    {"stop_iterlimit", 4, false}, {"stop_mipgap", 5, false}, {"stop_sollimit", 6, false},
+    {"stop_user", 9, false},
+    {"type_notdefined", 0, false}, {"type_int", 1, false}, {"type_int64", 2, false}, {"type_double", 3, false},
+    {"type_string", 4, false},
+    {"colinfo_value", 1, false}, {"colinfo_rdj", 2, false}, {"colinfo_deltaindex", 3, false},
+    {"colinfo_delta", 4, false}, {"colinfo_deltadj", 5, false}, {"colinfo_updaterow", 6, false},
+    {"colinfo_sb", 7, false}, {"colinfo_sbdual", 8, false},
+    {"rowinfo_slack", 1, false}, {"rowinfo_dual", 2, false}, {"rowinfo_numpenaltyerrors", 3, false},
+    {"rowinfo_maxpenaltyerror", 4, false}, {"rowinfo_totalpenaltyerror", 5, false},
+    {"rowinfo_currentpenaltyerror", 6, false}, {"rowinfo_currentpenaltyfactor", 7, false},
+    {"rowinfo_penaltycolumnplus", 8, false}, {"rowinfo_penaltycolumnplusvalue", 9, false},
+    {"rowinfo_penaltycolumnplusdj", 10, false}, {"rowinfo_penaltycolumnminus", 11, false},
+    {"rowinfo_penaltycolumnminusvalue", 12, false}, {"rowinfo_penaltycolumnminusdj", 13, false},
+    {"msset_initialvalues", 0, false}, {"msset_initialfiltered", 6, false}, {"msset_solvers", 1, false},
+    {"msset_slp_basic", 2, false}, {"msset_slp_extended", 3, false}, {"msset_knitro_basic", 4, false},
+    {"msset_knitro_extended", 5, false},
+};
+
+/* The fourteen classes, in the order they are made ready. */
+struct ClassEntry {
+  PyTypeObject *type;
+  void (*prepare)();
+};
+const ClassEntry kClasses[] = {
+    {&quorva_varType, var_prepareType},
+    {&quorva_sosType, sos_prepareType},
+    {&quorva_expressionType, expression_prepareType},
+    {&quorva_constraintType, constraint_prepareType},
+    {&quorva_controlType, controls_prepareTypes},
+    {&quorva_attributeType, nullptr}, /* prepared with control */
+    {&quorva_problemType, problem_prepareType},
+    {&quorva_branchobjType, branchobj_prepareType},
+    {&quorva_poolcutType, handles_prepareTypes},
+    {&quorva_qrvaobjectType, nullptr}, /* prepared with poolcut */
+    {&quorva_genericType, nullptr},
+    {&quorva_lintermType, linterm_prepareType},
+    {&quorva_quadtermType, quadterm_prepareType},
+    {&quorva_nonlinearType, nonlinear_prepareType},
+};
+
+/* The classes added to the module by name, in order. */
+struct NamedClass {
+  const char *name;
+  PyTypeObject *type;
+};
+const NamedClass kNamedClasses[] = {
+    {"var", &quorva_varType},         {"sos", &quorva_sosType},           {"constraint", &quorva_constraintType},
+    {"problem", &quorva_problemType}, {"branchobj", &quorva_branchobjType}, {"poolcut", &quorva_poolcutType},
+};
+
+/* Module functions of every family, gathered into one table. */
+PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods};
+std::vector<PyMethodDef> moduleMethods;
+
+PyModuleDef quorvaModule = {
+    PyModuleDef_HEAD_INIT,
+    "quorvalib",
+    "Creating, solving, querying and handling optimization problems",
+    -1,
+    nullptr, /* filled from kMethodFamilies */
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+};
+
+void releaseEnvironmentRecord() {
+  Py_CLEAR(qrv_py_env.controls);
+  Py_CLEAR(qrv_py_env.control_defaults);
+  Py_CLEAR(qrv_py_env.control_table);
+  Py_CLEAR(qrv_py_env.attribute_table);
+  Py_CLEAR(qrv_py_env.msghandlers);
+}
+
+int readyClasses() {
+  for (const ClassEntry &entry : kClasses) {
+    if (entry.prepare) entry.prepare();
+  }
+  for (const ClassEntry &entry : kClasses) {
+    entry.type->tp_new = PyType_GenericNew;
+    if (PyType_Ready(entry.type) < 0) return -1;
+  }
+  return 0;
+}
+
+int createExceptions() {
+  qpy_model_exc = PyErr_NewException("quorva.ModelError", nullptr, nullptr);
+  qpy_interf_exc = PyErr_NewException("quorva.InterfaceError", nullptr, nullptr);
+  qpy_solver_exc = PyErr_NewException("quorva.SolverError", nullptr, nullptr);
+  return qpy_model_exc && qpy_interf_exc && qpy_solver_exc ? 0 : -1;
+}
+
+/* Adds an object under a name; the module takes a reference of its own. */
+int addObject(PyObject *module, const char *name, PyObject *object) {
+  Py_INCREF(object);
+  if (PyModule_AddObject(module, name, object) != 0) {
+    Py_DECREF(object);
+    return -1;
+  }
+  return 0;
+}
+
+int fillModule(PyObject *module) {
+  for (const NamedClass &named : kNamedClasses)
+    if (addObject(module, named.name, (PyObject *)named.type) != 0) return -1;
+  if (addObject(module, "ModelError", qpy_model_exc) != 0 ||
+      addObject(module, "InterfaceError", qpy_interf_exc) != 0 ||
+      addObject(module, "SolverError", qpy_solver_exc) != 0)
+    return -1;
+  if (quorva_redirect_comparisons() != 0) return -1;
+  for (const Constant &constant : kConstants) {
+    PyRef value(constant.is_float ? PyFloat_FromDouble(constant.value)
+                                  : PyLong_FromDouble(std::floor(constant.value)));
+    if (!value || PyModule_AddObject(module, constant.name, value.get()) != 0) return -1;
+    value.release(); /* the module holds it now */
+  }
+  return addObject(module, "controls", qrv_py_env.controls);
+}
+
+}  // namespace
+
+/* Run when the interpreter discards the module. */
+static void quorvamod_freeModule(void *) {
+  releaseEnvironmentRecord();
+  quorva_restore_comparisons();
+  /* The classes are static objects; nothing of them is released here. */
+  if (turnQRVAoff(0) != 0) PyErr_Clear();
+}
+
+PyMODINIT_FUNC PyInit_quorvalib(void) {
+  if (readyClasses() != 0) return nullptr;
+
+  if (moduleMethods.empty()) {
+    for (PyMethodDef *family : kMethodFamilies)
+      for (PyMethodDef *def = family; def->ml_name; ++def) moduleMethods.push_back(*def);
+    moduleMethods.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
+  }
+  quorvaModule.m_methods = moduleMethods.data();
+  quorvaModule.m_free = quorvamod_freeModule;
+
+  PyRef module(PyModule_Create2(&quorvaModule, 1013));
+  if (!module) return nullptr;
+
+  qrv_py_env.controls = control_new_modulewide();
+  qrv_py_env.control_defaults = PyDict_New();
+  qrv_py_env.control_table = PyDict_New();
+  qrv_py_env.attribute_table = PyDict_New();
+  qrv_py_env.msghandlers = PyList_New(0);
+  qrv_py_env.env_on = 0;
+  qrv_py_env.next_var_serial = qrv_py_env.next_con_serial = qrv_py_env.next_sos_serial = 1;
+  if (!qrv_py_env.controls || !qrv_py_env.control_defaults || !qrv_py_env.control_table ||
+      !qrv_py_env.attribute_table || !qrv_py_env.msghandlers || qrva_py_fill_tables(1) != 0 ||
+      quorva_import_numpy() != 0) {
+    releaseEnvironmentRecord();
+    if (!PyErr_Occurred()) PyErr_SetString(PyExc_RuntimeError, "Error initializing the Quorva module");
+    return nullptr;
+  }
+  if (createExceptions() != 0 || fillModule(module.get()) != 0) {
+    quorva_restore_comparisons();
+    releaseEnvironmentRecord();
+    turnQRVAoff(0);
+    return nullptr;
+  }
+  return module.release();
+}

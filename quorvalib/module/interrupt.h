@@ -1,0 +1,10 @@
+/* While a solve runs inside the libraries, SIGINT goes back to its default
+ * disposition so the library's own handling applies; the interpreter's
+ * handler is put back afterwards. Calls pair up and do not nest. */
+#ifndef QUORVA_INTERRUPT_H
+#define QUORVA_INTERRUPT_H
+
+int setSigIntHandler();
+int resetSigIntHandler();
+
+#endif

@@ -1,0 +1,118 @@
+/* Redirecting NumPy's array comparisons. The operators <=, >= and == on
+ * arrays go through NumPy's table of numeric operations; the module installs
+ * copies of less_equal, greater_equal and equal there whose object loops
+ * build constraints, and puts NumPy's own ufuncs back when it is freed. */
+#include "module/numpy_api.h"
+
+#include "model/numpy_loops.h"
+
+#include <vector>
+
+namespace {
+
+struct ComparisonCopy {
+  const char *name;
+  PyUFuncGenericFunction loop;
+  const char *doc;
+  PyObject *numpy_ufunc; /* NumPy's own ufunc, kept for restoring */
+  PyObject *replacement; /* the copy installed in NumPy's table */
+  /* The copied arrays handed to the new ufunc, which does not copy them. */
+  std::vector<PyUFuncGenericFunction> functions;
+  std::vector<void *> data;
+  std::vector<char> types;
+  std::vector<NumpyOwnLoop> own_loops;
+};
+
+ComparisonCopy comparisons[3] = {
+    {"less_equal", leq_con, "Return constraint lhs <= rhs", nullptr, nullptr, {}, {}, {}, {}},
+    {"greater_equal", geq_con, "Return constraint lhs >= rhs", nullptr, nullptr, {}, {}, {}, {}},
+    {"equal", eq_con, "Return constraint lhs == rhs", nullptr, nullptr, {}, {}, {}, {}},
+};
+bool redirected = false;
+
+/* Builds the replacement of one comparison ufunc. New reference or NULL. */
+PyObject *makeReplacement(ComparisonCopy &cmp) {
+  PyUFuncObject *ufunc = reinterpret_cast<PyUFuncObject *>(cmp.numpy_ufunc);
+  int ntypes = ufunc->ntypes, nargs = ufunc->nargs;
+  cmp.functions.assign(ufunc->functions, ufunc->functions + ntypes);
+  cmp.data.assign(ufunc->data, ufunc->data + ntypes);
+  cmp.types.assign(ufunc->types, ufunc->types + (size_t)ntypes * nargs);
+  cmp.own_loops.assign(ntypes, NumpyOwnLoop{nullptr, nullptr, 0});
+  for (int t = 0; t < ntypes; ++t) {
+    char *codes = &cmp.types[(size_t)t * nargs];
+    /* Only the loops over two object operands carry modeling objects. */
+    if (nargs != 3 || codes[0] != NPY_OBJECT || codes[1] != NPY_OBJECT) continue;
+    cmp.own_loops[t] = NumpyOwnLoop{cmp.functions[t], cmp.data[t], codes[2]};
+    cmp.functions[t] = cmp.loop;
+    cmp.data[t] = &cmp.own_loops[t];
+    codes[2] = NPY_OBJECT;
+  }
+  PyObject *copy = PyUFunc_FromFuncAndData(cmp.functions.data(), cmp.data.data(), cmp.types.data(), ntypes,
+                                           ufunc->nin, ufunc->nout, PyUFunc_None, ufunc->name, cmp.doc, 0);
+  if (!copy) return nullptr;
+  /* Keep NumPy's typing rules for comparisons of numeric arrays. */
+  reinterpret_cast<PyUFuncObject *>(copy)->type_resolver = ufunc->type_resolver;
+  return copy;
+}
+
+/* Frees the copied arrays, unless a replacement ufunc is still referenced
+ * from elsewhere: its loops point into them, so they then stay allocated. */
+void releaseCopies() {
+  for (ComparisonCopy &cmp : comparisons) {
+    Py_CLEAR(cmp.numpy_ufunc);
+    if (cmp.replacement && Py_REFCNT(cmp.replacement) > 1) {
+      cmp.replacement = nullptr; /* deliberately kept, with its arrays */
+      continue;
+    }
+    Py_CLEAR(cmp.replacement);
+    std::vector<PyUFuncGenericFunction>().swap(cmp.functions);
+    std::vector<void *>().swap(cmp.data);
+    std::vector<char>().swap(cmp.types);
+    std::vector<NumpyOwnLoop>().swap(cmp.own_loops);
+  }
+}
+
+}  // namespace
+
+int quorva_redirect_comparisons() {
+  PyRef ops(PyArray_GetNumericOps());
+  if (!ops) return -1;
+  PyRef replacements(PyDict_New());
+  if (!replacements) return -1;
+  for (ComparisonCopy &cmp : comparisons) {
+    PyObject *numpy_ufunc = PyDict_GetItemString(ops.get(), cmp.name); /* borrowed */
+    if (!numpy_ufunc || !PyObject_TypeCheck(numpy_ufunc, &PyUFunc_Type)) {
+      PyErr_Format(PyExc_RuntimeError, "NumPy has no ufunc %s to redirect", cmp.name);
+      releaseCopies();
+      return -1;
+    }
+    Py_INCREF(numpy_ufunc);
+    cmp.numpy_ufunc = numpy_ufunc;
+    PyRef copy(makeReplacement(cmp));
+    if (!copy || PyDict_SetItemString(replacements.get(), cmp.name, copy.get()) != 0) {
+      releaseCopies();
+      return -1;
+    }
+    cmp.replacement = copy.release();
+  }
+  if (PyArray_SetNumericOps(replacements.get()) != 0) {
+    releaseCopies();
+    return -1;
+  }
+  redirected = true;
+  return 0;
+}
+
+void quorva_restore_comparisons() {
+  if (!redirected) return;
+  PyRef originals(PyDict_New());
+  if (originals) {
+    for (ComparisonCopy &cmp : comparisons)
+      PyDict_SetItemString(originals.get(), cmp.name, cmp.numpy_ufunc);
+    /* NumPy's table holds the replacements until this call releases them. */
+    PyArray_SetNumericOps(originals.get());
+  }
+  PyErr_Clear();
+  redirected = false;
+  releaseCopies();
+}

@@ -1,0 +1,37 @@
+#include "module/testhooks.h"
+
+#include "module/helpers.h"
+
+static PyObject *collectLeaf(PyObject *, PyObject *leaf, void *data) {
+  if (PyList_Append(static_cast<PyObject *>(data), leaf) != 0) return nullptr;
+  return newNone();
+}
+
+/* _walk_nested(*args): the leaves of the arguments in walking order, with
+ * the walk starting on the argument tuple as the problem methods do. */
+static PyObject *testhook_walk_nested(PyObject *, PyObject *args) {
+  PyRef leaves(PyList_New(0));
+  if (!leaves) return nullptr;
+  PyRef done(forEachNested(nullptr, args, collectLeaf, leaves.get(), QRVA_PY_NESTING_DEPTH));
+  if (!done) return nullptr;
+  return leaves.release();
+}
+
+/* _select_items(source, indices): source[i] for every index of a nested
+ * index structure, as the lookups by index do. */
+static PyObject *testhook_select_items(PyObject *, PyObject *args) {
+  PyObject *source, *indices;
+  if (!PyArg_ParseTuple(args, "O!O", &PyList_Type, &source, &indices)) return nullptr;
+  PyRef target(PyList_New(0));
+  if (!target) return nullptr;
+  PyObject *pair[2] = {source, target.get()};
+  PyRef done(forEachNested(nullptr, indices, appendItem, pair, QRVA_PY_NESTING_DEPTH));
+  if (!done) return nullptr;
+  return target.release();
+}
+
+PyMethodDef quorvamod_testMethods[] = {
+    {"_walk_nested", testhook_walk_nested, METH_VARARGS, "Internal: leaves of nested arguments."},
+    {"_select_items", testhook_select_items, METH_VARARGS, "Internal: items selected by nested indices."},
+    {nullptr, nullptr, 0, nullptr},
+};
