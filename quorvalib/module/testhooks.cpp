@@ -1,5 +1,6 @@
 #include "module/testhooks.h"
 
+#include "module/errors.h"
 #include "module/helpers.h"
 
 static PyObject *collectLeaf(PyObject *, PyObject *leaf, void *data) {
@@ -30,8 +31,17 @@ static PyObject *testhook_select_items(PyObject *, PyObject *args) {
   return target.release();
 }
 
+/* _report_failure(obj=None): what an operation on obj that failed without a
+ * Python error raises. */
+static PyObject *testhook_report_failure(PyObject *, PyObject *args) {
+  PyObject *object = nullptr;
+  if (!PyArg_ParseTuple(args, "|O", &object)) return nullptr;
+  return setQrvaErrIfNull(object == Py_None ? nullptr : object, nullptr);
+}
+
 PyMethodDef quorvamod_testMethods[] = {
     {"_walk_nested", testhook_walk_nested, METH_VARARGS, "Internal: leaves of nested arguments."},
     {"_select_items", testhook_select_items, METH_VARARGS, "Internal: items selected by nested indices."},
+    {"_report_failure", testhook_report_failure, METH_VARARGS, "Internal: the error of a failed operation."},
     {nullptr, nullptr, 0, nullptr},
 };
