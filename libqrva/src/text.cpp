@@ -36,7 +36,7 @@ int copyTruncated(const std::string &text, char *buffer, int capacity) {
 
 std::string quoted(const char *text) {
   if (text == nullptr) return "NULL";
-  const size_t kShown = 64;
+  const size_t kShown = 256;  // enough for paths, short of the 512-byte error buffers
   std::string s(text, strnlen(text, kShown + 1));
   if (s.size() > kShown) s = s.substr(0, kShown) + "...";
   return "'" + s + "'";
