@@ -327,7 +327,11 @@ class ParamAccess {
                            : want == Want::String ? "a string"
                                                   : "a pointer";
       return owner_.fail(QRVA_ERR_ARGUMENT,
-                         formatText("%s: %d (%s) is a %s %s, not %s one", fn_, id, found->name,
+                         formatText("%s: %d (%s) is %s %s %s, not %s one", fn_, id, found->name,
+                                    found->type == ParamType::Int ||
+                                            found->type == ParamType::Int64
+                                        ? "an"
+                                        : "a",
                                     typeName(found->type), found->kindName(), wanted));
     }
     if (out == nullptr)
