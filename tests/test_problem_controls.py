@@ -78,8 +78,8 @@ class TestSetting:
         int_name, _ = first_control_of(p, int)
         with pytest.raises(quorva.ModelError, match="^Cannot set non-integer value to an integer control$"):
             p.setControl(int_name, 1.5)
-        p.controls.feastol = 1  # int accepted for a double control
-        assert p.controls.feastol == 1.0
+        p.controls.timelimit = 60  # an int is accepted for a double control
+        assert p.controls.timelimit == 60.0
 
     def test_library_rejects_out_of_range_values(self, p):
         with pytest.raises(quorva.SolverError) as info:

@@ -30,6 +30,33 @@ ComparisonCopy comparisons[3] = {
 };
 bool redirected = false;
 
+/* NumPy 1.25+ flags its numeric-operations table as deprecated; the module
+ * uses it knowingly (it is NumPy 1's way to redirect array comparisons), so
+ * the warning is kept from users while the table is read and written. */
+class DeprecationsSilenced {
+ public:
+  DeprecationsSilenced() {
+    PyRef warnings(PyImport_ImportModule("warnings"));
+    if (warnings) context_.reset(PyObject_CallMethod(warnings.get(), "catch_warnings", nullptr));
+    if (context_) {
+      PyRef entered(PyObject_CallMethod(context_.get(), "__enter__", nullptr));
+      PyRef ignored(PyObject_CallMethod(warnings.get(), "simplefilter", "sO", "ignore", PyExc_DeprecationWarning));
+    }
+    PyErr_Clear();
+  }
+  ~DeprecationsSilenced() {
+    if (!context_) return;
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyRef exited(PyObject_CallMethod(context_.get(), "__exit__", "OOO", Py_None, Py_None, Py_None));
+    PyErr_Clear();
+    PyErr_Restore(type, value, traceback);
+  }
+
+ private:
+  PyRef context_;
+};
+
 /* Builds the replacement of one comparison ufunc. New reference or NULL. */
 PyObject *makeReplacement(ComparisonCopy &cmp) {
   PyUFuncObject *ufunc = reinterpret_cast<PyUFuncObject *>(cmp.numpy_ufunc);
@@ -75,6 +102,7 @@ void releaseCopies() {
 }  // namespace
 
 int quorva_redirect_comparisons() {
+  DeprecationsSilenced silenced;
   PyRef ops(PyArray_GetNumericOps());
   if (!ops) return -1;
   PyRef replacements(PyDict_New());
@@ -105,6 +133,7 @@ int quorva_redirect_comparisons() {
 
 void quorva_restore_comparisons() {
   if (!redirected) return;
+  DeprecationsSilenced silenced;
   PyRef originals(PyDict_New());
   if (originals) {
     for (ComparisonCopy &cmp : comparisons)
