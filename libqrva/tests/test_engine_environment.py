@@ -105,3 +105,38 @@ def test_enablemessages_takes_only_zero_or_one(env):
     assert env.QRVAenablemessages(0) == 0
     assert env.QRVAenablemessages(2) == ERR_ARGUMENT
     assert "enable is 2" in global_error(env)[1]
+
+
+def test_environment_is_thread_safe(lib):
+    """Threads start and stop the environment, make problems, register and
+    remove handlers and read errors at once; the counts stay exact."""
+    import threading
+    from conftest import MSGHANDLER
+
+    failures = []
+    handler = MSGHANDLER(lambda *args: 0)
+
+    def work(seed):
+        try:
+            for i in range(200):
+                assert lib.QRVAinit(None) == 0
+                handle = c_void_p()
+                assert lib.QRVAcreateprob(byref(handle)) == 0
+                assert lib.QRVA_ge_addcbmsghandler(handler, c_void_p(seed + 1), i % 3) == 0
+                assert lib.QRVAsetintcontrol(handle, 8006, i % 4) == 0
+                assert lib.QRVAloadlp(handle, b"t", 0, 0, *([None] * 10)) == 0
+                lib.QRVAsetintcontrol(handle, 8006, -1)  # a failure on this problem only
+                global_error(lib)
+                assert lib.QRVA_ge_removecbmsghandler(handler, c_void_p(seed + 1)) == 0
+                assert lib.QRVAdestroyprob(handle) == 0
+                assert lib.QRVAfree() == 0
+        except AssertionError as exc:  # pragma: no cover - reported below
+            failures.append((seed, exc))
+
+    threads = [threading.Thread(target=work, args=(k,)) for k in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert failures == []
+    assert lib.QRVAfree() == ERR_NOT_INITIALISED  # every init was matched
