@@ -18,8 +18,11 @@ install: $(PY)
 demo: install
 	$(PY) examples/demo.py
 
+# The engine suite drives libqrva's process-wide environment directly, so it
+# runs in a process of its own, apart from the extension's suite.
 test: install
-	$(PY) -m pytest -q
+	$(PY) -m pytest -q libqrva/tests
+	$(PY) -m pytest -q tests
 
 bench: install
 	$(PY) -m pip install --quiet -r bench/requirements.txt
