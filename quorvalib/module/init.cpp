@@ -2,6 +2,7 @@
  * control and attribute tables, NumPy's interface and comparisons, the
  * constants and the module-wide controls object; and the module's free
  * function, which undoes what initialisation did to NumPy. */
+#include "model/algebra_hooks.h"
 #include "model/types.h"
 #include "module/env.h"
 #include "module/errors.h"
@@ -94,7 +95,7 @@ const NamedClass kNamedClasses[] = {
 };
 
 /* Module functions of every family, gathered into one table. */
-PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods};
+PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods, quorvamod_algebraTestMethods};
 std::vector<PyMethodDef> moduleMethods;
 
 PyModuleDef quorvaModule = {
