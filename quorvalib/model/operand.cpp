@@ -272,6 +272,20 @@ static PyObject *accumulate(PyObject *a, PyObject *b, BinaryFn numpyOp, const Bi
   return classOps[kind - 1](a, b);
 }
 
+/* NumPy's in-place step; an accumulator array whose element type cannot
+ * hold the result (numbers meeting modeling objects) is replaced by the
+ * binary result instead. */
+static PyObject *numpyInplace(PyObject *a, PyObject *b, BinaryFn inplace, BinaryFn binary) {
+  PyObject *result = inplace(a, b);
+  if (result || !PyErr_ExceptionMatches(PyExc_TypeError)) return result;
+  PyErr_Clear();
+  return binary(a, b);
+}
+static PyObject *numpyInplaceAdd(PyObject *a, PyObject *b) { return numpyInplace(a, b, PyNumber_InPlaceAdd, PyNumber_Add); }
+static PyObject *numpyInplaceMul(PyObject *a, PyObject *b) {
+  return numpyInplace(a, b, PyNumber_InPlaceMultiply, PyNumber_Multiply);
+}
+
 static const BinaryFn kClassMul[5] = {var_mul, linterm_mul, quadterm_mul, expression_mul, nonlin_mul};
 
 PyObject *general_mul(PyObject *a, PyObject *b) {
@@ -279,11 +293,11 @@ PyObject *general_mul(PyObject *a, PyObject *b) {
 }
 
 PyObject *general_imul(PyObject *a, PyObject *b) {
-  return accumulate(a, b, PyNumber_InPlaceMultiply, kClassInplaceMul, constant_imul);
+  return accumulate(a, b, numpyInplaceMul, kClassInplaceMul, constant_imul);
 }
 
 PyObject *general_iadd(PyObject *a, PyObject *b) {
-  return accumulate(a, b, PyNumber_InPlaceAdd, kClassInplaceAdd, constant_iadd);
+  return accumulate(a, b, numpyInplaceAdd, kClassInplaceAdd, constant_iadd);
 }
 
 /* Two constants combined as doubles. */
