@@ -12,7 +12,7 @@ using qrva::failGlobal;
 using qrva::formatText;
 using P = qrva_problem_s;
 
-namespace {
+namespace qrva {
 
 // A name the problem may take: present and not longer than maxprobnamelength.
 int checkProblemName(P &p, const char *function, const char *argument, const char *name) {
@@ -28,35 +28,7 @@ int checkProblemName(P &p, const char *function, const char *argument, const cha
   return QRVA_OK;
 }
 
-int checkCount(P &p, const char *function, const char *argument, int64_t count) {
-  if (count < 0)
-    return p.fail(QRVA_ERR_ARGUMENT, formatText("%s: %s is %lld; it must not be negative",
-                                                function, argument,
-                                                static_cast<long long>(count)));
-  return QRVA_OK;
-}
-
-// Loading a problem of ncols columns and nrows rows. An empty one (both 0)
-// replaces the problem by an empty problem with the given name; anything
-// else needs the problem store.
-int loadLinear(P &p, const char *function, const char *probname, int ncols, int nrows) {
-  if (int rc = checkProblemName(p, function, "probname", probname)) return rc;
-  if (int rc = checkCount(p, function, "ncols", ncols)) return rc;
-  if (int rc = checkCount(p, function, "nrows", nrows)) return rc;
-  if (ncols != 0 || nrows != 0)
-    return p.fail(QRVA_ERR_NOT_AVAILABLE,
-                  formatText("%s: loading a problem with rows or columns is not available yet "
-                             "in this version of the library",
-                             function));
-  p.name = probname;
-  p.store.reset();
-  p.solve = qrva::SolveState{};
-  p.message(QRVA_MSG_INFO, formatText("Problem '%s' loaded: 0 rows, 0 columns, 0 elements",
-                                      p.name.c_str()));
-  return QRVA_OK;
-}
-
-}  // namespace
+}  // namespace qrva
 
 extern "C" {
 
@@ -99,7 +71,7 @@ int QRVAgetlasterror(QRVAprob prob, char *errmsg) {
 
 int QRVAsetprobname(QRVAprob prob, const char *name) {
   return qrva::withProblem(prob, "QRVAsetprobname", [&](P &p) {
-    if (int rc = checkProblemName(p, "QRVAsetprobname", "name", name)) return rc;
+    if (int rc = qrva::checkProblemName(p, "QRVAsetprobname", "name", name)) return rc;
     p.name = name;
     return QRVA_OK;
   });
@@ -110,22 +82,6 @@ int QRVAgetprobname(QRVAprob prob, char *name) {
     if (name == nullptr) return qrva::nullArgument(p, "QRVAgetprobname", "name");
     std::memcpy(name, p.name.c_str(), p.name.size() + 1);
     return QRVA_OK;
-  });
-}
-
-int QRVAloadlp(QRVAprob prob, const char *probname, int ncols, int nrows, const char *,
-               const double *, const double *, const double *, const int *, const int *,
-               const int *, const double *, const double *, const double *) {
-  return qrva::withProblem(prob, "QRVAloadlp", [&](P &p) {
-    return loadLinear(p, "QRVAloadlp", probname, ncols, nrows);
-  });
-}
-
-int QRVAloadlp64(QRVAprob prob, const char *probname, int ncols, int nrows, const char *,
-                 const double *, const double *, const double *, const int64_t *, const int *,
-                 const int *, const double *, const double *, const double *) {
-  return qrva::withProblem(prob, "QRVAloadlp64", [&](P &p) {
-    return loadLinear(p, "QRVAloadlp64", probname, ncols, nrows);
   });
 }
 

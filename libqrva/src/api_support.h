@@ -11,6 +11,7 @@
 #include "environment.h"
 #include "problem.h"
 #include "text.h"
+#include "validate.h"
 
 namespace qrva {
 
@@ -33,6 +34,8 @@ template <class Fail, class Body>
 int guarded(const char *function, Fail &&fail, Body &&body) {
   try {
     return body();
+  } catch (const Failure &f) {
+    return fail(f.code, f.what());
   } catch (const std::bad_alloc &) {
     return fail(QRVA_ERR_MEMORY, formatText("%s: out of memory", function));
   } catch (const std::exception &e) {
@@ -67,6 +70,11 @@ int nullArgument(Owner &owner, const char *function, const char *argument) {
   return owner.fail(QRVA_ERR_ARGUMENT,
                     formatText("%s: argument '%s' is NULL", function, argument));
 }
+
+// 0 when name may be the problem's name (present, not longer than the
+// control maxprobnamelength); else the error, recorded on p.
+int checkProblemName(qrva_problem_s &p, const char *function, const char *argument,
+                     const char *name);
 
 inline int failGlobal(int code, const std::string &text) {
   return Environment::instance().fail(code, text);

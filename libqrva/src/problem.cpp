@@ -2,8 +2,27 @@
 
 #include "text.h"
 
+#include "interfaces/highs_c_api.h"
+
+void qrva::HighsDeleter::operator()(void *highs) const {
+  if (highs) Highs_destroy(highs);
+}
+
 qrva_problem_s::qrva_problem_s()
-    : qrva_object_s(Kind::Problem), name(""), controls(qrva::optimizerCatalog().defaultControls()) {}
+    : qrva_object_s(Kind::Problem), name(""), controls(qrva::optimizerCatalog().defaultControls()),
+      store(std::make_unique<qrva::ProblemStore>()) {}
+
+void qrva_problem_s::changed() {
+  solve = qrva::SolveState{};
+  solution = qrva::Solution{};
+}
+
+void qrva_problem_s::replaceStore(std::unique_ptr<qrva::ProblemStore> fresh) {
+  store = std::move(fresh);
+  basis = qrva::Basis{};
+  mipStarts.clear();
+  changed();
+}
 
 int qrva_problem_s::fail(int code, const std::string &text) {
   lastError.code = code;
@@ -22,8 +41,7 @@ double qrva_problem_s::dblControl(int id) const {
 }
 
 qrva::ProblemCounts qrva_problem_s::counts() const {
-  // Every count is 0 until the problem has a store.
-  return qrva::ProblemCounts{};
+  return store->counts();
 }
 
 void qrva_problem_s::message(int msgtype, const std::string &text) {

@@ -2,6 +2,7 @@
 // solve state, callbacks, last error, and the slot for its problem store.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -26,6 +27,33 @@ struct SolveState {
   double solveTime = 0.0;
 };
 
+// The last solution, basis and rays (sizes of the problem when they were
+// made; emptied by every change of the problem).
+struct Solution {
+  bool hasLp = false, hasMip = false;
+  std::vector<double> x, slack, dual, dj;
+  std::vector<double> primalRay, dualRay;
+  int unboundedSeq = -1;
+};
+
+// Basis status of rows and columns: 0 at lower, 1 basic, 2 at upper, 3
+// superbasic. Kept across changes (new rows basic, new columns at lower) so
+// that a re-solve starts warm.
+struct Basis {
+  std::vector<int> rows, cols;
+  bool known = false;
+};
+
+// A starting solution for the next MIP solve.
+struct MipStart {
+  std::vector<int> cols;
+  std::vector<double> values;
+};
+
+struct HighsDeleter {
+  void operator()(void *highs) const;
+};
+
 struct LastError {
   int code = 0;
   std::string text;
@@ -46,7 +74,13 @@ struct qrva_problem_s : qrva_object_s {
   std::vector<qrva::ParamValue> controls;
   qrva::SolveState solve;
   qrva::CallbackRegistry callbacks;
-  std::unique_ptr<qrva::ProblemStore> store;
+  std::unique_ptr<qrva::ProblemStore> store;  // never null
+  qrva::Solution solution;
+  qrva::Basis basis;
+  std::vector<qrva::MipStart> mipStarts;
+  std::unique_ptr<void, qrva::HighsDeleter> highs;  // kept between solves
+  std::atomic<int> interruptReason{0};               // set by QRVAinterrupt
+  std::vector<int> suppressedMessages;               // QRVAsetmessagestatus
   qrva::LastError lastError;
   std::unique_ptr<std::FILE, qrva::FileCloser> logFile;
   qslp_problem_s *slpLayer = nullptr;  // the SLP problem on this one, if any
@@ -59,6 +93,12 @@ struct qrva_problem_s : qrva_object_s {
   double dblControl(int id) const;
 
   qrva::ProblemCounts counts() const;
+
+  // Every change of the problem's data calls this: the last solution and
+  // statuses no longer hold.
+  void changed();
+  // Replaces the whole store (a load or a read): basis and starts go too.
+  void replaceStore(std::unique_ptr<qrva::ProblemStore> fresh);
 
   // Sends one message through the problem's message callbacks, the global
   // handlers, standard output (when enabled) and the log file. Nothing is

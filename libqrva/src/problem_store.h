@@ -1,14 +1,19 @@
 // The problem store: the one source of truth for a problem's data (columns,
-// rows, matrix, quadratic parts, sets, indicators, names, solution, basis).
-// Its contents arrive with the matrix-building functions; until then a
-// problem has no store and every count is 0.
+// rows, matrix, quadratic parts, sets, indicators, names). The store holds
+// data that was already validated: the entry points check their arguments
+// (validate.h) before they change anything, so a store operation never
+// leaves a half-changed problem behind.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace qrva {
-
-struct ProblemStore {};
 
 // Sizes of a problem as the attributes report them.
 struct ProblemCounts {
@@ -18,6 +23,109 @@ struct ProblemCounts {
   int quadraticRows = 0, indicators = 0;
   int originalRows = 0, originalCols = 0, originalSets = 0;
   int longestName = 0;  // bytes
+};
+
+// One matrix element of a column (index = row) or of a row (index = column).
+struct Entry {
+  int index;
+  double value;
+};
+
+// Quadratic terms keyed by (i, j) with i <= j. In the objective a value v
+// stands for 1/2 v x_i^2 on the diagonal and v x_i x_j off it (so that the
+// objective is c'x + 1/2 x'Qx with Q symmetric); in a row it stands for
+// v x_i^2 and 2 v x_i x_j (the row holds x'Qx).
+using QuadTerms = std::map<std::pair<int, int>, double>;
+
+inline std::pair<int, int> quadKey(int i, int j) {
+  return i <= j ? std::make_pair(i, j) : std::make_pair(j, i);
+}
+
+struct SosSet {
+  char type = '1';  // '1' or '2'
+  std::vector<int> cols;
+  std::vector<double> weights;
+};
+
+// Names of rows, columns or sets with a hash index for lookups. An entry
+// without a name of its own answers with a generated one (prefix and index).
+class NameTable {
+ public:
+  explicit NameTable(char prefix) : prefix_(prefix) {}
+
+  void resize(size_t n) { names_.resize(n), stale_ = true; }
+  size_t size() const { return names_.size(); }
+  void set(size_t i, std::string name) { names_[i] = std::move(name), stale_ = true; }
+  // The name of entry i, generated when it has none.
+  std::string get(size_t i) const;
+  bool hasOwn(size_t i) const { return !names_[i].empty(); }
+  // Index of the first entry called name, or -1.
+  int find(const std::string &name) const;
+  // Keeps the entries whose keep flag is set, in order.
+  void keep(const std::vector<char> &keepFlags);
+  size_t longest() const;
+
+ private:
+  char prefix_;
+  std::vector<std::string> names_;
+  mutable std::unordered_map<std::string, int> index_;
+  mutable bool stale_ = true;
+};
+
+// Row-wise copy of the matrix: starts (rows + 1) and entries.
+struct RowWise {
+  std::vector<int64_t> start;
+  std::vector<Entry> entries;
+};
+
+struct ProblemStore {
+  // Columns.
+  std::vector<double> lb, ub, obj, limit;
+  std::vector<char> colType;
+  std::vector<std::vector<Entry>> columns;  // each sorted by row, no zeros
+  // Rows.
+  std::vector<char> rowType;
+  std::vector<double> rhs, range;
+  std::vector<int> indicatorCol;   // -1: not an indicator row
+  std::vector<int> indicatorComp;  // 1 active when the column is 1, -1 when 0
+  // Objective: c'x + 1/2 x'Qx + constant, minimized (1) or maximized (-1).
+  double objConstant = 0.0;
+  int objSense = 1;
+  QuadTerms qobj;
+  std::map<int, QuadTerms> qrows;  // row -> its x'Qx terms
+  std::vector<SosSet> sets;
+  NameTable rowNames{'R'}, colNames{'C'}, setNames{'S'};
+
+  ProblemStore() = default;
+  ProblemStore(const ProblemStore &other);
+  ProblemStore &operator=(const ProblemStore &) = delete;
+
+  int nrows() const { return static_cast<int>(rowType.size()); }
+  int ncols() const { return static_cast<int>(colType.size()); }
+  int64_t elements() const;
+  ProblemCounts counts() const;
+  bool isDiscrete(int col) const { return colType[col] != 'C'; }
+
+  // Appends rows without elements / columns without elements.
+  void appendRows(int n, const char *type, const double *rhs, const double *range);
+  void appendCols(int n, const double *obj, const double *lb, const double *ub);
+  // Adds value to element (row, col) (an element that becomes zero goes).
+  void addToElement(int row, int col, double value);
+  void setElement(int row, int col, double value);
+  double element(int row, int col) const;
+  // Sorts and merges the elements of column col after raw appends.
+  void normaliseColumn(int col);
+
+  // Deletion by keep flags, renumbering every reference.
+  void keepRows(const std::vector<char> &keep);
+  void keepCols(const std::vector<char> &keep);
+  void keepSets(const std::vector<char> &keep);
+
+  const RowWise &rowWise() const;
+  void matrixChanged() { rowWise_.reset(); }
+
+ private:
+  mutable std::unique_ptr<RowWise> rowWise_;
 };
 
 }  // namespace qrva

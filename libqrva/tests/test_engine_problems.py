@@ -74,12 +74,12 @@ def test_empty_load_names_and_clears_the_problem(env, prob):
     assert env.QRVAloadlp(prob, b"again", 0, 0, *([ctypes.addressof(empty)] * 10)) == 0
 
 
-def test_load_refuses_bad_sizes_and_defers_real_data(env, prob):
+def test_load_refuses_bad_sizes_and_missing_data(env, prob):
     args = [None] * 10
     assert env.QRVAloadlp(prob, b"x", -1, 0, *args) == ERR_ARGUMENT
     assert problem_error(env, prob) == "QRVAloadlp: ncols is -1; it must not be negative"
     assert env.QRVAloadlp(prob, None, 0, 0, *args) == ERR_ARGUMENT
-    assert env.QRVAloadlp(prob, b"x", 2, 1, *args) == ERR_NOT_AVAILABLE
-    assert "not available yet" in problem_error(env, prob)
+    assert env.QRVAloadlp(prob, b"x", 2, 1, *args) == ERR_ARGUMENT
+    assert problem_error(env, prob) == "QRVAloadlp: argument 'rowtype' is NULL"
     buffer = ctypes.create_string_buffer(16)
     assert env.QRVAgetprobname(prob, buffer) == 0 and buffer.value == b""  # unchanged

@@ -10,13 +10,9 @@ from conftest import (ERR_ARGUMENT, ERR_NOT_AVAILABLE, global_error, problem_err
 
 
 @pytest.mark.parametrize("name,args", [
-    ("QRVAlpoptimize", (b"",)),
-    ("QRVAmipoptimize", (b"",)),
-    ("QRVAreadprob", (b"model.mps", b"")),
-    ("QRVAaddrows64", (0, 0, None, None, None, None, None, None)),
-    ("QRVAgetlpsol", (None, None, None, None)),
-    ("QRVAgetindex", (2, b"x", None)),
-    ("QRVAinterrupt", (9,)),
+    ("QRVAtune", (b"",)),
+    ("QRVAiisall", ()),
+    ("QRVAgetpresolvemap", (None, None)),
 ])
 def test_optimizer_stubs_report_not_available(env, prob, name, args):
     fn = getattr(env, name)
