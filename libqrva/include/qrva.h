@@ -72,6 +72,38 @@ extern "C" {
 #define QRVA_TYPE_DOUBLE 3
 #define QRVA_TYPE_STRING 4
 
+/* LP status (integer attribute 1010). */
+#define QRVA_LP_UNSTARTED 0
+#define QRVA_LP_OPTIMAL 1
+#define QRVA_LP_INFEAS 2
+#define QRVA_LP_CUTOFF 3
+#define QRVA_LP_UNFINISHED 4
+#define QRVA_LP_UNBOUNDED 5
+#define QRVA_LP_CUTOFF_IN_DUAL 6
+#define QRVA_LP_UNSOLVED 7
+#define QRVA_LP_NONCONVEX 8
+
+/* MIP status (integer attribute 1011). */
+#define QRVA_MIP_NOT_LOADED 0
+#define QRVA_MIP_LP_NOT_OPTIMAL 1
+#define QRVA_MIP_LP_OPTIMAL 2
+#define QRVA_MIP_NO_SOL_FOUND 3
+#define QRVA_MIP_SOLUTION 4
+#define QRVA_MIP_INFEAS 5
+#define QRVA_MIP_OPTIMAL 6
+#define QRVA_MIP_UNBOUNDED 7
+
+/* Why a solve stopped early (integer attribute stopstatus); also the reason
+ * given to QRVAinterrupt. */
+#define QRVA_STOP_NONE 0
+#define QRVA_STOP_TIMELIMIT 1
+#define QRVA_STOP_CTRLC 2
+#define QRVA_STOP_NODELIMIT 3
+#define QRVA_STOP_ITERLIMIT 4
+#define QRVA_STOP_MIPGAP 5
+#define QRVA_STOP_SOLLIMIT 6
+#define QRVA_STOP_USER 9
+
 /* Name types of QRVAaddnames / QRVAgetnames / QRVAgetindex. */
 #define QRVA_NAMES_ROWS 1
 #define QRVA_NAMES_COLUMNS 2
@@ -307,7 +339,8 @@ QRVA_API int QRVAaddsets64(QRVAprob prob, int nsets, int64_t nelems, const char 
 /* Name rows (type 1), columns (2) or sets (3) first..last with packed names. */
 QRVA_API int QRVAaddnames(QRVAprob prob, int type, const char names[], int first, int last);
 /* Make nrows rows indicator rows of binary columns colind; complement: 0
- * none, 1 active at 0, -1 active at 1. */
+ * none (a plain row again), 1 enforced when the column is 1, -1 enforced
+ * when it is 0. */
 QRVA_API int QRVAsetindicators(QRVAprob prob, int nrows, const int rowind[],
                                const int colind[], const int complement[]);
 QRVA_API int QRVAdelrows(QRVAprob prob, int nrows, const int rowind[]);
