@@ -34,7 +34,10 @@ int NameTable::find(const std::string &name) const {
 void NameTable::keep(const std::vector<char> &keepFlags) {
   size_t out = 0;
   for (size_t i = 0; i < names_.size(); ++i)
-    if (keepFlags[i]) names_[out++] = std::move(names_[i]);
+    if (keepFlags[i]) {
+      if (out != i) names_[out] = std::move(names_[i]);  // a self-move would empty it
+      ++out;
+    }
   names_.resize(out);
   stale_ = true;
 }
@@ -167,7 +170,10 @@ template <class T>
 static void keepItems(std::vector<T> &items, const std::vector<char> &keep) {
   size_t out = 0;
   for (size_t i = 0; i < items.size(); ++i)
-    if (keep[i]) items[out++] = std::move(items[i]);
+    if (keep[i]) {
+      if (out != i) items[out] = std::move(items[i]);
+      ++out;
+    }
   items.resize(out);
 }
 
