@@ -206,7 +206,7 @@ static PyObject *hook_expression_parts(PyObject *, PyObject *e) {
   if (record->quadratic)
     for (const auto &outer : record->quadratic->entries)
       for (const auto &inner : outer.second->entries) {
-        PyRef item(Py_BuildValue("(OOd)", outer.first, inner.first, inner.second));
+        PyRef item(Py_BuildValue("(OOd)", outer.first.var, inner.first.var, inner.second));
         if (!item || PyList_Append(quadratic.get(), item.get()) != 0) return nullptr;
       }
   if (record->serials)

@@ -69,14 +69,14 @@ int addExpression(expression_s *e, const expression_s *q, double sign) {
     linmap *target = linearOf(e);
     if (!target) return fail("Could not add linear part");
     for (const auto &entry : q->linear->entries)
-      if (linmap_add(target, entry.first, sign * entry.second) != 0) return fail("Could not add linear part");
+      if (linmap_add(target, entry.first.var, sign * entry.second) != 0) return fail("Could not add linear part");
   }
   if (hasQuadraticTerms(q)) {
     if (!ensureQuadratic(e)) return fail("Could not add quadratic part");
     for (const auto &outer : q->quadratic->entries)
       for (const auto &inner : outer.second->entries)
-        if (quadmap_add(e->quadratic, outer.first, inner.first, sign * inner.second) != 0 ||
-            recordSerials(e, outer.first, inner.first) != 0)
+        if (quadmap_add(e->quadratic, outer.first.var, inner.first.var, sign * inner.second) != 0 ||
+            recordSerials(e, outer.first.var, inner.first.var) != 0)
           return fail("Could not add quadratic part");
   }
   return 0;
@@ -323,7 +323,7 @@ static PyObject *linearTimesAffine(PyObject *x, double d, const expression_s *af
   if (expression_addToLinTerm(e.get(), x, d * affine->constant) != 0) return modelError("Error multiplying expressions");
   if (hasLinearTerms(affine))
     for (const auto &entry : affine->linear->entries)
-      if (expression_addToQuadTerm(e.get(), x, entry.first, d * entry.second) != 0)
+      if (expression_addToQuadTerm(e.get(), x, entry.first.var, d * entry.second) != 0)
         return modelError("Error multiplying expressions");
   return e.release();
 }
@@ -344,14 +344,14 @@ static PyObject *affineTimesAffine(const expression_s *p, const expression_s *q)
     linmap *map = linearOf(product);
     if (!map) return modelError("Cannot create linear term for expression");
     for (const auto &entry : small->linear->entries)
-      if (linmap_add(map, entry.first, big->constant * entry.second) != 0)
+      if (linmap_add(map, entry.first.var, big->constant * entry.second) != 0)
         return modelError("Cannot create linear term in expression");
   }
   /* Quadratic part: every pair of linear entries. */
   if (hasLinearTerms(p) && hasLinearTerms(q))
     for (const auto &a : p->linear->entries)
       for (const auto &b : q->linear->entries)
-        if (expression_addToQuadTerm(e.get(), a.first, b.first, a.second * b.second) != 0)
+        if (expression_addToQuadTerm(e.get(), a.first.var, b.first.var, a.second * b.second) != 0)
           return modelError("Cannot create quadratic term in expression");
   return e.release();
 }
@@ -513,7 +513,7 @@ static PyObject *expression_str(PyObject *self) {
   if (e->linear)
     for (const auto &entry : e->linear->entries) {
       std::string term;
-      if (nameOf(entry.first, term) != 0) return setQrvaErrIfNull(nullptr, nullptr);
+      if (nameOf(entry.first.var, term) != 0) return setQrvaErrIfNull(nullptr, nullptr);
       appendTerm(out, preceded, entry.second, term);
       preceded = true;
     }
@@ -521,12 +521,12 @@ static PyObject *expression_str(PyObject *self) {
     for (const auto &outer : e->quadratic->entries)
       for (const auto &inner : outer.second->entries) {
         std::string term;
-        if (nameOf(outer.first, term) != 0) return setQrvaErrIfNull(nullptr, nullptr);
-        if (VAR_SERIAL(outer.first) == VAR_SERIAL(inner.first)) {
+        if (nameOf(outer.first.var, term) != 0) return setQrvaErrIfNull(nullptr, nullptr);
+        if (VAR_SERIAL(outer.first.var) == VAR_SERIAL(inner.first.var)) {
           term += "**2";
         } else {
           term += '*';
-          if (nameOf(inner.first, term) != 0) return setQrvaErrIfNull(nullptr, nullptr);
+          if (nameOf(inner.first.var, term) != 0) return setQrvaErrIfNull(nullptr, nullptr);
         }
         appendTerm(out, preceded, inner.second, term);
         preceded = true;

@@ -35,10 +35,10 @@ int nextEntry(const Container &container, CursorT **cursor, Store store) {
 }  // namespace
 
 struct linmap_iter {
-  std::map<PyObject *, double, less_variable>::const_iterator position, end;
+  std::map<VarKey, double, less_variable>::const_iterator position, end;
 };
 struct quadmap_iter {
-  std::map<PyObject *, linmap *, less_variable>::const_iterator position, end;
+  std::map<VarKey, linmap *, less_variable>::const_iterator position, end;
 };
 struct indexset_iter {
   std::set<uint32_t>::const_iterator position, end;
@@ -54,34 +54,49 @@ linmap *linmap_new() { return new (std::nothrow) linmap(); }
 size_t linmap_size(const linmap *map) { return map ? map->entries.size() : 0; }
 
 int linmap_get(const linmap *map, PyObject *variable, double *coef) {
-  auto found = map->entries.find(variable);
+  auto found = map->entries.find(VarKey(variable));
   if (found == map->entries.end()) return -1;
   *coef = found->second;
   return 0;
 }
 
 int linmap_has(const linmap *map, PyObject *variable) {
-  return map->entries.find(variable) != map->entries.end() ? 1 : 0;
+  return map->entries.find(VarKey(variable)) != map->entries.end() ? 1 : 0;
 }
 
 /* Removes the entry at position and releases its key afterwards. */
-static void eraseEntry(linmap *map, std::map<PyObject *, double, less_variable>::iterator position) {
-  PyObject *key = position->first;
+static void eraseEntry(linmap *map, std::map<VarKey, double, less_variable>::iterator position) {
+  PyObject *key = position->first.var;
   map->entries.erase(position);
   Py_DECREF(key);
 }
 
+/* The entry of key or the position to insert it at: variables usually
+ * arrive in order of creation, so a key after the last one is placed at
+ * the end without a search. */
+template <typename Entries>
+typename Entries::iterator positionOf(Entries &entries, const VarKey &key) {
+  if (entries.empty() || entries.rbegin()->first.serial < key.serial) return entries.end();
+  return entries.lower_bound(key);
+}
+
+template <typename Entries>
+bool isAt(const Entries &entries, typename Entries::const_iterator position, const VarKey &key) {
+  return position != entries.end() && position->first.serial == key.serial;
+}
+
 int linmap_set(linmap *map, PyObject *variable, double coef) {
   try {
-    auto found = map->entries.lower_bound(variable);
-    bool present = found != map->entries.end() && !map->entries.key_comp()(variable, found->first);
+    VarKey key(variable);
+    auto found = positionOf(map->entries, key);
+    bool present = isAt(map->entries, found, key);
     if (present) {
       if (isZero(coef))
         eraseEntry(map, found);
       else
         found->second = coef;
     } else if (!isZero(coef)) {
-      map->entries.emplace_hint(found, variable, coef);
+      map->entries.emplace_hint(found, key, coef);
       Py_INCREF(variable);
     }
     return 0;
@@ -93,12 +108,13 @@ int linmap_set(linmap *map, PyObject *variable, double coef) {
 int linmap_add(linmap *map, PyObject *variable, double coef) {
   if (isZero(coef)) return 0;
   try {
-    auto found = map->entries.lower_bound(variable);
-    if (found != map->entries.end() && !map->entries.key_comp()(variable, found->first)) {
+    VarKey key(variable);
+    auto found = positionOf(map->entries, key);
+    if (isAt(map->entries, found, key)) {
       found->second += coef;
       if (isZero(found->second)) eraseEntry(map, found);
     } else {
-      map->entries.emplace_hint(found, variable, coef);
+      map->entries.emplace_hint(found, key, coef);
       Py_INCREF(variable);
     }
     return 0;
@@ -108,7 +124,7 @@ int linmap_add(linmap *map, PyObject *variable, double coef) {
 }
 
 int linmap_del(linmap *map, PyObject *variable) {
-  auto found = map->entries.find(variable);
+  auto found = map->entries.find(VarKey(variable));
   if (found == map->entries.end()) return -1;
   eraseEntry(map, found);
   return 0;
@@ -123,7 +139,7 @@ int linmap_copy_scaled(linmap **out, const linmap *source, double factor) {
       double coef = entry.second * factor;
       if (isZero(coef)) continue;
       copy->entries.emplace_hint(copy->entries.end(), entry.first, coef);
-      Py_INCREF(entry.first);
+      Py_INCREF(entry.first.var);
     }
   } catch (...) {
     linmap_free(&copy);
@@ -143,7 +159,7 @@ int linmap_copy(linmap **out, const linmap *source) {
     delete copy;
     return -1;
   }
-  for (const auto &entry : copy->entries) Py_INCREF(entry.first);
+  for (const auto &entry : copy->entries) Py_INCREF(entry.first.var);
   *out = copy;
   return 0;
 }
@@ -152,7 +168,7 @@ int linmap_scale(linmap *map, double factor) {
   for (auto position = map->entries.begin(); position != map->entries.end();) {
     position->second *= factor;
     if (isZero(position->second)) {
-      PyObject *key = position->first;
+      PyObject *key = position->first.var;
       position = map->entries.erase(position);
       Py_DECREF(key);
     } else {
@@ -166,16 +182,16 @@ void linmap_free(linmap **map) {
   if (!*map) return;
   /* Detach the entries first: releasing a key may run arbitrary code (a
    * destructor), which must not see a half-freed map. */
-  std::map<PyObject *, double, less_variable> entries;
+  std::map<VarKey, double, less_variable> entries;
   entries.swap((*map)->entries);
   delete *map;
   *map = nullptr;
-  for (const auto &entry : entries) Py_DECREF(entry.first);
+  for (const auto &entry : entries) Py_DECREF(entry.first.var);
 }
 
 int linmap_next(const linmap *map, PyObject **variable, double *coef, linmap_iter **cursor) {
   return nextEntry(map->entries, cursor, [&](const auto &entry) {
-    *variable = entry.first;
+    *variable = entry.first.var;
     *coef = entry.second;
   });
 }
@@ -197,7 +213,7 @@ size_t quadmap_size(const quadmap *map) {
 }
 
 int quadmap_get(const quadmap *map, PyObject *first, linmap **inner) {
-  auto found = map->entries.find(first);
+  auto found = map->entries.find(VarKey(first));
   if (found == map->entries.end()) return -1;
   *inner = found->second;
   return 0;
@@ -205,7 +221,7 @@ int quadmap_get(const quadmap *map, PyObject *first, linmap **inner) {
 
 int quadmap_set(quadmap *map, PyObject *first, linmap *inner) {
   try {
-    if (!map->entries.emplace(first, inner).second) {
+    if (!map->entries.emplace(VarKey(first), inner).second) {
       linmap_free(&inner);
       return -1; /* callers set only absent keys */
     }
@@ -219,42 +235,46 @@ int quadmap_set(quadmap *map, PyObject *first, linmap *inner) {
 
 /* Removes the outer entry at position (whose inner map is empty or about to
  * be freed) and releases the first factor. */
-static void eraseOuter(quadmap *map, std::map<PyObject *, linmap *, less_variable>::iterator position) {
-  PyObject *first = position->first;
+static void eraseOuter(quadmap *map, std::map<VarKey, linmap *, less_variable>::iterator position) {
+  PyObject *first = position->first.var;
   linmap *inner = position->second;
   map->entries.erase(position);
   linmap_free(&inner);
   Py_DECREF(first);
 }
 
-/* The inner map of first, created (with first inserted) when absent. */
-static linmap *innerOf(quadmap *map, PyObject *first) {
-  auto found = map->entries.lower_bound(first);
-  if (found != map->entries.end() && !map->entries.key_comp()(first, found->first)) return found->second;
+/* The outer entry of first, created (with first inserted and an empty
+ * inner map) when absent; end() when that fails. */
+static std::map<VarKey, linmap *, less_variable>::iterator outerOf(quadmap *map, PyObject *first) {
+  VarKey key(first);
+  auto found = positionOf(map->entries, key);
+  if (isAt(map->entries, found, key)) return found;
   linmap *inner = linmap_new();
-  if (!inner) return nullptr;
+  if (!inner) return map->entries.end();
   try {
-    map->entries.emplace_hint(found, first, inner);
+    found = map->entries.emplace_hint(found, key, inner);
   } catch (...) {
     delete inner;
-    return nullptr;
+    return map->entries.end();
   }
   Py_INCREF(first);
-  return inner;
+  return found;
 }
 
-/* Drops the outer entry of first when its inner map has become empty. */
-static void pruneOuter(quadmap *map, PyObject *first) {
-  auto found = map->entries.find(first);
-  if (found != map->entries.end() && found->second->entries.empty()) eraseOuter(map, found);
+/* Applies change to the inner map of first, then drops the outer entry if
+ * its inner map has become empty. */
+template <typename Change>
+static int changeInner(quadmap *map, PyObject *first, Change change) {
+  auto outer = outerOf(map, first);
+  if (outer == map->entries.end()) return -1;
+  int status = change(outer->second);
+  if (outer->second->entries.empty()) eraseOuter(map, outer);
+  return status;
 }
 
 int quadmap_add(quadmap *map, PyObject *first, PyObject *second, double coef) {
   if (isZero(coef)) return 0;
-  linmap *inner = innerOf(map, first);
-  int status = inner ? linmap_add(inner, second, coef) : -1;
-  pruneOuter(map, first);
-  return status;
+  return changeInner(map, first, [&](linmap *inner) { return linmap_add(inner, second, coef); });
 }
 
 int quadmap_setcoef(quadmap *map, PyObject *first, PyObject *second, double coef) {
@@ -262,14 +282,11 @@ int quadmap_setcoef(quadmap *map, PyObject *first, PyObject *second, double coef
     quadmap_del(map, first, second);
     return 0;
   }
-  linmap *inner = innerOf(map, first);
-  int status = inner ? linmap_set(inner, second, coef) : -1;
-  pruneOuter(map, first);
-  return status;
+  return changeInner(map, first, [&](linmap *inner) { return linmap_set(inner, second, coef); });
 }
 
 int quadmap_del(quadmap *map, PyObject *first, PyObject *second) {
-  auto found = map->entries.find(first);
+  auto found = map->entries.find(VarKey(first));
   if (found == map->entries.end()) return 0;
   if (linmap_del(found->second, second) == 0 && found->second->entries.empty()) eraseOuter(map, found);
   return 0;
@@ -290,7 +307,7 @@ int quadmap_copy_scaled(quadmap **out, const quadmap *source, double factor) {
       linmap_free(&inner);
       continue;
     }
-    if (quadmap_set(copy, entry.first, inner) != 0) {
+    if (quadmap_set(copy, entry.first.var, inner) != 0) {
       quadmap_free(&copy);
       return -1;
     }
@@ -317,19 +334,19 @@ int quadmap_scale(quadmap *map, double factor) {
 
 void quadmap_free(quadmap **map) {
   if (!*map) return;
-  std::map<PyObject *, linmap *, less_variable> entries;
+  std::map<VarKey, linmap *, less_variable> entries;
   entries.swap((*map)->entries);
   delete *map;
   *map = nullptr;
   for (auto &entry : entries) {
     linmap_free(&entry.second);
-    Py_DECREF(entry.first);
+    Py_DECREF(entry.first.var);
   }
 }
 
 int quadmap_next(const quadmap *map, PyObject **first, linmap **inner, quadmap_iter **cursor) {
   return nextEntry(map->entries, cursor, [&](const auto &entry) {
-    *first = entry.first;
+    *first = entry.first.var;
     *inner = entry.second;
   });
 }
@@ -345,7 +362,11 @@ indexset *indexset_new() { return new (std::nothrow) indexset(); }
 
 int indexset_add(indexset *set, uint32_t value) {
   try {
-    set->entries.insert(value);
+    /* Serials usually arrive in increasing order: try the end first. */
+    if (set->entries.empty() || *set->entries.rbegin() < value)
+      set->entries.emplace_hint(set->entries.end(), value);
+    else
+      set->entries.insert(value);
     return 0;
   } catch (...) {
     return -1;

@@ -24,19 +24,25 @@
 #include <map>
 #include <set>
 
+/* A key of a coefficient map: the variable with its serial kept beside it,
+ * so that searching the tree never has to visit the variable objects. */
+struct VarKey {
+  uint32_t serial;
+  PyObject *var;
+  explicit VarKey(PyObject *variable) : serial(VAR_SERIAL(variable)), var(variable) {}
+};
+
 /* Orders variables by serial (as unsigned numbers); two objects with the
  * same serial are the same key. */
 struct less_variable {
-  bool operator()(const PyObject *a, const PyObject *b) const noexcept {
-    return reinterpret_cast<const var_s *>(a)->serial < reinterpret_cast<const var_s *>(b)->serial;
-  }
+  bool operator()(const VarKey &a, const VarKey &b) const noexcept { return a.serial < b.serial; }
 };
 
 struct linmap {
-  std::map<PyObject *, double, less_variable> entries;
+  std::map<VarKey, double, less_variable> entries;
 };
 struct quadmap {
-  std::map<PyObject *, linmap *, less_variable> entries; /* inner maps are never empty */
+  std::map<VarKey, linmap *, less_variable> entries; /* inner maps are never empty */
 };
 struct indexset {
   std::set<uint32_t> entries;
