@@ -28,8 +28,6 @@ int notAvailable(QRVAbranchobject bo, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QRVAreadprob, prob, (QRVAprob prob, const char *filename, const char *flags))
-NOT_YET(QRVAwriteprob, prob, (QRVAprob prob, const char *filename, const char *flags))
 NOT_YET(QRVAgetpresolvesol, prob, (QRVAprob prob, double x[], double slack[], double dual[], double dj[]))
 NOT_YET(QRVAgetpresolvebasis, prob, (QRVAprob prob, int rstatus[], int cstatus[]))
 NOT_YET(QRVAgetpresolvemap, prob, (QRVAprob prob, int rowmap[], int colmap[]))
