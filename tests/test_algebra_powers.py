@@ -16,7 +16,11 @@ POW = {
     "L C": NONLINEAR, "L V": NONLINEAR, "L L": NONLINEAR, "L Q": NONLINEAR, "L E": NONLINEAR,
     "Q C": NONLINEAR, "Q V": NONLINEAR, "Q L": NONLINEAR, "Q Q": NONLINEAR, "Q E": NONLINEAR,
     "E C": NONLINEAR, "E V": NONLINEAR, "E L": NONLINEAR, "E Q": NONLINEAR, "E E": NONLINEAR,
-    "A V": NONLINEAR, "A L": NONLINEAR, "A Q": NONLINEAR, "A E": NONLINEAR,
+    # NumPy raises element by element; 1 to any quadratic power is 1.0.
+    "A V": ["nonlinear:(1.0 ** x)", "nonlinear:(2.0 ** x)"],
+    "A L": ["nonlinear:(1.0 ** 2*y)", "nonlinear:(2.0 ** 2*y)"],
+    "A Q": ["float:1.0", "nonlinear:(2.0 ** x*y)"],
+    "A E": ["float:1.0", "nonlinear:(2.0 ** 1 + x)"],
 }
 
 

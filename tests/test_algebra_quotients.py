@@ -18,7 +18,11 @@ DIV = {
     "Q E": NONLINEAR, "Q A": ["quadterm:x*y", "quadterm:0.5*x*y"],
     "E C": "expression:0.333333 +0.333333 x", "E V": NONLINEAR, "E L": NONLINEAR, "E Q": NONLINEAR,
     "E E": NONLINEAR, "E A": ["expression:1 + x", "expression:0.5 +0.5 x"],
-    "A V": NONLINEAR, "A L": NONLINEAR, "A Q": NONLINEAR, "A E": NONLINEAR,
+    # NumPy divides element by element: each element is a nonlinear quotient.
+    "A V": ["nonlinear:(1.0 / x)", "nonlinear:(2.0 / x)"],
+    "A L": ["nonlinear:(1.0 / 2*y)", "nonlinear:(2.0 / 2*y)"],
+    "A Q": ["nonlinear:(1.0 / x*y)", "nonlinear:(2.0 / x*y)"],
+    "A E": ["nonlinear:(1.0 / 1 + x)", "nonlinear:(2.0 / 1 + x)"],
 }
 
 

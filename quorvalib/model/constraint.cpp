@@ -1,9 +1,320 @@
-/* quorva.constraint: A constraint lb <= body <= ub. The class is made ready at initialisation; its
- * behaviour is built on this record. */
-#include "model/types.h"
+/* quorva.constraint: construction from explicit arguments, copies, the
+ * comparison that turns two modeling operands into a constraint, and the
+ * sense and right-hand side the optimizer library needs. */
+#include "model/constraint.h"
 
-struct constraint_s {
-  PyObject_HEAD
+#include "model/expression.h"
+#include "model/linterm.h"
+#include "model/operand.h"
+#include "model/quadterm.h"
+#include "model/var.h"
+#include "module/docs.h"
+#include "module/env.h"
+#include "nonlinear/nonlinear.h"
+
+#include <structmember.h>
+
+namespace {
+
+const double kInfinity = 1e20;
+const double kBoundTolerance = 1e-6;
+/* Markers of an argument that was not passed. */
+const double kNoLowerBound = -2e20;
+const double kNoUpperBound = 2e20;
+const double kNoRhs = -2e20;
+
+enum Sense { SENSE_LEQ = 1, SENSE_GEQ = 2, SENSE_EQ = 3, SENSE_RANGE = 4 };
+
+uint32_t drawSerial() {
+  LockGuard guard(lock_conserial);
+  return qrv_py_env.next_con_serial++;
+}
+
+PyObject *same(PyObject *o) {
+  Py_INCREF(o);
+  return o;
+}
+
+}  // namespace
+
+/* ---- construction ---- */
+
+static PyObject *newConstraint(PyTypeObject *type) {
+  PyObject *self = type->tp_alloc(type, 0);
+  if (!self) return nullptr;
+  constraint_s *c = CONSTRAINT(self);
+  c->serial = drawSerial();
+  c->lb = -kInfinity;
+  c->ub = kInfinity;
+  return self;
+}
+
+PyObject *constraint_base() {
+  PyRef c(newConstraint(&quorva_constraintType));
+  if (!c) return nullptr;
+  CONSTRAINT(c.get())->name = PyUnicode_FromFormat("R%u", CONSTRAINT(c.get())->serial);
+  return CONSTRAINT(c.get())->name ? c.release() : nullptr;
+}
+
+/* The element of an array at index 0 in every dimension. */
+static PyObject *firstElement(PyObject *array) {
+  PyArrayObject *a = reinterpret_cast<PyArrayObject *>(array);
+  if (PyArray_SIZE(a) == 0) return modelError("Invalid expression passed as body of constraint");
+  return PyArray_GETITEM(a, PyArray_BYTES(a));
+}
+
+static int constraint_init(PyObject *self, PyObject *args, PyObject *kwds) {
+  static const char *keywords[] = {"constraint", "body", "lb", "ub", "sense", "rhs", "name", nullptr};
+  constraint_s *c = CONSTRAINT(self);
+  /* Rows of problems are keyed by the serial: a second __init__ keeps it. */
+  if (c->serial == 0) c->serial = drawSerial();
+  PyObject *source = nullptr, *body = nullptr, *name = nullptr;
+  double lb = kNoLowerBound, ub = kNoUpperBound, rhs = kNoRhs;
+  long sense = 0;
+  if (!PyArg_ParseTupleAndKeywords(args, kwds, "|OOddldO", const_cast<char **>(keywords), &source, &body, &lb,
+                                   &ub, &sense, &rhs, &name))
+    return -1;
+
+  PyRef newName(name && name != Py_None ? same(name) : PyUnicode_FromFormat("R%u", c->serial));
+  if (!newName) return -1;
+  Py_XSETREF(c->name, newName.release());
+
+  PyRef newBody;
+  if (body && body != Py_None) {
+    newBody.reset(isNumpyArray(body) ? firstElement(body) : same(body));
+    if (!newBody) return -1;
+    if (operandKind(newBody.get()) == KIND_INVALID) {
+      modelError("Invalid expression passed as body of constraint");
+      return -1;
+    }
+  }
+
+  if (source && source != Py_None) {
+    if (!constraint_check(source)) {
+      modelError(
+          "Attempt to generate an empty constraint failed. Consider using quorva.constraint(body=..., sense=..., "
+          "rhs=...) instead.");
+      return -1;
+    }
+    constraint_s *from = CONSTRAINT(source);
+    Py_XINCREF(from->body);
+    Py_XSETREF(c->body, from->body);
+    c->lb = from->lb;
+    c->ub = from->ub;
+    return 0;
+  }
+
+  bool hasLb = lb != kNoLowerBound, hasUb = ub != kNoUpperBound;
+  if (!newBody || (sense == 0 && !hasLb && !hasUb)) {
+    modelError(
+        "Arguments required for quorva.constraint(): constraint OR {body, lb and/or ub} OR {body,sense,rhs}.");
+    return -1;
+  }
+  if (rhs != kNoRhs) {
+    if (hasLb || hasUb) {
+      modelError("Cannot create constraint by specifying both rhs AND either or both of lb/ub.");
+      return -1;
+    }
+    if (sense == SENSE_LEQ)
+      ub = rhs;
+    else if (sense == SENSE_GEQ)
+      lb = rhs;
+    else
+      lb = ub = rhs;
+  }
+  if (lb == kNoLowerBound) lb = -kInfinity;
+  if (ub == kNoUpperBound) ub = kInfinity;
+  if (lb > ub + kBoundTolerance) {
+    modelError("Constraint defined infeasible: lower bound > upper bound");
+    return -1;
+  }
+  Py_XSETREF(c->body, newBody.release());
+  c->lb = lb;
+  c->ub = ub;
+  return 0;
+}
+
+static void constraint_dealloc(PyObject *self) {
+  Py_XDECREF(CONSTRAINT(self)->name);
+  Py_XDECREF(CONSTRAINT(self)->body);
+  Py_TYPE(self)->tp_free(self);
+}
+
+/* The name; a name that is not a str is shown through str(). */
+static PyObject *constraint_str(PyObject *self) {
+  PyObject *name = CONSTRAINT(self)->name;
+  if (!name) return PyUnicode_FromFormat("R%u", CONSTRAINT(self)->serial);
+  return PyUnicode_Check(name) ? same(name) : PyObject_Str(name);
+}
+
+static PyObject *constraint_copy(PyObject *self, PyObject *) {
+  constraint_s *from = CONSTRAINT(self);
+  PyRef c(newConstraint(&quorva_constraintType));
+  if (!c) return setQrvaErrIfNull(nullptr, nullptr);
+  constraint_s *to = CONSTRAINT(c.get());
+  to->lb = from->lb;
+  to->ub = from->ub;
+  if (from->body && !(to->body = general_copy(from->body, 1.0))) return setQrvaErrIfNull(nullptr, nullptr);
+  to->name = PyUnicode_FromFormat("R%u_copy_%S", to->serial, from->name ? from->name : Py_None);
+  if (!to->name) return setQrvaErrIfNull(nullptr, nullptr);
+  return setQrvaErrIfNull(nullptr, c.release());
+}
+
+/* ---- comparison ---- */
+
+/* left - right by the subtraction of left's class. */
+static PyObject *difference(PyObject *left, PyObject *right) {
+  switch (operandKind(left)) {
+    case KIND_VARIABLE:
+      return var_sub(left, right);
+    case KIND_EXPRESSION:
+      return expression_sub(left, right);
+    case KIND_LINTERM:
+      return linterm_sub(left, right);
+    case KIND_QUADTERM:
+      return quadterm_sub(left, right);
+    case KIND_NONLINEAR:
+      return nonlin_sub(left, right);
+  }
+  return modelError("Invalid constraint body");
+}
+
+/* Splits the constant off the body d (a new reference, replaced when the
+ * body changes): on return d holds the body and *k the value the body is
+ * compared with; *reversed is set when the body had to be negated (c - f
+ * compared with 0 becomes f compared the other way with c). */
+static int splitConstant(PyRef &d, PyObject *left, PyObject *right, double *k, bool *reversed) {
+  *k = 0.0;
+  *reversed = false;
+  PyObject *body = d.get();
+  int kind = operandKind(body);
+  if (kind == KIND_EXPRESSION) {
+    /* The subtraction may hand back an operand itself: amend a copy. */
+    if (body == left || body == right) {
+      d.reset(expression_copy(body, 1.0));
+      if (!d) return -1;
+    }
+    *k = 0.0 - EXPRESSION(d.get())->constant; /* no -0.0 bound */
+    EXPRESSION(d.get())->constant = 0.0;
+    return 0;
+  }
+  if (kind == KIND_NONLINEAR) {
+    nonlinear_s *node = NONLINEAR(body);
+    if (node->op == NONLIN_SUM && PyList_Check(node->args) && PyList_GET_SIZE(node->args) > 1) {
+      PyObject *list = node->args;
+      Py_ssize_t last = PyList_GET_SIZE(list) - 1;
+      PyObject *item = PyList_GET_ITEM(list, last);
+      if (isNumpyArray(item) || operandKind(item) != KIND_CONSTANT) return 0;
+      double c;
+      if (constantValue(item, &c) != 0) return -1;
+      /* A sum of our own making, but possibly shared: the body gets a list
+       * of its own without the constant. */
+      PyObject *items = PyList_GetSlice(list, 0, last);
+      if (!items) return -1;
+      PyRef sum(nonlin_create(NONLIN_SUM, items));
+      Py_DECREF(items);
+      if (!sum) return -1;
+      d = std::move(sum);
+      *k = 0.0 - c;
+      return 0;
+    }
+    if (node->op == NONLIN_MINUS && PyTuple_Check(node->args) && PyTuple_GET_SIZE(node->args) == 2) {
+      PyObject *f = PyTuple_GET_ITEM(node->args, 0), *g = PyTuple_GET_ITEM(node->args, 1);
+      if (!isNumpyArray(g) && operandKind(g) == KIND_CONSTANT) {
+        if (constantValue(g, k) != 0) return -1;
+        d = PyRef::borrow(f);
+      } else if (!isNumpyArray(f) && operandKind(f) == KIND_CONSTANT) {
+        if (constantValue(f, k) != 0) return -1;
+        *reversed = true;
+        d = PyRef::borrow(g);
+      }
+    }
+    return 0;
+  }
+  if (kind == KIND_INVALID) {
+    modelError("Invalid constraint body");
+    return -1;
+  }
+  return 0;
+}
+
+PyObject *make_constraint(PyObject *left, PyObject *right, int op) {
+  PyRef constantLeft;
+  if (!isNumpyArray(left) && !isNumpyArray(right) && operandKind(left) == KIND_CONSTANT &&
+      operandKind(right) == KIND_CONSTANT) {
+    constantLeft.reset(expression_copy(left, 1.0));
+    if (!constantLeft) return nullptr;
+    left = constantLeft.get();
+  }
+  PyRef d(difference(left, right));
+  if (!d) return nullptr;
+  double k;
+  bool reversed;
+  if (splitConstant(d, left, right, &k, &reversed) != 0) return nullptr;
+  if (op == Py_LT || op == Py_GT || op == Py_NE)
+    return modelError("Invalid constraint: cannot enforce f(x) != 0, f(x) > 0, or f(x) < 0");
+  if (op != Py_LE && op != Py_GE && op != Py_EQ) return modelError("Invalid constraint: unrecognized comparison operator");
+  PyRef c(constraint_base());
+  if (!c) return nullptr;
+  constraint_s *con = CONSTRAINT(c.get());
+  if (reversed) op = op == Py_LE ? Py_GE : op == Py_GE ? Py_LE : op;
+  if (op == Py_LE || op == Py_EQ) con->ub = k;
+  if (op == Py_GE || op == Py_EQ) con->lb = k;
+  con->body = d.release();
+  return c.release();
+}
+
+PyObject *modeling_richcompare(PyObject *self, PyObject *other, int op) {
+  /* NumPy compares an array with an object element by element through its
+   * comparison loops, which come back here for each element. */
+  if (isNumpyArray(self) || isNumpyArray(other)) Py_RETURN_NOTIMPLEMENTED;
+  return setQrvaErrIfNull(nullptr, make_constraint(self, other, op));
+}
+
+void getRhsSense(PyObject *constraint, char *sense, double *rhs, double *range) {
+  constraint_s *c = CONSTRAINT(constraint);
+  bool hasLb = c->lb > -kInfinity, hasUb = c->ub < kInfinity;
+  if (hasLb && hasUb) {
+    if (c->lb != c->ub) {
+      *sense = 'R';
+      *rhs += c->ub;
+      if (range) *range = c->ub - c->lb;
+    } else {
+      *sense = 'E';
+      *rhs += c->lb;
+    }
+  } else if (hasLb) {
+    *sense = 'G';
+    *rhs += c->lb;
+  } else if (hasUb) {
+    *sense = 'L';
+    *rhs += c->ub;
+  } else {
+    *sense = 'N';
+  }
+}
+
+/* ---- the class ---- */
+
+static PyMethodDef constraint_methods[] = {
+    {"copy", constraint_copy, METH_NOARGS,
+     QRVA_DOC("A copy of the constraint, with a body of its own.", "d = c.copy()", "None.",
+              "d = (x + y <= 1).copy()",
+              "The copy has a new identity and the name R<serial>_copy_<old name>; changing an expression in the "
+              "copied body leaves the original alone.",
+              "quorva.constraint, quorva.problem.addConstraint")},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+static PyMemberDef constraint_members[] = {
+    {const_cast<char *>("name"), T_OBJECT, offsetof(constraint_s, name), 0, const_cast<char *>("The name.")},
+    {const_cast<char *>("body"), T_OBJECT, offsetof(constraint_s, body), 0,
+     const_cast<char *>("The body: a variable, term, expression, nonlinear expression or constant.")},
+    {const_cast<char *>("lb"), T_DOUBLE, offsetof(constraint_s, lb), 0,
+     const_cast<char *>("Lower bound; -quorva.infinity for none.")},
+    {const_cast<char *>("ub"), T_DOUBLE, offsetof(constraint_s, ub), 0,
+     const_cast<char *>("Upper bound; quorva.infinity for none.")},
+    {nullptr, 0, 0, 0, nullptr},
 };
 
 PyTypeObject quorva_constraintType = {
@@ -13,5 +324,20 @@ PyTypeObject quorva_constraintType = {
 
 void constraint_prepareType() {
   quorva_constraintType.tp_flags = Py_TPFLAGS_DEFAULT;
-  quorva_constraintType.tp_doc = "A constraint lb <= body <= ub.";
+  quorva_constraintType.tp_doc = QRVA_DOC(
+      "A constraint lb <= body <= ub.",
+      "quorva.constraint(constraint=None, body=None, lb=None, ub=None, sense=None, rhs=None, name=None)",
+      "constraint: a constraint whose body and bounds are taken over; body: the constrained expression; lb, ub: "
+      "bounds; sense: quorva.leq, quorva.geq, quorva.eq or quorva.range, with rhs: the right-hand side; name: "
+      "the name (default R<serial>).",
+      "c = quorva.constraint(body=x + y, sense=quorva.leq, rhs=5); d = 2 * x + 3 <= 7",
+      "Comparing modeling objects with <=, >= or == makes constraints too, also element by element over NumPy "
+      "arrays.",
+      "quorva.problem.addConstraint, quorva.var");
+  quorva_constraintType.tp_init = constraint_init;
+  quorva_constraintType.tp_dealloc = constraint_dealloc;
+  quorva_constraintType.tp_str = constraint_str;
+  quorva_constraintType.tp_repr = constraint_str;
+  quorva_constraintType.tp_methods = constraint_methods;
+  quorva_constraintType.tp_members = constraint_members;
 }

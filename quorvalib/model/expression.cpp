@@ -4,6 +4,7 @@
  * printing. The in-place operators change the expression object itself. */
 #include "model/expression.h"
 
+#include "model/constraint.h"
 #include "model/linterm.h"
 #include "model/operand.h"
 #include "model/quadterm.h"
@@ -563,5 +564,6 @@ void expression_prepareType() {
   quorva_expressionType.tp_init = expression_init;
   quorva_expressionType.tp_str = expression_str;
   quorva_expressionType.tp_repr = expression_str;
+  quorva_expressionType.tp_richcompare = modeling_richcompare;
   quorva_expressionType.tp_as_number = &expression_number;
 }

@@ -3,6 +3,7 @@
  * new object (or one of its operands). */
 #include "model/linterm.h"
 
+#include "model/constraint.h"
 #include "model/expression.h"
 #include "model/operand.h"
 #include "model/quadterm.h"
@@ -236,5 +237,6 @@ void linterm_prepareType() {
   quorva_lintermType.tp_init = linterm_init;
   quorva_lintermType.tp_str = linterm_str;
   quorva_lintermType.tp_repr = linterm_str;
+  quorva_lintermType.tp_richcompare = modeling_richcompare;
   quorva_lintermType.tp_as_number = &linterm_number;
 }

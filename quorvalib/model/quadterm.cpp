@@ -3,6 +3,7 @@
  * operator returns a new object (or one of its operands). */
 #include "model/quadterm.h"
 
+#include "model/constraint.h"
 #include "model/expression.h"
 #include "model/linterm.h"
 #include "model/operand.h"
@@ -300,5 +301,6 @@ void quadterm_prepareType() {
   quorva_quadtermType.tp_init = quadterm_init;
   quorva_quadtermType.tp_str = quadterm_str;
   quorva_quadtermType.tp_repr = quadterm_str;
+  quorva_quadtermType.tp_richcompare = modeling_richcompare;
   quorva_quadtermType.tp_as_number = &quadterm_number;
 }

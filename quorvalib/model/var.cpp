@@ -2,6 +2,7 @@
  * decision variable. Operators never change a variable. */
 #include "model/var.h"
 
+#include "model/constraint.h"
 #include "model/expression.h"
 #include "model/linterm.h"
 #include "model/operand.h"
@@ -336,5 +337,6 @@ void var_prepareType() {
   quorva_varType.tp_repr = var_str;
   quorva_varType.tp_hash = var_hash;
   quorva_varType.tp_members = var_members;
+  quorva_varType.tp_richcompare = modeling_richcompare;
   quorva_varType.tp_as_number = &var_number;
 }

@@ -9,6 +9,7 @@
 #include "module/modfuncs.h"
 #include "module/numpy_api.h"
 #include "module/testhooks.h"
+#include "nonlinear/nonlinear.h"
 #include "problem/controls.h"
 
 #include <cmath>
@@ -95,7 +96,8 @@ const NamedClass kNamedClasses[] = {
 };
 
 /* Module functions of every family, gathered into one table. */
-PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods, quorvamod_algebraTestMethods};
+PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods, quorvamod_algebraTestMethods,
+                                        quorvamod_nonlinearMethods};
 std::vector<PyMethodDef> moduleMethods;
 
 PyModuleDef quorvaModule = {
