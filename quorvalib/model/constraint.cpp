@@ -204,13 +204,29 @@ static int splitConstant(PyRef &d, PyObject *left, PyObject *right, double *k, b
       PyObject *list = node->args;
       Py_ssize_t last = PyList_GET_SIZE(list) - 1;
       PyObject *item = PyList_GET_ITEM(list, last);
-      if (isNumpyArray(item) || operandKind(item) != KIND_CONSTANT) return 0;
+      int itemKind = isNumpyArray(item) ? KIND_INVALID : operandKind(item);
       double c;
-      if (constantValue(item, &c) != 0) return -1;
+      PyRef linear; /* an expression linear part without its constant */
+      if (itemKind == KIND_CONSTANT) {
+        if (constantValue(item, &c) != 0) return -1;
+      } else if (itemKind == KIND_EXPRESSION && EXPRESSION(item)->constant != 0.0) {
+        /* The linear part's constant moves as well, so that every body is
+         * kept free of constants; the part may be shared, so a copy loses it. */
+        c = EXPRESSION(item)->constant;
+        linear.reset(expression_copy(item, 1.0));
+        if (!linear) return -1;
+        EXPRESSION(linear.get())->constant = 0.0;
+      } else {
+        return 0;
+      }
       /* A sum of our own making, but possibly shared: the body gets a list
        * of its own without the constant. */
       PyObject *items = PyList_GetSlice(list, 0, last);
       if (!items) return -1;
+      if (linear && PyList_Append(items, linear.get()) != 0) {
+        Py_DECREF(items);
+        return -1;
+      }
       PyRef sum(nonlin_create(NONLIN_SUM, items));
       Py_DECREF(items);
       if (!sum) return -1;

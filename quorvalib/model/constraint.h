@@ -36,4 +36,7 @@ PyObject *modeling_richcompare(PyObject *self, PyObject *other, int op);
  * right-hand side added to *rhs, and for ranges the width in *range. */
 void getRhsSense(PyObject *constraint, char *sense, double *rhs, double *range);
 
+/* Test hooks of constraints and nonlinear nodes (underscore names). */
+extern PyMethodDef quorvamod_constraintTestMethods[];
+
 #endif

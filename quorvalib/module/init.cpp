@@ -3,6 +3,7 @@
  * constants and the module-wide controls object; and the module's free
  * function, which undoes what initialisation did to NumPy. */
 #include "model/algebra_hooks.h"
+#include "model/constraint.h"
 #include "model/types.h"
 #include "module/env.h"
 #include "module/errors.h"
@@ -97,7 +98,7 @@ const NamedClass kNamedClasses[] = {
 
 /* Module functions of every family, gathered into one table. */
 PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods, quorvamod_algebraTestMethods,
-                                        quorvamod_nonlinearMethods};
+                                        quorvamod_nonlinearMethods, quorvamod_constraintTestMethods};
 std::vector<PyMethodDef> moduleMethods;
 
 PyModuleDef quorvaModule = {
