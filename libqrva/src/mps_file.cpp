@@ -4,33 +4,47 @@
 // entry is minus the objective constant), RANGES, BOUNDS (UP LO FX FR MI PL
 // BV LI UI SC SI), QUADOBJ (one triangle, objective 1/2 x'Qx), QCMATRIX
 // (both triangles, row x'Qx), SOS (S1/S2 with weights), INDICATORS.
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 #include <unordered_map>
 
-#include "api_support.h"
-#include "store_edit.h"
+#include "problem_files.h"
+#include "text.h"
 
-using qrva::formatText;
-using P = qrva_problem_s;
-
+namespace qrva {
 namespace {
 
-const double kInf = 1e20;
+const double kInf = kFileInfinity;
 
-std::string num(double v) { return formatText("%.17g", v); }
+std::string num(double v) { return numberText(v); }
 
-void writeMps(const qrva::ProblemStore &s, const std::string &name, std::ostream &out) {
+// Free MPS separates fields by spaces: a name is any non-empty run of
+// printable characters without them.
+bool mpsName(const std::string &name) {
+  if (name.empty()) return false;
+  for (unsigned char c : name)
+    if (c <= ' ' || c == 127) return false;
+  return true;
+}
+
+}  // namespace
+
+void writeMps(const ProblemStore &s, const std::string &name, const Check &chk,
+              std::ostream &out) {
   int n = s.ncols(), m = s.nrows();
-  out << "NAME " << (name.empty() ? "noname" : name) << "\n";
+  checkWritableColumns(s, chk, "MPS");
+  std::vector<std::string> rowName = namesForFile(s.rowNames, m, chk, "row", "MPS", mpsName);
+  std::vector<std::string> colName = namesForFile(s.colNames, n, chk, "column", "MPS", mpsName);
+  std::vector<std::string> setName =
+      namesForFile(s.setNames, s.sets.size(), chk, "set", "MPS", mpsName);
+  for (const std::string &r : rowName)
+    if (r == "__OBJ___") chk.fail("the row name '__OBJ___' is the objective's in an MPS file");
+  out << "NAME " << (mpsName(name) ? name : "noname") << "\n";
   if (s.objSense == -1) out << "OBJSENSE\n    MAX\n";
   out << "ROWS\n N  __OBJ___\n";
   for (int i = 0; i < m; ++i) {
     char t = s.rowType[i] == 'R' ? (s.range[i] == 0 ? 'E' : 'L') : s.rowType[i];
-    out << " " << t << "  " << s.rowNames.get(i) << "\n";
+    out << " " << t << "  " << rowName[i] << "\n";
   }
   out << "COLUMNS\n";
   bool inInt = false;
@@ -42,27 +56,27 @@ void writeMps(const qrva::ProblemStore &s, const std::string &name, std::ostream
           << "\n";
       inInt = integral;
     }
-    std::string c = s.colNames.get(j);
+    std::string c = colName[j];
     out << "    " << c << " __OBJ___ " << num(s.obj[j]) << "\n";
     for (const auto &e : s.columns[j])
-      out << "    " << c << " " << s.rowNames.get(e.index) << " " << num(e.value) << "\n";
+      out << "    " << c << " " << rowName[e.index] << " " << num(e.value) << "\n";
   }
   if (inInt) out << "    MARKER" << marker << " 'MARKER' 'INTEND'\n";
   out << "RHS\n";
   if (s.objConstant != 0) out << "    RHS __OBJ___ " << num(-s.objConstant) << "\n";
   for (int i = 0; i < m; ++i)
     if (s.rhs[i] != 0 && s.rowType[i] != 'N')
-      out << "    RHS " << s.rowNames.get(i) << " " << num(s.rhs[i]) << "\n";
+      out << "    RHS " << rowName[i] << " " << num(s.rhs[i]) << "\n";
   bool anyRange = false;
   for (int i = 0; i < m; ++i)
     if (s.rowType[i] == 'R' && s.range[i] != 0) {
       if (!anyRange) out << "RANGES\n", anyRange = true;
       // An L row with range r: rhs - r <= a'x <= rhs.
-      out << "    RNG " << s.rowNames.get(i) << " " << num(s.range[i]) << "\n";
+      out << "    RNG " << rowName[i] << " " << num(s.range[i]) << "\n";
     }
   out << "BOUNDS\n";
   for (int j = 0; j < n; ++j) {
-    std::string c = " BND " + s.colNames.get(j) + " ";
+    std::string c = " BND " + colName[j] + " ";
     double lb = s.lb[j], ub = s.ub[j];
     char t = s.colType[j];
     if (t == 'B' && lb == 0 && ub == 1) {
@@ -91,26 +105,26 @@ void writeMps(const qrva::ProblemStore &s, const std::string &name, std::ostream
   if (!s.qobj.empty()) {
     out << "QUADOBJ\n";
     for (const auto &t : s.qobj)
-      out << "    " << s.colNames.get(t.first.first) << " " << s.colNames.get(t.first.second)
+      out << "    " << colName[t.first.first] << " " << colName[t.first.second]
           << " " << num(t.second) << "\n";
   }
   for (const auto &r : s.qrows) {
-    out << "QCMATRIX " << s.rowNames.get(r.first) << "\n";
+    out << "QCMATRIX " << rowName[r.first] << "\n";
     for (const auto &t : r.second) {
       int a = t.first.first, b = t.first.second;
-      out << "    " << s.colNames.get(a) << " " << s.colNames.get(b) << " " << num(t.second)
+      out << "    " << colName[a] << " " << colName[b] << " " << num(t.second)
           << "\n";
       if (a != b)
-        out << "    " << s.colNames.get(b) << " " << s.colNames.get(a) << " " << num(t.second)
+        out << "    " << colName[b] << " " << colName[a] << " " << num(t.second)
             << "\n";
     }
   }
   if (!s.sets.empty()) {
     out << "SOS\n";
     for (size_t k = 0; k < s.sets.size(); ++k) {
-      out << " S" << s.sets[k].type << " SOS " << s.setNames.get(k) << "\n";
+      out << " S" << s.sets[k].type << " SOS " << setName[k] << "\n";
       for (size_t e = 0; e < s.sets[k].cols.size(); ++e)
-        out << "    " << s.colNames.get(s.sets[k].cols[e]) << " " << num(s.sets[k].weights[e])
+        out << "    " << colName[s.sets[k].cols[e]] << " " << num(s.sets[k].weights[e])
             << "\n";
     }
   }
@@ -118,38 +132,41 @@ void writeMps(const qrva::ProblemStore &s, const std::string &name, std::ostream
   for (int i = 0; i < m; ++i)
     if (s.indicatorCol[i] >= 0) {
       if (!anyIndicator) out << "INDICATORS\n", anyIndicator = true;
-      out << " IF " << s.rowNames.get(i) << " " << s.colNames.get(s.indicatorCol[i]) << " "
+      out << " IF " << rowName[i] << " " << colName[s.indicatorCol[i]] << " "
           << (s.indicatorComp[i] == 1 ? 1 : 0) << "\n";
     }
   out << "ENDATA\n";
 }
 
-double parseNumber(const qrva::Check &chk, const std::string &text, int line) {
+namespace {
+
+double parseNumber(const Check &chk, const std::string &text, int line) {
   char *end = nullptr;
   double v = std::strtod(text.c_str(), &end);
   if (end == text.c_str() || *end != '\0' || std::isnan(v))
-    chk.fail(formatText("line %d: %s is not a number", line, qrva::quoted(text.c_str()).c_str()));
+    chk.fail(formatText("line %d: %s is not a number", line, quoted(text.c_str()).c_str()));
   if (v >= kInf) v = kInf;
   if (v <= -kInf) v = -kInf;
   return v;
 }
 
-std::unique_ptr<qrva::ProblemStore> readMps(const qrva::Check &chk, std::istream &in,
-                                            std::string &name) {
-  auto store = std::make_unique<qrva::ProblemStore>();
-  qrva::ProblemStore &s = *store;
+}  // namespace
+
+std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::string &name) {
+  auto store = std::make_unique<ProblemStore>();
+  ProblemStore &s = *store;
   std::unordered_map<std::string, int> rows, cols;
   std::string objName, section, line, qcRow;
   bool integral = false;
   int lineNo = 0, currentSet = -1;
   auto row = [&](const std::string &r, int ln) -> int {
     auto it = rows.find(r);
-    if (it == rows.end()) chk.fail(formatText("line %d: unknown row %s", ln, qrva::quoted(r.c_str()).c_str()));
+    if (it == rows.end()) chk.fail(formatText("line %d: unknown row %s", ln, quoted(r.c_str()).c_str()));
     return it->second;
   };
   auto col = [&](const std::string &c, int ln) -> int {
     auto it = cols.find(c);
-    if (it == cols.end()) chk.fail(formatText("line %d: unknown column %s", ln, qrva::quoted(c.c_str()).c_str()));
+    if (it == cols.end()) chk.fail(formatText("line %d: unknown column %s", ln, quoted(c.c_str()).c_str()));
     return it->second;
   };
   std::vector<char> boundSeen;
@@ -172,7 +189,7 @@ std::unique_ptr<qrva::ProblemStore> readMps(const qrva::Check &chk, std::istream
       else if (section != "ROWS" && section != "COLUMNS" && section != "RHS" && section != "RANGES" &&
                section != "BOUNDS" && section != "QUADOBJ" && section != "QMATRIX" && section != "SOS" &&
                section != "INDICATORS" && section != "OBJSENSE" && section != "OBJSENSE")
-        chk.fail(formatText("line %d: unknown section %s", lineNo, qrva::quoted(section.c_str()).c_str()));
+        chk.fail(formatText("line %d: unknown section %s", lineNo, quoted(section.c_str()).c_str()));
       continue;
     }
     if (section == "OBJSENSE") {
@@ -260,7 +277,7 @@ std::unique_ptr<qrva::ProblemStore> readMps(const qrva::Check &chk, std::istream
         s.limit[j] = s.lb[j] > 0 ? s.lb[j] : 0;
         s.lb[j] = 0;
         s.ub[j] = v;
-      } else chk.fail(formatText("line %d: unknown bound type %s", lineNo, qrva::quoted(t.c_str()).c_str()));
+      } else chk.fail(formatText("line %d: unknown bound type %s", lineNo, quoted(t.c_str()).c_str()));
       boundSeen[j] = 1;
     } else if (section == "QUADOBJ" || section == "QMATRIX" || section == "QCMATRIX") {
       if (f.size() < 3) chk.fail(formatText("line %d: a quadratic term needs two columns and a value", lineNo));
@@ -268,13 +285,13 @@ std::unique_ptr<qrva::ProblemStore> readMps(const qrva::Check &chk, std::istream
       double v = parseNumber(chk, f[2], lineNo);
       if (section != "QUADOBJ" && a != b) v /= 2;  // both triangles are listed
       if (section == "QUADOBJ" || section == "QMATRIX") {
-        if ((s.qobj[qrva::quadKey(a, b)] += v) == 0) s.qobj.erase(qrva::quadKey(a, b));
+        if ((s.qobj[quadKey(a, b)] += v) == 0) s.qobj.erase(quadKey(a, b));
       } else {
-        s.qrows[row(qcRow, lineNo)][qrva::quadKey(a, b)] += v;
+        s.qrows[row(qcRow, lineNo)][quadKey(a, b)] += v;
       }
     } else if (section == "SOS") {
       if (f[0] == "S1" || f[0] == "S2") {
-        qrva::SosSet set;
+        SosSet set;
         set.type = f[0][1];
         s.sets.push_back(set);
         s.setNames.resize(s.sets.size());
@@ -298,59 +315,4 @@ std::unique_ptr<qrva::ProblemStore> readMps(const qrva::Check &chk, std::istream
   return store;
 }
 
-// The file name with the extension the flags imply when it has none.
-std::string fileName(const char *filename, const char *flags) {
-  std::string f = filename;
-  if (f.find('.', f.find_last_of('/') == std::string::npos ? 0 : f.find_last_of('/')) == std::string::npos) {
-    std::string fl = flags ? flags : "";
-    f += fl.find('l') != std::string::npos ? ".lp" : ".mps";
-  }
-  return f;
-}
-
-}  // namespace
-
-extern "C" {
-
-int QRVAwriteprob(QRVAprob prob, const char *filename, const char *flags) {
-  return qrva::withProblem(prob, "QRVAwriteprob", [&](P &p) {
-    qrva::Check chk("QRVAwriteprob");
-    chk.array(filename, "filename");
-    std::string fl = flags ? flags : "";
-    if (fl.find('l') != std::string::npos)
-      chk.fail("the LP file format is not available yet in this version of the library; write "
-               "MPS (no 'l' flag)",
-               QRVA_ERR_NOT_AVAILABLE);
-    std::string path = fileName(filename, flags);
-    std::ofstream out(path);
-    if (!out) chk.fail(formatText("cannot open %s for writing: %s", qrva::quoted(path.c_str()).c_str(), std::strerror(errno)));
-    writeMps(*p.store, p.name, out);
-    out.close();
-    if (!out) chk.fail(formatText("writing %s failed", qrva::quoted(path.c_str()).c_str()));
-    return QRVA_OK;
-  });
-}
-
-int QRVAreadprob(QRVAprob prob, const char *filename, const char *flags) {
-  return qrva::withProblem(prob, "QRVAreadprob", [&](P &p) {
-    qrva::Check chk("QRVAreadprob");
-    chk.array(filename, "filename");
-    std::string path = fileName(filename, flags);
-    std::ifstream in(path);
-    if (!in) chk.fail(formatText("cannot open %s: %s", qrva::quoted(path.c_str()).c_str(), std::strerror(errno)));
-    if (path.size() > 3 && path.substr(path.size() - 3) == ".lp")
-      chk.fail("the LP file format is not available yet in this version of the library; read "
-               "MPS",
-               QRVA_ERR_NOT_AVAILABLE);
-    std::string name;
-    auto store = readMps(chk, in, name);
-    p.name = name.empty() ? "noname" : name;
-    p.replaceStore(std::move(store));
-    p.message(QRVA_MSG_INFO, formatText("Problem '%s' read from %s: %d rows, %d columns",
-                                        p.name.c_str(), path.c_str(), p.store->nrows(),
-                                        p.store->ncols()));
-    return QRVA_OK;
-  });
-}
-
-}  // extern "C"
+}  // namespace qrva
