@@ -197,3 +197,20 @@ class Model:
         self.ok("QRVAsetintcontrol", 8035, 0)
         self.ok("QRVAmipoptimize", flags)
         return self.attr(1011), self.dattr(2003)
+
+
+def market_split(m, rows=4, cols=30, seed=1):
+    """A market split problem: binaries whose weighted sums must hit half of
+    each row's total, with slacks to minimize. Tiny, yet a tree search needs
+    a long time to prove it, which makes it a good long-running solve."""
+    import random
+    rnd = random.Random(seed)
+    a = [[rnd.randint(0, 99) for _ in range(cols)] for _ in range(rows)]
+    m.add_cols([0] * cols, [0] * cols, [1] * cols, types="B" * cols)
+    slacks = m.add_cols([1] * (2 * rows), [0] * (2 * rows), [INF] * (2 * rows))
+    body = []
+    for i in range(rows):
+        row = {j: a[i][j] for j in range(cols)}
+        row[slacks[2 * i]], row[slacks[2 * i + 1]] = 1, -1
+        body.append(row)
+    m.add_rows("E" * rows, [sum(r) // 2 for r in a], body)

@@ -200,6 +200,84 @@ def test_interrupt_from_another_thread(m, env):
         assert m.attr(1050) == 9 and m.attr(1011) in (3, 4)
 
 
+CTRL_C_CHILD = r"""
+import ctypes, os, signal, sys
+from ctypes import byref, c_void_p
+sys.path.insert(0, sys.argv[2])
+from conftest import _declare
+from engine_model import Model, declare, market_split
+
+lib = ctypes.CDLL(sys.argv[1])
+_declare(lib), declare(lib)
+assert lib.QRVAinit(None) == 0
+libc = ctypes.CDLL(None, use_errno=True)
+
+
+def disposition():
+    action = (ctypes.c_char * 256)()  # struct sigaction: the handler comes first
+    assert libc.sigaction(signal.SIGINT, None, action) == 0
+    return ctypes.c_void_p.from_buffer(action).value or 0
+
+
+def solve(tag):
+    handle = c_void_p()
+    assert lib.QRVAcreateprob(byref(handle)) == 0
+    m = Model(lib, handle)
+    market_split(m, rows=5, cols=40)
+    m.ok("QRVAsetdblcontrol", 7006, 60.0)  # never hang the suite
+    print(tag, flush=True)
+    status, _ = m.mipopt()
+    print("stopped", m.attr(1050), status, flush=True)
+    lib.QRVAdestroyprob(handle)
+
+
+signal.signal(signal.SIGINT, signal.SIG_DFL)  # what the extension does around a solve
+solve("solving")
+print("default disposition back", disposition() == 0, flush=True)
+signal.signal(signal.SIGINT, signal.default_int_handler)
+solve("solving")
+try:
+    os.kill(os.getpid(), signal.SIGINT)
+    signal.pthread_kill(signal.pthread_self(), 0)  # let the handler run
+    print("no KeyboardInterrupt", flush=True)
+except KeyboardInterrupt:
+    print("KeyboardInterrupt", flush=True)
+"""
+
+
+def test_ctrl_c_stops_the_solve_and_the_process_survives(lib, tmp_path):
+    """A SIGINT during a long MIP stops it with the Ctrl-C stop reason; the
+    disposition from before the solve is back afterwards."""
+    import os
+    import signal
+    import subprocess
+    import sys
+    script = tmp_path / "child.py"
+    script.write_text(CTRL_C_CHILD)
+    here = os.path.dirname(os.path.abspath(__file__))
+    child = subprocess.Popen([sys.executable, str(script), lib._name, here],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    try:
+        lines = []
+        for _ in range(2):
+            assert child.stdout.readline().strip() == "solving"
+            time.sleep(1.0)
+            started = time.time()
+            child.send_signal(signal.SIGINT)
+            lines.append(child.stdout.readline().split())
+            assert time.time() - started < 10
+            lines.append(child.stdout.readline().strip())
+        out, err = child.communicate(timeout=60)
+    finally:
+        if child.poll() is None:
+            child.kill()
+    assert child.returncode == 0, err
+    assert lines[0][:2] == ["stopped", "2"] and int(lines[0][2]) in (3, 4)  # mip_lp/no_sol
+    assert lines[1] == "default disposition back True"
+    assert lines[2][:2] == ["stopped", "2"]
+    assert lines[3] == "KeyboardInterrupt"
+
+
 def test_time_limit_stop_status(m):
     import random
     rnd = random.Random(7)
