@@ -5,6 +5,8 @@
 #include "model/algebra_hooks.h"
 #include "model/constraint.h"
 #include "model/types.h"
+#include "model/varfamily.h"
+#include "model/vectors.h"
 #include "module/env.h"
 #include "module/errors.h"
 #include "module/modfuncs.h"
@@ -98,7 +100,8 @@ const NamedClass kNamedClasses[] = {
 
 /* Module functions of every family, gathered into one table. */
 PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods, quorvamod_algebraTestMethods,
-                                        quorvamod_nonlinearMethods, quorvamod_constraintTestMethods};
+                                        quorvamod_nonlinearMethods, quorvamod_constraintTestMethods,
+                                        quorvamod_vectorMethods,    quorvamod_varsMethods};
 std::vector<PyMethodDef> moduleMethods;
 
 PyModuleDef quorvaModule = {
