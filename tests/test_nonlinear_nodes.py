@@ -8,6 +8,7 @@ import numpy as np
 import pytest
 
 import quorva
+from quorva import quorvalib
 
 NONLINEAR = type(quorva.exp(quorva.var()))
 
@@ -282,3 +283,40 @@ class TestDeepTrees:
         gc.collect()
         del d
         assert gc.collect() >= 1
+
+
+class TestCopiesAndArguments:
+    @pytest.mark.parametrize(
+        "make, factor, expected",
+        [
+            (lambda x, y: quorva.exp(x), 2.0, "(exp (x) * 2.0)"),
+            (lambda x, y: 2 * quorva.exp(x), 3.0, "(exp (x) * 6.0)"),  # the trailing constant absorbs it
+            (lambda x, y: -quorva.exp(x), 2.0, "(exp (x) * -2.0)"),  # unary minus folds into the factor
+            (lambda x, y: quorva.exp(x) * quorva.sin(y), 2.0, "(exp (x) * sin (y) * 2.0)"),
+            (lambda x, y: quorva.exp(x) + y, 1.0, "(exp (x) + y)"),
+            (lambda x, y: quorva.exp(x) + y, 0.0, "0.0"),
+            (lambda x, y: quorva.user(abs, x), 1.0, "user (user, x)"),
+        ],
+    )
+    def test_scaled_copies(self, v, make, factor, expected):
+        original = make(v["x"], v["y"])
+        before = str(original)
+        copy = quorvalib._nonlin_copy(original, factor)
+        assert str(copy) == expected and copy is not original and str(original) == before
+
+    def test_copies_are_deep(self, v):
+        inner = quorva.exp(v["x"]) + v["y"]
+        outer = quorva.sin(inner)
+        copy = quorvalib._nonlin_copy(outer, 1.0)
+        inner += v["z"]
+        assert str(outer) == "sin ((exp (x) +   y + z))" and str(copy) == "sin ((exp (x) + y))"
+
+    def test_argument_iteration(self, v):
+        x, y = v["x"], v["y"]
+        assert quorvalib._nonlin_args(quorva.exp(x)) == (1, [x])
+        size, items = quorvalib._nonlin_args(quorva.exp(x) / y)
+        assert size == 2 and items[1] is y
+        assert quorvalib._nonlin_args(quorva.max()) == (0, [])
+        with pytest.raises(quorva.ModelError) as error:
+            quorvalib._nonlin_args(x)
+        assert str(error.value) == "Accessing first argument list of an object that is not a nonlinear expression"
