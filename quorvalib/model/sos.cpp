@@ -1,7 +1,7 @@
 /* quorva.SOS: a special ordered set of type 1 or 2, a list of members with
  * a list of weights. The set records the caller's own lists; problems check
  * them when the set is added. */
-#include "model/types.h"
+#include "model/sos.h"
 
 #include "model/operand.h"
 #include "module/docs.h"
@@ -10,17 +10,6 @@
 #include <structmember.h>
 
 #include <cstdint>
-
-struct sos_s {
-  PyObject_HEAD
-  uint32_t serial;    /* identity; problems map it to a set index */
-  PyObject *name;     /* normally a str */
-  unsigned char type; /* 1 or 2 */
-  PyObject *indices;  /* list of members */
-  PyObject *weights;  /* list of weights */
-};
-
-#define SOS(o) reinterpret_cast<sos_s *>(o)
 
 static uint32_t drawSosSerial() {
   LockGuard guard(lock_sosserial);

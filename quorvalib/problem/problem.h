@@ -36,5 +36,68 @@ struct problem_s {
 typedef struct problem_s problem_s;
 
 #define problem_check(o) PyObject_TypeCheck((o), &quorva_problemType)
+#define PROBLEM(o) reinterpret_cast<problem_s *>(o)
+
+/* Library attributes the problem methods read. */
+enum {
+  QRVA_ATTR_SETS = 1004,
+  QRVA_ATTR_LPSTATUS = 1010,
+  QRVA_ATTR_MIPSTATUS = 1011,
+  QRVA_ATTR_NAMELENGTH = 1028,
+  QRVA_ATTR_DISCRETECOLS = 1032,
+  QRVA_ATTR_ORIGINALROWS = 1124,
+  QRVA_ATTR_PROBNAMELENGTH = 1158,
+  QRVA_ATTR_ORIGINALSETS = 1194,
+  QRVA_ATTR_ORIGINALCOLS = 1214,
+  QRVA_ATTR_LPOBJVAL = 2001,
+  QRVA_ATTR_MIPOBJVAL = 2003,
+  QSLP_ATTR_ROWS = 11999,
+  QSLP_ATTR_COLS = 12000,
+  QSLP_ATTR_SPECIALCOL = 12013,
+  QSLP_ATTR_FORMULACOEFS = 12016,
+  QSLP_ATTR_NONLINEARROWS = 12026,
+  QSLP_ATTR_NLPSTATUS = 12044,
+  QSLP_ATTR_STATUS = 12062,
+  QSLP_ATTR_NLPOBJVAL = 12179,
+  QSLP_CTRL_OBJSENSE = 12146,
+};
+
+/* The internal constructor: lists, maps, controls and attributes, no
+ * library problems (the caller creates or attaches them). NULL on failure. */
+PyObject *problem_new();
+
+/* Whether the problem has nonlinear content (formula coefficients in its
+ * rows or a nonlinear objective): the SLP library then answers. */
+static inline bool problem_hasNonlinear(const problem_s *p) { return p->nl_count > 0 || p->nl_objective; }
+
+/* Sets *is_mip from the discrete columns and sets of the optimizer problem.
+ * 0, or -1 with the library's error left to the caller's setQrvaErrIfNull. */
+int problem_isMIP(const problem_s *p, int *is_mip);
+
+/* Rows and columns of the problem as the solution getters see it (the SLP
+ * library's counts with nonlinear content). 0 or -1 as above. */
+int problem_rowCount(const problem_s *p, int *rows);
+int problem_colCount(const problem_s *p, int *cols);
+
+/* Makes sure the SLP problem is no longer in its solved, constructed or
+ * presolved state before the objective changes. 0 or the library's code. */
+int check_nl_unconstruct(problem_s *p);
+
+/* Creates variable objects for columns first..first+count-1 that were added
+ * to the library directly, from optional name and type lists or from the
+ * given discrete entries (columns entind with types coltype and thresholds
+ * limit). 0, or -1 with an error set. */
+int addColsAsVariables(problem_s *p, PyObject *names, PyObject *types, int nglents, const int *entind,
+                       const char *coltype, const double *limit, int first, int count);
+/* Creates constraint objects for rows first..first+count-1 added directly. */
+int addRowsAsConstraints(problem_s *p, PyObject *names, int first, int count);
+/* Names rows first.. one at a time from a list of str. 0 or -1 with an error. */
+int addRowNames(problem_s *p, PyObject *names, int first);
+
+/* Method families of quorva.problem, each ended by an empty entry; the
+ * class's table joins them. */
+extern PyMethodDef problem_lifecycleMethods[];
+extern PyMethodDef problem_modelingMethods[];
+extern PyMethodDef problem_solveMethods[];
 
 #endif

@@ -1,0 +1,36 @@
+/* Conversion of Python arguments into the native arrays and indices the
+ * library functions take. */
+#ifndef QUORVA_API_CONVERT_H
+#define QUORVA_API_CONVERT_H
+
+#include "problem/problem.h"
+
+#include <cstdint>
+
+/* What one array element is. The codes appear in messages. */
+enum ElementKind {
+  KIND_ROW = 0,     /* int row index: index, name or quorva.constraint */
+  KIND_COL = 1,     /* int column index: index, name or quorva.var */
+  KIND_SET = 2,     /* int set index: index or quorva.SOS */
+  KIND_INT = 3,     /* int */
+  KIND_INT64 = 4,   /* int64_t */
+  KIND_DOUBLE = 5,  /* double */
+  KIND_CHAR = 6,    /* one character */
+  KIND_CHARNUM = 7, /* output only */
+  KIND_CUT = 9,     /* a cut of the cut pool */
+  KIND_ROWCOL = 11, /* output only */
+};
+
+/* One object (an index, a name, or a variable, constraint or SOS of the
+ * problem) as the row, column or set index of kind 0, 1 or 2.
+ * 0, or -1 with an error set. */
+int ObjInt2int(PyObject *object, problem_s *problem, int *index, int kind);
+
+/* A Python sequence, NumPy array or iterator as a new array of the kind's
+ * elements from the module heap (the caller frees it with
+ * qo_MemoryAllocator_Free_Untyped). NULL or None: *out stays NULL. count,
+ * when given, holds the expected number of elements (negative: unknown)
+ * and receives the number read. 0, or -1 with an error set. */
+int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **out, int kind);
+
+#endif
