@@ -4,6 +4,9 @@ For n = 10^5 and 10^6 terms it measures, each in a fresh interpreter:
   (a) loop     e += c * x[i]                 (n linear terms)
   (b) sum      one call summing a generator   (n linear terms)
   (c) quad     e += x[i] * x[i+1]            (n/10 quadratic terms)
+  (d) dot      object matrix of variables (sqrt n x sqrt n) times a vector of numbers
+  (e) family   a family of sqrt n x sqrt n variables indexed by two ranges
+  (f) cons     n constraints e[i] <= 1 from a NumPy array of expressions
 and prints time per term and bytes per term (growth of the resident set
 while building, the variables already made). Peers that are not installed,
 or cannot express a case, show "-". Install the peers with
@@ -19,7 +22,7 @@ import subprocess
 import sys
 import time
 
-CASES = ("loop", "sum", "quad")
+CASES = ("loop", "sum", "quad", "dot", "family", "cons")
 LIBRARIES = ("quorva", "pyoptinterface", "highspy", "pulp")
 
 
@@ -32,6 +35,19 @@ def resident_bytes():
 
 def coefficients(n):
     return [1.0 + (i % 7) for i in range(n)]
+
+
+def side(n):
+    """Rows (and columns) of the square cases."""
+    return max(1, int(round(n ** 0.5)))
+
+
+def terms_of(case, n):
+    if case == "quad":
+        return len(range(0, n, 10))
+    if case in ("dot", "family"):
+        return side(n) ** 2
+    return n
 
 
 # Each builder gets n and returns (variables, build) where build() makes and
@@ -52,12 +68,28 @@ def quorva_case(case, n):
             return None  # quorva.Sum arrives with the cumulative operators
         def build():
             return quorva.Sum(c[i] * x[i] for i in range(n))
-    else:
+    elif case == "quad":
         def build():
             e = 0.0 + x[0]
             for i in range(0, n, 10):
                 e += x[i] * x[i + 1]
             return e
+    elif case == "dot":
+        import numpy as np
+        s = side(n)
+        matrix = np.array(x[: s * s], dtype=object).reshape(s, s)
+        vector = np.array(c[:s])
+        def build():
+            return quorva.Dot(matrix, vector)
+    elif case == "family":
+        s = side(n)
+        def build():
+            return quorva.vars(s, s)
+    else:
+        import numpy as np
+        expressions = np.array([x[i] + c[i] * x[i + 1] for i in range(n)], dtype=object)
+        def build():
+            return expressions <= 1
     return x, build
 
 
@@ -74,12 +106,18 @@ def pyoptinterface_case(case, n):
     elif case == "sum":
         def build():
             return poi.quicksum(c[i] * x[i] for i in range(n))
-    else:
+    elif case == "quad":
         def build():
             e = poi.ExprBuilder()
             for i in range(0, n, 10):
                 e += x[i] * x[i + 1]
             return e
+    elif case == "dot":
+        s = side(n)
+        def build():
+            return [poi.quicksum(c[j] * x[r * s + j] for j in range(s)) for r in range(s)]
+    else:
+        return None  # variables and constraints belong to a model
     return x, build
 
 
@@ -98,6 +136,18 @@ def highspy_case(case, n):
     elif case == "sum":
         def build():
             return h.qsum(c[i] * x[i] for i in range(n))
+    elif case == "dot":
+        s = side(n)
+        def build():
+            return [h.qsum(c[j] * x[r * s + j] for j in range(s)) for r in range(s)]
+    elif case == "family":
+        s = side(n)
+        def build():
+            return h.addVariables(range(s), range(s))
+    elif case == "cons":
+        expressions = [x[i] + c[i] * x[i + 1] for i in range(n)]
+        def build():
+            return [e <= 1 for e in expressions]
     else:
         return None  # linear expressions only
     return (h, x), build
@@ -116,6 +166,18 @@ def pulp_case(case, n):
     elif case == "sum":
         def build():
             return pulp.lpSum(c[i] * x[i] for i in range(n))
+    elif case == "dot":
+        s = side(n)
+        def build():
+            return [pulp.lpDot(c[:s], x[r * s:(r + 1) * s]) for r in range(s)]
+    elif case == "family":
+        s = side(n)
+        def build():
+            return pulp.LpVariable.dicts("x", (range(s), range(s)))
+    elif case == "cons":
+        expressions = [x[i] + c[i] * x[i + 1] for i in range(n)]
+        def build():
+            return [e <= 1 for e in expressions]
     else:
         return None  # linear expressions only
     return x, build
@@ -144,7 +206,7 @@ def measure_one(library, case, n):
     gc.enable()
     gc.collect()
     grown = resident_bytes() - before
-    terms = n if case != "quad" else len(range(0, n, 10))
+    terms = terms_of(case, n)
     print(json.dumps({"seconds": seconds, "bytes": grown, "terms": terms}))
     del expression, variables
 
