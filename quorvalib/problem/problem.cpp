@@ -323,8 +323,22 @@ static PyObject *problem_read(PyObject *pself, PyObject *args, PyObject *kwargs)
   /* The library replaces its problem only when the whole file was read, so
    * the objects are forgotten only then: a failed read leaves the problem
    * and its lists as they were, still matching each other. */
-  if (QRVAreadprob(self->qprob, filename, options) != 0 && QSLPreadprob(self->slpprob, filename, options) != 0)
-    return setQrvaErrIfNull(pself, nullptr);
+  if (QRVAreadprob(self->qprob, filename, options) != 0) {
+    /* Files the optimizer cannot read may still be SLP files. When the SLP
+     * library fails too, the optimizer's account is kept unless the SLP
+     * library found a fault of its own in the file. */
+    char text[QRVA_PY_ERRBUF] = "";
+    QRVAgetlasterror(self->qprob, text);
+    text[sizeof text - 1] = '\0';
+    if (QSLPreadprob(self->slpprob, filename, options) != 0) {
+      int code = 0;
+      char slp_text[QRVA_PY_ERRBUF] = "";
+      QSLPgetlasterror(self->slpprob, &code, slp_text);
+      slp_text[sizeof slp_text - 1] = '\0';
+      PyErr_SetString(qpy_solver_exc, code == QRVA_ERR_NOT_AVAILABLE || !slp_text[0] ? text : slp_text);
+      return setQrvaErrIfNull(pself, nullptr);
+    }
+  }
   if (clearContainers(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   clearNonlinearState(self);
 
@@ -392,7 +406,11 @@ static PyObject *problem_copy(PyObject *pself, PyObject *) {
   problem_s *target = PROBLEM(copy.get());
   if (createHandles(target) != 0) return setQrvaErrIfNull(pself, nullptr);
   if (problem_applyControlDefaults(target) != 0) return setQrvaErrIfNull(pself, nullptr);
-  if (QRVAcopyprob(target->qprob, self->qprob, "") != 0 || QSLPcopyprob(target->slpprob, self->slpprob, "") != 0 ||
+  /* The SLP problem only holds more than its controls when the problem has
+   * nonlinear content: only then is its copy needed (the library cannot
+   * copy SLP problems yet, so linear and quadratic problems must not ask). */
+  if (QRVAcopyprob(target->qprob, self->qprob, "") != 0 ||
+      (problem_hasNonlinear(self) && QSLPcopyprob(target->slpprob, self->slpprob, "") != 0) ||
       QRVAcopycontrols(target->qprob, self->qprob) != 0 || QSLPcopycontrols(target->slpprob, self->slpprob) != 0) {
     /* The error is recorded on whichever of the two problems refused. */
     char text[QRVA_PY_ERRBUF] = "";
