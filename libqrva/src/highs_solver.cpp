@@ -34,33 +34,43 @@ extern "C" void onSigint(int) {
   }
 }
 
-class SigintGuard {
- public:
-  explicit SigintGuard(qrva_problem_s *p) {
-    std::lock_guard<std::mutex> lock(sigintMutex);
-    for (auto &s : runningProblems) {
-      qrva_problem_s *expected = nullptr;
-      if (s.compare_exchange_strong(expected, p)) {
-        slot_ = &s;
-        break;
-      }
-    }
-    if (activeSolves++ == 0) {
-      struct sigaction action {};
-      action.sa_handler = onSigint;
-      sigemptyset(&action.sa_mask);
-      sigaction(SIGINT, &action, &previousAction);
-    }
-  }
-  ~SigintGuard() {
-    std::lock_guard<std::mutex> lock(sigintMutex);
-    if (slot_) slot_->store(nullptr);
-    if (--activeSolves == 0) sigaction(SIGINT, &previousAction, nullptr);
-  }
+}  // namespace
 
- private:
-  std::atomic<qrva_problem_s *> *slot_ = nullptr;
-};
+void rowBounds(const ProblemStore &s, int i, double &lower, double &upper) {
+  double r = s.rhs[i];
+  switch (s.rowType[i]) {
+    case 'L': lower = -kInf, upper = r; break;
+    case 'G': lower = r, upper = kInf; break;
+    case 'E': lower = upper = r; break;
+    case 'R': lower = r - s.range[i], upper = r; break;
+    default: lower = -kInf, upper = kInf; break;
+  }
+}
+
+SigintGuard::SigintGuard(qrva_problem_s *p) {
+  std::lock_guard<std::mutex> lock(sigintMutex);
+  for (auto &s : runningProblems) {
+    qrva_problem_s *expected = nullptr;
+    if (s.compare_exchange_strong(expected, p)) {
+      slot_ = &s;
+      break;
+    }
+  }
+  if (activeSolves++ == 0) {
+    struct sigaction action {};
+    action.sa_handler = onSigint;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previousAction);
+  }
+}
+
+SigintGuard::~SigintGuard() {
+  std::lock_guard<std::mutex> lock(sigintMutex);
+  if (slot_) slot_->store(nullptr);
+  if (--activeSolves == 0) sigaction(SIGINT, &previousAction, nullptr);
+}
+
+namespace {
 
 // --- The HiGHS model -------------------------------------------------------
 
@@ -86,17 +96,6 @@ struct Model {
   }
   void add(int row, int col, double v) { cols[col].push_back(Entry{row, v}); }
 };
-
-void rowBounds(const ProblemStore &s, int i, double &lower, double &upper) {
-  double r = s.rhs[i];
-  switch (s.rowType[i]) {
-    case 'L': lower = -kInf, upper = r; break;
-    case 'G': lower = r, upper = kInf; break;
-    case 'E': lower = upper = r; break;
-    case 'R': lower = r - s.range[i], upper = r; break;
-    default: lower = -kInf, upper = kInf; break;
-  }
-}
 
 std::string colName(const ProblemStore &s, int j) {
   return formatText("%d ('%s')", j, s.colNames.get(j).c_str());
@@ -308,11 +307,7 @@ Model buildModel(const ProblemStore &s, const Check &chk, SolveKind kind) {
 
 // --- Running ------------------------------------------------------------------
 
-struct RunContext {
-  qrva_problem_s *p;
-  std::string pending;  // a log line not yet ended
-  int solutions = 0;
-};
+}  // namespace
 
 void flushLog(RunContext &ctx, bool all) {
   size_t pos;
@@ -338,6 +333,17 @@ extern "C" void highsCallback(int type, const char *message, const HighsCallback
     in->user_interrupt = 1;
   }
 }
+
+void attachHighsCallbacks(void *h, RunContext &ctx) {
+  Highs_setCallback(h, highsCallback, &ctx);
+  Highs_startCallback(h, kHighsCallbackLogging);
+  Highs_startCallback(h, kHighsCallbackSimplexInterrupt);
+  Highs_startCallback(h, kHighsCallbackIpmInterrupt);
+  Highs_startCallback(h, kHighsCallbackMipInterrupt);
+  Highs_startCallback(h, kHighsCallbackMipImprovingSolution);
+}
+
+namespace {
 
 void setOptions(void *h, qrva_problem_s &p, SolveKind kind, const char *flags) {
   auto dbl = [&](const char *o, double v) { Highs_setDoubleOptionValue(h, o, v); };
@@ -469,12 +475,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   if (!p.highs) p.highs.reset(Highs_create());
   void *h = p.highs.get();
   RunContext ctx{&p, std::string(), 0};
-  Highs_setCallback(h, highsCallback, &ctx);
-  Highs_startCallback(h, kHighsCallbackLogging);
-  Highs_startCallback(h, kHighsCallbackSimplexInterrupt);
-  Highs_startCallback(h, kHighsCallbackIpmInterrupt);
-  Highs_startCallback(h, kHighsCallbackMipInterrupt);
-  Highs_startCallback(h, kHighsCallbackMipImprovingSolution);
+  attachHighsCallbacks(h, ctx);
   setOptions(h, p, kind, flags);
 
   // Flatten to compressed columns.

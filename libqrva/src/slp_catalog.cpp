@@ -42,6 +42,10 @@ std::vector<Spec> slpEntries() {
                        "SLP log: 0 none, 1 one line per iteration, 2 details"),
       Spec::intControl(12003, "slpthreads", 0, 0, 1024,
                        "Threads of the SLP engine; 0 lets the engine choose"),
+      Spec::intControl(12004, "slpsecondorder", 1, 0, 1,
+                       "Give the linearizations a quadratic term learnt from the iterations "
+                       "(quasi-Newton curvature, solved as a convex QP) (1) or keep them linear "
+                       "(0)"),
       Spec::intControl(12415, "slpechooptimizerlog", 1, 0, 1,
                        "Pass the log of the inner LP solves on (1) or only the SLP log (0)"),
       // Double controls.

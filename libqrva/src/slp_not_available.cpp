@@ -23,14 +23,6 @@ int notAvailable(std::nullptr_t, const char *function) {
   return qrva::failGlobal(QRVA_ERR_NOT_AVAILABLE, qrva::notAvailableText(function));
 }
 
-// User-function handles exist only while the SLP engine evaluates a formula.
-int notAvailable(QSLPfunc func, const char *function) {
-  if (func == nullptr)
-    return qrva::failGlobal(QRVA_ERR_ARGUMENT,
-                            qrva::formatText("%s: function handle is NULL", function));
-  return notAvailable(nullptr, function);
-}
-
 }  // namespace
 
 #define NOT_YET(name, handle, params) \
@@ -40,21 +32,8 @@ extern "C" {
 NOT_YET(QSLPcopyprob, dest, (QSLPprob dest, QSLPprob src, const char *probname))
 NOT_YET(QSLPreadprob, slp, (QSLPprob slp, const char *filename, const char *flags))
 NOT_YET(QSLPwriteprob, slp, (QSLPprob slp, const char *filename, const char *flags))
-NOT_YET(QSLPaddcoefs, slp, (QSLPprob slp, int ncoefs, const int rowindex[], const int colindex[], const double factor[], const int fstart[], int parsed, const int type[], const double value[]))
-NOT_YET(QSLPloadcoefs, slp, (QSLPprob slp, int ncoefs, const int rowindex[], const int colindex[], const double factor[], const int fstart[], int parsed, const int type[], const double value[]))
-NOT_YET(QSLPgetcoefs, slp, (QSLPprob slp, int *ncoefs, int rowindex[], int colindex[]))
-NOT_YET(QSLPdelcoefs, slp, (QSLPprob slp, int ncoefs, const int rowindex[], const int colindex[]))
-NOT_YET(QSLPchgcoef, slp, (QSLPprob slp, int row, int col, const double *factor, int parsed, const int type[], const double value[]))
 NOT_YET(QSLPchgccoef, slp, (QSLPprob slp, int row, int col, const double *factor, const char *formula))
 NOT_YET(QSLPgetccoef, slp, (QSLPprob slp, int row, int col, double *factor, char *formula, int maxbytes))
-NOT_YET(QSLPgetcoefformula, slp, (QSLPprob slp, int row, int col, double *factor, int parsed, int maxtokens, int *ntokens, int type[], double value[]))
-NOT_YET(QSLPevaluatecoef, slp, (QSLPprob slp, int row, int col, double *value))
-NOT_YET(QSLPevaluateformula, slp, (QSLPprob slp, int parsed, const int type[], const double value[], double *result))
-NOT_YET(QSLPaddvars, slp, (QSLPprob slp, int nvars, const int colindex[], const int vartype[], const int detrow[], const int seqnum[], const int tolindex[], const double initvalue[], const double stepbound[]))
-NOT_YET(QSLPloadvars, slp, (QSLPprob slp, int nvars, const int colindex[], const int vartype[], const int detrow[], const int seqnum[], const int tolindex[], const double initvalue[], const double stepbound[]))
-NOT_YET(QSLPdelvars, slp, (QSLPprob slp, int nvars, const int colindex[]))
-NOT_YET(QSLPchgvar, slp, (QSLPprob slp, int col, const int *detrow, const double *initstepbound, const double *stepbound, const double *penalty, const double *damp, const double *initvalue, const double *value, const int *tolset, const int *history, const int *converged, const int *vartype))
-NOT_YET(QSLPgetvar, slp, (QSLPprob slp, int col, int *detrow, double *initstepbound, double *stepbound, double *penalty, double *damp, double *initvalue, double *value, int *tolset, int *history, int *converged, int *vartype, int *delta, int *penaltydelta, int *updaterow, double *oldvalue))
 NOT_YET(QSLPchgcascadenlimit, slp, (QSLPprob slp, int col, int limit))
 NOT_YET(QSLPchgdeltatype, slp, (QSLPprob slp, int nvars, const int colindex[], const int deltatypes[], const double values[]))
 NOT_YET(QSLPadddfs, slp, (QSLPprob slp, int ndfs, const int colindex[], const int rowindex[], const double value[]))
@@ -72,13 +51,8 @@ NOT_YET(QSLPgettolset, slp, (QSLPprob slp, int ntolset, int *status, double tols
 NOT_YET(QSLPdeltolsets, slp, (QSLPprob slp, int ntolsets, const int index[]))
 NOT_YET(QSLPgetcolinfo, slp, (QSLPprob slp, int infotype, int col, void *info))
 NOT_YET(QSLPgetrowinfo, slp, (QSLPprob slp, int infotype, int row, void *info))
-NOT_YET(QSLPnlpoptimize, slp, (QSLPprob slp, const char *flags))
 NOT_YET(QSLPglobal, slp, (QSLPprob slp))
-NOT_YET(QSLPconstruct, slp, (QSLPprob slp))
-NOT_YET(QSLPunconstruct, slp, (QSLPprob slp))
 NOT_YET(QSLPpresolve, slp, (QSLPprob slp))
-NOT_YET(QSLPpostsolve, slp, (QSLPprob slp))
-NOT_YET(QSLPinterrupt, slp, (QSLPprob slp, int reason))
 NOT_YET(QSLPcascade, slp, (QSLPprob slp))
 NOT_YET(QSLPcascadeorder, slp, (QSLPprob slp))
 NOT_YET(QSLPfixpenalties, slp, (QSLPprob slp))
@@ -91,7 +65,6 @@ NOT_YET(QSLPvalidate, slp, (QSLPprob slp))
 NOT_YET(QSLPvalidatekkt, slp, (QSLPprob slp, int calculationmode, int respectbasisstatus, int updatemultipliers, double kktviolationtarget))
 NOT_YET(QSLPvalidaterow, slp, (QSLPprob slp, int row))
 NOT_YET(QSLPvalidatevector, slp, (QSLPprob slp, const double vector[], double *suminf, double *sumscaledinf, double *objval))
-NOT_YET(QSLPgetslpsol, slp, (QSLPprob slp, double x[], double slack[], double dual[], double dj[]))
 NOT_YET(QSLPfilesol, slp, (QSLPprob slp, const char *filename))
 NOT_YET(QSLPgetdtime, slp, (QSLPprob slp, double *time))
 NOT_YET(QSLPprintevalinfo, slp, (QSLPprob slp))
@@ -106,12 +79,4 @@ NOT_YET(QSLPparseformula, slp, (QSLPprob slp, const int intype[], const double i
 NOT_YET(QSLPpreparseformula, slp, (QSLPprob slp, const char *formula, int maxtokens, int *ntokens, int type[], double value[], char *text, int maxbytes))
 NOT_YET(QSLPvalidformula, slp, (QSLPprob slp, const int type[], const double value[], double *result, char *formula, char *message, int maxbytes))
 NOT_YET(QSLPtokencount, nullptr, (const char *formula, int *ntokens))
-NOT_YET(QSLPsetstring, slp, (QSLPprob slp, int *index, const char *text))
-NOT_YET(QSLPadduserfuncs, slp, (QSLPprob slp, int nfuncs, const int type[], const double value[]))
-NOT_YET(QSLPaddnames, slp, (QSLPprob slp, int type, const char names[], int first, int last))
-NOT_YET(QSLPchguserfuncaddress, slp, (QSLPprob slp, int index, void *address))
-NOT_YET(QSLPsetuserfuncobject, slp, (QSLPprob slp, int index, void *object))
-NOT_YET(QSLPgetuserfuncobject, slp, (QSLPprob slp, int index, void **object))
-NOT_YET(QSLPgetfuncinfo, func, (QSLPfunc func, int *nargs, int *wantresults, int *wantderivatives, int *index))
-NOT_YET(QSLPgetfuncobject, func, (QSLPfunc func, int id, void **object))
 }  // extern "C"

@@ -1,7 +1,10 @@
 #include "slp_problem.h"
 
+#include "slp_solver.h"
+
 qslp_problem_s::qslp_problem_s(qrva_problem_s *optimizer, bool ownsOptimizer)
-    : qprob(optimizer), ownsQprob(ownsOptimizer), controls(qrva::slpCatalog().defaultControls()) {
+    : qprob(optimizer), ownsQprob(ownsOptimizer), controls(qrva::slpCatalog().defaultControls()),
+      store(std::make_unique<qrva::SlpStore>()) {
   qprob->slpLayer = this;
 }
 
@@ -19,4 +22,19 @@ int qslp_problem_s::fail(int code, const std::string &text) {
   lastError.text = text;
   if (qprob != nullptr) qprob->fail(code, text);
   return code;
+}
+
+qrva::SlpCounts qslp_problem_s::counts() const {
+  qrva::SlpCounts c;
+  c.coefficients = static_cast<int>(store->coefficients.size());
+  c.nonlinearRows = store->nonlinearRows();
+  c.variables = static_cast<int>(store->variables.size());
+  c.userFunctions = static_cast<int>(store->functions.size());
+  return c;
+}
+
+std::vector<double> qslp_problem_s::currentPoint() const {
+  const qrva::ProblemStore &s = *qprob->store;
+  if (static_cast<int>(store->solution.x.size()) == s.ncols()) return store->solution.x;
+  return qrva::startingPoint(s, store.get(), nullptr);
 }

@@ -13,10 +13,9 @@
 #include "catalog.h"
 #include "problem.h"
 #include "qslp.h"
+#include "slp_store.h"
 
 namespace qrva {
-
-struct SlpStore {};
 
 // What the last SLP solve left behind (all zero before any solve).
 struct SlpState {
@@ -53,7 +52,7 @@ struct qslp_problem_s {
   bool ownsQprob;
   std::vector<qrva::ParamValue> controls;
   qrva::SlpState state;
-  std::unique_ptr<qrva::SlpStore> store;
+  std::unique_ptr<qrva::SlpStore> store;  // never null
   std::array<qrva::SlpCallback, static_cast<size_t>(qrva::SlpCallbackKind::Count)> callbacks;
   qrva::LastError lastError;
 
@@ -61,7 +60,12 @@ struct qslp_problem_s {
   // last error always tells the most recent failure of either library.
   int fail(int code, const std::string &text);
 
-  qrva::SlpCounts counts() const { return qrva::SlpCounts{}; }
+  qrva::SlpCounts counts() const;
+
+  // The point formulas are evaluated at outside a solve: the last nonlinear
+  // solution, else every column's initial value (its SLP initial value, or
+  // 0 moved into its bounds).
+  std::vector<double> currentPoint() const;
 };
 
 namespace qrva {
