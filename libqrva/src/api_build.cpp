@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "api_support.h"
+#include "slp_problem.h"
 #include "store_edit.h"
 
 using qrva::Check;
@@ -175,6 +176,7 @@ int QRVAdelrows(QRVAprob prob, int nrows, const int rowind[]) {
   return qrva::withProblem(prob, "QRVAdelrows", [&](P &p) {
     auto keep = keepFlags(Check("QRVAdelrows"), nrows, rowind, p.store->nrows(), "row");
     p.store->keepRows(keep);
+    if (p.slpLayer) p.slpLayer->store->keepRows(keep);
     keepIn(p.basis.rows, keep);
     p.changed();
     return QRVA_OK;
@@ -183,8 +185,15 @@ int QRVAdelrows(QRVAprob prob, int nrows, const int rowind[]) {
 
 int QRVAdelcols(QRVAprob prob, int ncols, const int colind[]) {
   return qrva::withProblem(prob, "QRVAdelcols", [&](P &p) {
-    auto keep = keepFlags(Check("QRVAdelcols"), ncols, colind, p.store->ncols(), "column");
+    Check chk("QRVAdelcols");
+    auto keep = keepFlags(chk, ncols, colind, p.store->ncols(), "column");
+    if (p.slpLayer) {
+      // A formula must not lose a column it reads.
+      std::string use = p.slpLayer->store->formulaUseOfDeleted(keep);
+      if (!use.empty()) chk.fail(use + "; delete that coefficient first", QRVA_ERR_STATE);
+    }
     p.store->keepCols(keep);
+    if (p.slpLayer) p.slpLayer->store->keepCols(keep);
     keepIn(p.basis.cols, keep);
     p.mipStarts.clear();
     p.changed();

@@ -4,6 +4,7 @@
 
 #include "api_support.h"
 #include "highs_solver.h"
+#include "slp_solver.h"
 
 using qrva::Check;
 using qrva::formatText;
@@ -79,12 +80,14 @@ extern "C" {
 
 int QRVAlpoptimize(QRVAprob prob, const char *flags) {
   return qrva::withProblem(prob, "QRVAlpoptimize", [&](P &p) {
+    if (qrva::needsNonlinearSolver(p)) return qrva::solveThroughSlp(p, "QRVAlpoptimize", false);
     return qrva::solveWithHighs(p, "QRVAlpoptimize", qrva::SolveKind::Lp, flags);
   });
 }
 
 int QRVAmipoptimize(QRVAprob prob, const char *flags) {
   return qrva::withProblem(prob, "QRVAmipoptimize", [&](P &p) {
+    if (qrva::needsNonlinearSolver(p)) return qrva::solveThroughSlp(p, "QRVAmipoptimize", true);
     return qrva::solveWithHighs(p, "QRVAmipoptimize", qrva::SolveKind::Mip, flags);
   });
 }

@@ -339,7 +339,7 @@ bool evaluateFormula(const Formula &f, const double *x, const UserFunctionCall &
       }
       default: return fail(pos, formatText("token type %d", t.type));
     }
-    if (!std::isfinite(tape.value.back()))
+    if (t.type != kTokArgMarker && !std::isfinite(tape.value.back()))
       return fail(pos, "a value that is not finite (" + num(tape.value.back()) + ")");
   }
   tape.argStart.push_back(static_cast<int>(tape.args.size()));

@@ -68,14 +68,15 @@ void markColumn(Nlp &nlp, int col) {
   if (col >= 0 && col < nlp.n) nlp.isNonlinearCol[col] = 1;
 }
 
-void refuseDiscrete(const ProblemStore &s, const Check &chk) {
-  for (int j = 0; j < s.ncols(); ++j)
+// The LP relaxation (relaxed) keeps every column continuous and drops sets.
+void refuseDiscrete(const ProblemStore &s, const Check &chk, bool relaxed) {
+  for (int j = 0; j < s.ncols() && !relaxed; ++j)
     if (s.isDiscrete(j))
       chk.fail(formatText("column %d is of type '%c'; nonlinear problems with discrete columns "
                           "are not available yet in this version of the library",
                           j, s.colType[j]),
                QRVA_ERR_NOT_AVAILABLE);
-  if (!s.sets.empty())
+  if (!s.sets.empty() && !relaxed)
     chk.fail("the problem has sets; nonlinear problems with sets are not available yet in this "
              "version of the library",
              QRVA_ERR_NOT_AVAILABLE);
@@ -87,8 +88,8 @@ void refuseDiscrete(const ProblemStore &s, const Check &chk) {
                QRVA_ERR_NOT_AVAILABLE);
 }
 
-Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk) {
-  refuseDiscrete(s, chk);
+Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool relaxed) {
+  refuseDiscrete(s, chk, relaxed);
   Nlp nlp(s);
   nlp.n = s.ncols(), nlp.m = s.nrows();
   nlp.lo.resize(nlp.m), nlp.hi.resize(nlp.m);
@@ -833,14 +834,56 @@ std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
 }
 
 NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
-                          const Check &chk) {
-  Nlp nlp = describe(*p.store, slp ? slp->store.get() : nullptr, chk);
+                          const Check &chk, bool relaxed) {
+  Nlp nlp = describe(*p.store, slp ? slp->store.get() : nullptr, chk, relaxed);
   nlp.sense = settings.sense;
   nlp.call = slp ? userFunctionCaller(*slp) : noUserFunctions();
   p.interruptReason.store(0);
   SigintGuard guard(&p);
   Solver solver(p, nlp, settings, chk);
   return solver.run(slp ? slp->store.get() : nullptr);
+}
+
+bool needsNonlinearSolver(const qrva_problem_s &p) {
+  return !p.store->qrows.empty() ||
+         (p.slpLayer != nullptr && !p.slpLayer->store->coefficients.empty());
+}
+
+int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
+  Check chk(function);
+  NlpSettings settings = p.slpLayer ? settingsOf(*p.slpLayer) : NlpSettings{};
+  settings.sense = p.store->objSense;
+  auto started = std::chrono::steady_clock::now();
+  p.changed();
+  NlpOutcome out = solveNonlinear(p, p.slpLayer, settings, chk, !mip);
+  SolveState &st = p.solve;
+  switch (out.nlpStatus) {
+    case kNlpLocallyOptimal:
+    case kNlpGloballyOptimal: st.lpStatus = QRVA_LP_OPTIMAL; break;
+    case kNlpLocallyInfeasible:
+    case kNlpInfeasible: st.lpStatus = QRVA_LP_INFEAS; break;
+    case kNlpUnbounded: st.lpStatus = QRVA_LP_UNBOUNDED; break;
+    default: st.lpStatus = QRVA_LP_UNFINISHED; break;
+  }
+  st.stopStatus = out.stopStatus;
+  st.lpObjective = out.objective;
+  st.solveTime = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  Solution &sol = p.solution;
+  sol.x = out.solution.x, sol.slack = out.solution.slack;
+  sol.dual = out.solution.dual, sol.dj = out.solution.dj;
+  sol.hasLp = true;
+  if (mip) {
+    // Only continuous problems get here (discrete ones are refused).
+    bool solved = st.lpStatus == QRVA_LP_OPTIMAL;
+    st.mipStatus = solved ? QRVA_MIP_OPTIMAL
+                          : (st.lpStatus == QRVA_LP_INFEAS
+                                 ? QRVA_MIP_INFEAS
+                                 : (st.lpStatus == QRVA_LP_UNBOUNDED ? QRVA_MIP_UNBOUNDED
+                                                                     : QRVA_MIP_NO_SOL_FOUND));
+    st.mipObjective = out.objective;
+    sol.hasMip = solved;
+  }
+  return QRVA_OK;
 }
 
 }  // namespace qrva

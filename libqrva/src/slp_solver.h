@@ -67,8 +67,18 @@ std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
 // Solves the problem of p with the formula coefficients of slp (may be
 // null: quadratic rows and objective only). Throws Failure for problems the
 // engine does not take (discrete columns, sets, indicators) and for a
-// starting point where a formula cannot be evaluated.
+// starting point where a formula cannot be evaluated. relaxed: solve the
+// continuous relaxation (discrete columns and sets ignored).
 NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
-                          const Check &chk);
+                          const Check &chk, bool relaxed = false);
+
+// Whether the optimizer's own solves must go through this solver: the
+// problem has quadratic rows, or formula coefficients in its SLP problem.
+bool needsNonlinearSolver(const qrva_problem_s &p);
+
+// QRVAlpoptimize / QRVAmipoptimize of such a problem: the nonlinear solve
+// with the optimizer problem's objective sense, reported as the optimizer's
+// statuses, objective and solution.
+int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip);
 
 }  // namespace qrva
