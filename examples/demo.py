@@ -1,6 +1,16 @@
-"""A first look at quorva: the optimizer library behind it and its controls."""
+"""A first look at quorva: the optimizer library behind it, its controls,
+and three models solved end to end (LP, MIP, QP)."""
+
+import os
+import sys
 
 import quorva
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import facility_location  # noqa: E402
+import portfolio  # noqa: E402
+import production_planning  # noqa: E402
 
 
 def main():
@@ -20,6 +30,10 @@ def main():
     print()
     print(f"problem {p.name()!r}: feastol = {p.controls.feastol}, rows = {p.attributes.rows}")
     quorva.setdefaults()
+
+    for model in (production_planning, facility_location, portfolio):
+        print()
+        model.main()
 
 
 if __name__ == "__main__":
