@@ -60,12 +60,11 @@ struct Converter {
   int expression(PyObject *object) {
     expression_s *e = EXPRESSION(object);
     *constant += e->constant;
-    if (e->linear) {
-      linear.col.reserve(linear.col.size() + e->linear->entries.size());
-      linear.coef.reserve(linear.coef.size() + e->linear->entries.size());
+    /* No reserve() here: the entries of many rows go into the same arrays,
+     * and exact reservations would defeat their geometric growth. */
+    if (e->linear)
       for (const auto &entry : e->linear->entries)
         if (int rc = addLinear(entry.first.var, entry.second, kLinearPartMissing)) return rc;
-    }
     if (e->quadratic)
       for (const auto &outer : e->quadratic->entries)
         for (const auto &inner : outer.second->entries)
