@@ -297,6 +297,9 @@ class LpRunner {
     LpResult r;
     if (rc == kHighsStatusError) return r;
     if (secondsLeft < kInf) Highs_setDoubleOptionValue(h, "time_limit", std::max(0.0, secondsLeft));
+    // HiGHS's QP solver can cycle on degenerate steps: a bounded run falls
+    // back to the linear step instead of hanging.
+    if (quadratic) Highs_setIntOptionValue(h, "qp_iteration_limit", 1000 + 20 * (ncol + nrow));
     if (!quadratic && basisCols_.size() == static_cast<size_t>(ncol) &&
         basisRows_.size() == static_cast<size_t>(nrow))
       Highs_setBasis(h, basisCols_.data(), basisRows_.data());
@@ -686,6 +689,19 @@ class Solver {
       }
       double actual = meritNow - (nlp_.sense * trial.objective + penalty * trial.violation);
       double ratio = actual / predicted;
+      if (ratio < 0.75 && trial.violation > cur.violation) {
+        // Second-order correction: the rows' curvature took the step off them.
+        // The same linearization with the rows' values at the trial point
+        // pulls the step back onto them.
+        Point corrected = correction(cur, trial, stepBound, penalty, qn.get());
+        if (corrected.ok) {
+          double actual2 = meritNow - (nlp_.sense * corrected.objective + penalty * corrected.violation);
+          if (actual2 > actual) {
+            trial = std::move(corrected), actual = actual2, ratio = actual / predicted;
+            for (int j = 0; j < nlp_.n; ++j) xNew[j] = trial.x[j];
+          }
+        }
+      }
       if (ratio < kAcceptRatio) {
         radius = 0.25 * std::min(radius, stepRatio);
         logIteration(out.iterations, cur, radius, penalty, "step refused");
@@ -732,6 +748,23 @@ class Solver {
 
  private:
   const ProblemStore &s() const { return nlp_.s; }
+
+  // The step from cur whose linearized rows take their values at trial.
+  Point correction(const Point &cur, const Point &trial, const std::vector<double> &stepBound,
+                   double penalty, const QuasiNewton *qn) {
+    Point base = cur;
+    for (size_t k = 0; k < nlp_.rows.size(); ++k) {
+      double v = trial.nlValue[k];
+      for (const auto &e : cur.nlGrad[k]) v -= e.second * (trial.x[e.first] - cur.x[e.first]);
+      base.nlValue[k] = v;
+    }
+    Point out;
+    LpResult r = lp_.run(linearization(nlp_, base, stepBound, penalty, qn), secondsLeft());
+    if (r.modelStatus != kHighsModelStatusOptimal) return out;
+    out.x.assign(r.x.begin(), r.x.begin() + nlp_.n);
+    evaluate(nlp_, out, true);
+    return out;
+  }
 
   static const SlpVariable *findVar(const SlpStore &slp, int col) {
     auto it = slp.variables.find(col);
