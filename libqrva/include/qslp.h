@@ -48,7 +48,25 @@ typedef struct qslp_function_s *QSLPfunc;
 
 /* User function addresses (QSLPchguserfuncaddress): value only, or value
  * and partial derivatives (results[0] the value, results[1..n] the
- * derivatives for the arguments whose delta is non-zero). */
+ * derivatives for the arguments whose delta is non-zero; a derivative left
+ * unwritten is found by central differences). Which one a function is comes
+ * from the flags of its definition (QSLPadduserfuncs: tokens 5 name string,
+ * 87 values returned (1), 86 flags, 5 calling convention string "DirectC",
+ * 0 end); flag bit QSLP_UF_DERIVATIVES picks the second form. Arguments
+ * arrive in order (a formula writes them last first after its argument-list
+ * marker). A function fails by returning NaN, by leaving results[0]
+ * unwritten, or by calling QSLPinterrupt on its problem: the solve then
+ * stops with NLP status QSLP_NLP_UNFINISHED and stop status 9. */
+#define QSLP_UF_DERIVATIVES 0x1000
+
+/* NLP statuses (integer attribute 12044). */
+#define QSLP_NLP_UNSTARTED 0
+#define QSLP_NLP_LOCALLY_OPTIMAL 1
+#define QSLP_NLP_GLOBALLY_OPTIMAL 2
+#define QSLP_NLP_LOCALLY_INFEASIBLE 3
+#define QSLP_NLP_INFEASIBLE 4
+#define QSLP_NLP_UNBOUNDED 5
+#define QSLP_NLP_UNFINISHED 6
 typedef double (*QSLPuserfunc)(const double values[], QSLPfunc func);
 typedef double (*QSLPuserfuncderiv)(const double values[], QSLPfunc func,
                                     const double deltas[], double results[]);
