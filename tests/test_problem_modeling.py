@@ -103,13 +103,6 @@ class TestAddingConstraints:
         p.addConstraint(good)
         assert p.getIndex(good) == 0
 
-    def test_nonlinear_constraints_are_refused_clearly(self, p):
-        x = quorva.var()
-        p.addVariable(x)
-        with pytest.raises(quorva.ModelError, match="^Nonlinear constraints are not available yet in this version$"):
-            p.addConstraint(quorva.sin(x) <= 0.5)
-        assert p.attributes.rows == 0
-
     def test_quadratic_rows(self, p):
         x, y = quorva.var(lb=-5), quorva.var(lb=-5)
         p.addVariable(x, y)

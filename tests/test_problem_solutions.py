@@ -93,8 +93,6 @@ class TestObjective:
             p.setObjective("x")
         with pytest.raises(quorva.ModelError, match="^Only one objective can be set, passed a sequence or NumPy array$"):
             p.setObjective(np.array([x, x]))
-        with pytest.raises(quorva.ModelError, match="^Nonlinear objectives are not available yet in this version$"):
-            p.setObjective(quorva.exp(x))
 
     def test_replacing_the_objective(self, p):
         x, y = quorva.var(ub=3), quorva.var(ub=3)

@@ -12,6 +12,7 @@
 #include "module/modfuncs.h"
 #include "module/numpy_api.h"
 #include "module/testhooks.h"
+#include "nonlinear/convert.h"
 #include "nonlinear/nonlinear.h"
 #include "problem/controls.h"
 
@@ -101,7 +102,8 @@ const NamedClass kNamedClasses[] = {
 /* Module functions of every family, gathered into one table. */
 PyMethodDef *const kMethodFamilies[] = {quorvamod_envMethods, quorvamod_testMethods, quorvamod_algebraTestMethods,
                                         quorvamod_nonlinearMethods, quorvamod_constraintTestMethods,
-                                        quorvamod_vectorMethods,    quorvamod_varsMethods};
+                                        quorvamod_vectorMethods,    quorvamod_varsMethods,
+                                        quorvamod_formulaTestMethods};
 std::vector<PyMethodDef> moduleMethods;
 
 PyModuleDef quorvaModule = {

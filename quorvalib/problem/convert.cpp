@@ -6,6 +6,8 @@
 #include "model/operand.h"
 #include "model/quadterm.h"
 #include "model/var.h"
+#include "nonlinear/convert.h"
+#include "nonlinear/nonlinear.h"
 
 #include <new>
 
@@ -24,6 +26,7 @@ struct Converter {
   double *constant;
   LinearEntries &linear;
   QuadraticEntries &quadratic;
+  FormulaEntries &formulas;
 
   int fail(const char *message) {
     PyErr_SetString(qpy_model_exc, message);
@@ -57,58 +60,146 @@ struct Converter {
     return 0;
   }
 
-  int expression(PyObject *object) {
+  int expression(PyObject *object, double f) {
     expression_s *e = EXPRESSION(object);
-    *constant += e->constant;
+    *constant += f * e->constant;
     /* No reserve() here: the entries of many rows go into the same arrays,
      * and exact reservations would defeat their geometric growth. */
     if (e->linear)
       for (const auto &entry : e->linear->entries)
-        if (int rc = addLinear(entry.first.var, entry.second, kLinearPartMissing)) return rc;
+        if (int rc = addLinear(entry.first.var, f * entry.second, kLinearPartMissing)) return rc;
     if (e->quadratic)
       for (const auto &outer : e->quadratic->entries)
         for (const auto &inner : outer.second->entries)
-          if (int rc = addQuadratic(outer.first.var, inner.first.var, inner.second, kQuadraticPartMissing)) return rc;
+          if (int rc = addQuadratic(outer.first.var, inner.first.var, f * inner.second, kQuadraticPartMissing))
+            return rc;
     return 0;
   }
 
-  int convert(PyObject *expr) {
+  /* A part that is not nonlinear, times f (1 or -1). */
+  int linearPart(PyObject *expr, double f) {
     switch (operandKind(expr)) {
       case KIND_CONSTANT: {
         double value;
         if (constantValue(expr, &value) != 0) return -3;
-        *constant += value;
+        *constant += f * value;
         return 0;
       }
       case KIND_VARIABLE:
-        return addLinear(expr, 1.0, kLinearTermMissing);
+        return addLinear(expr, f, kLinearTermMissing);
       case KIND_LINTERM:
-        return addLinear(LINTERM(expr)->var, LINTERM(expr)->coef, kLinearTermMissing);
+        return addLinear(LINTERM(expr)->var, f * LINTERM(expr)->coef, kLinearTermMissing);
       case KIND_QUADTERM:
-        return addQuadratic(QUADTERM(expr)->first, QUADTERM(expr)->second, QUADTERM(expr)->coef,
+        return addQuadratic(QUADTERM(expr)->first, QUADTERM(expr)->second, f * QUADTERM(expr)->coef,
                             kQuadraticTermMissing);
       case KIND_EXPRESSION:
-        return expression(expr);
-      case KIND_NONLINEAR:
-        /* Formula coefficients are handed to the SLP library by a later
-         * version; until then such a model is refused as a whole. */
-        return fail(objective ? "Nonlinear objectives are not available yet in this version"
-                              : "Nonlinear constraints are not available yet in this version");
+        return expression(expr, f);
       default:
         return fail(expr ? "Invalid expression" : "Cannot convert expression");
     }
   }
+
+  /* One argument of a top-level sum or difference: a nonlinear one becomes
+   * a formula coefficient, any other goes to the linear and quadratic
+   * parts. */
+  int part(PyObject *item, double f, const char *invalid) {
+    int kind = operandKind(item);
+    if (kind == KIND_NONLINEAR) return formula_addCoefficient(problem, item, f, formulas);
+    if (kind == KIND_INVALID) return fail(invalid);
+    return linearPart(item, f);
+  }
+
+  /* The top of a nonlinear body: the arguments of a sum or difference are
+   * taken apart; any other node is one formula coefficient. */
+  int nonlinear(PyObject *expr) {
+    nonlinear_s *node = NONLINEAR(expr);
+    if (node->op == NONLIN_SUM) {
+      if (!node->args || !PyList_Check(node->args)) return fail("Erroneous type for argument of sum");
+      /* The list is read by index: conversion runs no Python code that
+       * could change it. */
+      for (Py_ssize_t i = 0; i < PyList_GET_SIZE(node->args); ++i)
+        if (int rc = part(PyList_GET_ITEM(node->args, i), 1.0, "Invalid expression in nonlinear sum")) return rc;
+      return 0;
+    }
+    if (node->op == NONLIN_MINUS) {
+      if (!node->args || !PyTuple_Check(node->args) || PyTuple_GET_SIZE(node->args) != 2)
+        return fail("Erroneous type for argument of difference expression");
+      if (int rc = part(PyTuple_GET_ITEM(node->args, 0), 1.0, "Invalid expression")) return rc;
+      return part(PyTuple_GET_ITEM(node->args, 1), -1.0, "Invalid expression");
+    }
+    return formula_addCoefficient(problem, expr, 1.0, formulas);
+  }
+
+  int convert(PyObject *expr) {
+    if (expr && operandKind(expr) == KIND_NONLINEAR) return nonlinear(expr);
+    return linearPart(expr, 1.0);
+  }
 };
+
+/* The counting mode's bounds of a part that is not nonlinear. */
+int countLinearPart(PyObject *expr, ConvertCounts &counts) {
+  switch (operandKind(expr)) {
+    case KIND_CONSTANT:
+      return 0;
+    case KIND_VARIABLE:
+    case KIND_LINTERM:
+      counts.linear += 1;
+      return 0;
+    case KIND_QUADTERM:
+      counts.quadratic += 1;
+      return 0;
+    case KIND_EXPRESSION: {
+      expression_s *e = EXPRESSION(expr);
+      if (e->linear) counts.linear += (int64_t)e->linear->entries.size();
+      if (e->quadratic)
+        for (const auto &outer : e->quadratic->entries) counts.quadratic += (int64_t)outer.second->entries.size();
+      return 0;
+    }
+    default:
+      PyErr_SetString(qpy_model_exc, expr ? "Invalid expression" : "Cannot convert expression");
+      return -3;
+  }
+}
+
+int countPart(PyObject *item, ConvertCounts &counts) {
+  if (operandKind(item) != KIND_NONLINEAR) return countLinearPart(item, counts);
+  counts.coefficients += 1;
+  counts.tokens += 1; /* the end token */
+  return formula_countTokens(item, &counts.tokens);
+}
 
 }  // namespace
 
 int convertExpr(problem_s *problem, PyObject *expr, bool objective, double *constant, LinearEntries &linear,
-                QuadraticEntries &quadratic) {
-  Converter converter{problem, objective, constant, linear, quadratic};
+                QuadraticEntries &quadratic, FormulaEntries &formulas) {
+  Converter converter{problem, objective, constant, linear, quadratic, formulas};
   try {
     return converter.convert(expr);
   } catch (const std::bad_alloc &) {
     PyErr_NoMemory();
     return -1;
   }
+}
+
+int countExpr(PyObject *expr, ConvertCounts &counts) {
+  if (!expr || operandKind(expr) != KIND_NONLINEAR) return countLinearPart(expr, counts);
+  nonlinear_s *node = NONLINEAR(expr);
+  if (node->op == NONLIN_SUM) {
+    if (!node->args || !PyList_Check(node->args)) {
+      PyErr_SetString(qpy_model_exc, "Erroneous type for argument of sum");
+      return -3;
+    }
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(node->args); ++i)
+      if (int rc = countPart(PyList_GET_ITEM(node->args, i), counts)) return rc;
+    return 0;
+  }
+  if (node->op == NONLIN_MINUS) {
+    if (!node->args || !PyTuple_Check(node->args) || PyTuple_GET_SIZE(node->args) != 2) {
+      PyErr_SetString(qpy_model_exc, "Erroneous type for argument of difference expression");
+      return -3;
+    }
+    if (int rc = countPart(PyTuple_GET_ITEM(node->args, 0), counts)) return rc;
+    return countPart(PyTuple_GET_ITEM(node->args, 1), counts);
+  }
+  return countPart(expr, counts);
 }

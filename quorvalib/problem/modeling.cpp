@@ -190,6 +190,7 @@ struct RowBatch {
   std::vector<int64_t> quad_count;
   LinearEntries linear;
   QuadraticEntries quadratic;
+  FormulaEntries formulas;
   std::string names;
   int rows() const { return (int)types.size(); }
 };
@@ -212,12 +213,20 @@ static bool checkNewConstraint(problem_s *self, PyObject *object) {
   return true;
 }
 
-/* Converts one constraint into the next row of the batch. 0 or -1. */
-static int appendRow(problem_s *self, RowBatch &batch, PyObject *object) {
+/* Converts one constraint into the next row of the batch, which becomes
+ * library row `row`. 0 or -1. */
+static int appendRow(problem_s *self, RowBatch &batch, PyObject *object, int row) {
   constraint_s *c = CONSTRAINT(object);
   size_t quad_before = batch.quadratic.size();
   double constant = 0.0;
-  if (convertExpr(self, c->body, false, &constant, batch.linear, batch.quadratic) != 0) return -1;
+  if (operandKind(c->body) == KIND_NONLINEAR) {
+    /* The shape of a nonlinear body is checked whole before any of it is
+     * written or any of its user functions is registered. */
+    ConvertCounts counts;
+    if (countExpr(c->body, counts) != 0) return -1;
+  }
+  if (convertExpr(self, c->body, false, &constant, batch.linear, batch.quadratic, batch.formulas) != 0) return -1;
+  batch.formulas.row.resize(batch.formulas.size(), row);
   char sense = 'N';
   double rhs = -constant, range = 0.0;
   getRhsSense(object, &sense, &rhs, &range);
@@ -240,7 +249,7 @@ static int appendRow(problem_s *self, RowBatch &batch, PyObject *object) {
 static PyObject *addConstraintLeaf(PyObject *, PyObject *leaf, void *data) {
   ConstraintWalk &walk = *static_cast<ConstraintWalk *>(data);
   if (!checkNewConstraint(walk.problem, leaf)) return nullptr;
-  if (appendRow(walk.problem, walk.batch, leaf) != 0) return nullptr;
+  if (appendRow(walk.problem, walk.batch, leaf, walk.first_row + walk.batch.rows()) != 0) return nullptr;
   if (walk.added.add(leaf, CONSTRAINT(leaf)->serial, walk.first_row + walk.batch.rows() - 1) != 0)
     return modelFail("Cannot add constraint to problem");
   Py_RETURN_NONE;
@@ -265,6 +274,15 @@ static int sendRows(problem_s *self, RowBatch &batch, int first_row) {
                          batch.quadratic.col2.data() + offset, batch.quadratic.coef.data() + offset) != 0)
       failed = true;
     offset += n;
+  }
+  /* Formula coefficients: their rows exist now. */
+  FormulaEntries &f = batch.formulas;
+  if (!failed && f.size() > 0) {
+    if (QSLPaddcoefs(self->slpprob, (int)f.size(), f.row.data(), f.col.data(), f.factor.data(), f.start.data(), 1,
+                     f.type.data(), f.value.data()) != 0)
+      failed = true;
+    else
+      self->nl_count += 1;
   }
   if (failed) {
     setQrvaErrIfNull((PyObject *)self, nullptr);
@@ -349,7 +367,7 @@ static int addOneIndicator(problem_s *self, PyObject *condition, PyObject *const
   if (QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALROWS, &row) != 0) return -1;
   AddedObjects added(self->constraints, self->conmap);
   RowBatch batch;
-  if (appendRow(self, batch, constraint) != 0 || sendRows(self, batch, row) != 0) return -1;
+  if (appendRow(self, batch, constraint, row) != 0 || sendRows(self, batch, row) != 0) return -1;
   if (QRVAsetindicators(self->qprob, 1, &row, &col, &complement) != 0) {
     setQrvaErrIfNull((PyObject *)self, nullptr);
     QRVAdelrows(self->qprob, 1, &row);
@@ -533,6 +551,12 @@ static PyObject *deleteObjects(PyObject *pself, PyObject *args, PyObject *kwargs
     if (positions.empty()) return setQrvaErrIfNull(pself, newNone());
     if (kind.library_delete(self->qprob, (int)positions.size(), positions.data()) != 0)
       return setQrvaErrIfNull(pself, nullptr);
+    /* The objective's transfer row and column move down with the others. */
+    int *transfer = kind.element_kind == KIND_COL ? &self->obj_transfer_col
+                    : kind.element_kind == KIND_ROW ? &self->obj_transfer_row
+                                                    : nullptr;
+    if (transfer && *transfer >= 0)
+      *transfer -= (int)(std::lower_bound(positions.begin(), positions.end(), *transfer) - positions.begin());
 
     /* Old position -> new position, -1 for the deleted ones. */
     std::vector<int> renumber((size_t)n);

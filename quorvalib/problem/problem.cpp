@@ -13,6 +13,7 @@
 #include "module/env.h"
 #include "module/errors.h"
 #include "module/helpers.h"
+#include "nonlinear/userfunc.h"
 #include "problem/controls.h"
 
 #include <cstring>
@@ -173,6 +174,7 @@ static void problem_dealloc(PyObject *pself) {
     switched_on = turnQRVAon(0) == 0;
     if (!switched_on) PyErr_WriteUnraisable(pself);
   }
+  userfunc_releaseAll(self);
   destroyHandles(self);
   for (int kind = 0; kind < QRVA_PY_CB_KINDS; ++kind)
     if (self->callbacks[kind] && removeCallback(self, &self->callbacks[kind], nullptr, nullptr, kind, 0) != 0)
@@ -385,6 +387,8 @@ static PyObject *problem_reset(PyObject *pself, PyObject *) {
   problem_s *self = PROBLEM(pself);
   if (clearContainers(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   clearNonlinearState(self);
+  /* The new SLP problem knows no user functions. */
+  userfunc_releaseAll(self);
   if (self->qprob) {
     destroyHandles(self);
     if (createHandles(self) != 0 || QRVAsetprobname(self->qprob, "") != 0 || loadEmptyProblem(self, "") != 0)
@@ -422,6 +426,7 @@ static PyObject *problem_copy(PyObject *pself, PyObject *) {
     }
     return setQrvaErrIfNull(pself, nullptr);
   }
+  if (problem_hasNonlinear(self) && userfunc_shareCopies(target, self) != 0) return setQrvaErrIfNull(pself, nullptr);
   rowcolmap_free(&target->varmap);
   rowcolmap_free(&target->conmap);
   rowcolmap_free(&target->sosmap);

@@ -53,6 +53,76 @@ static int clearObjective(problem_s *self) {
   return QRVAdelqmatrix(self->qprob, -1);
 }
 
+/* Moves the entries of map at indices above `removed` down by one. */
+static void closeGap(rowcolmap *map, int removed) {
+  for (auto &entry : map->entries)
+    if (entry.second > removed) entry.second -= 1;
+}
+
+/* Takes the nonlinear objective out: its formula coefficients, the SLP
+ * settings of the transfer column, the column and the row. 0, or -1 with
+ * the library's error left to the caller. */
+static int removeNonlinearObjective(problem_s *self) {
+  int row = self->obj_transfer_row, col = self->obj_transfer_col;
+  int count = 0;
+  if (QSLPgetcoefs(self->slpprob, &count, nullptr, nullptr) != 0) return -1;
+  std::vector<int> rows((size_t)count + 1), cols((size_t)count + 1);
+  if (QSLPgetcoefs(self->slpprob, &count, rows.data(), cols.data()) != 0) return -1;
+  for (int k = count - 1; k >= 0; --k)
+    if (rows[(size_t)k] == row && QSLPdelcoefs(self->slpprob, 1, &rows[(size_t)k], &cols[(size_t)k]) != 0)
+      return -1;
+  /* The row and column go as a whole, with whatever status the SLP library
+   * keeps for them. */
+  if (QSLPdelvars(self->slpprob, 1, &col) != 0 || QRVAdelcols(self->qprob, 1, &col) != 0 ||
+      QRVAdelrows(self->qprob, 1, &row) != 0)
+    return -1;
+  /* Objects added after the transfer row and column sit one lower now. */
+  closeGap(self->varmap, col);
+  closeGap(self->conmap, row);
+  self->obj_transfer_row = self->obj_transfer_col = -1;
+  self->nl_objective = 0;
+  return 0;
+}
+
+/* Adds the transfer row and column of a nonlinear objective and its
+ * formula coefficients in that row. 0, or -1 with the library's error left
+ * to the caller (what was added is taken out again). */
+static int addNonlinearObjective(problem_s *self, FormulaEntries &formulas) {
+  int row = 0, col = 0;
+  bool slp_counts = self->nl_count > 0;
+  if ((slp_counts ? QSLPgetintattrib(self->slpprob, QSLP_ATTR_ROWS, &row)
+                  : QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALROWS, &row)) != 0 ||
+      (slp_counts ? QSLPgetintattrib(self->slpprob, QSLP_ATTR_COLS, &col)
+                  : QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALCOLS, &col)) != 0)
+    return -1;
+  char type = 'E';
+  double rhs = 0.0, range = 0.0;
+  int64_t row_start[2] = {0, 0};
+  if (QRVAaddrows64(self->qprob, 1, 0, &type, &rhs, &range, row_start, nullptr, nullptr) != 0) return -1;
+  double objective = 1.0, coef = -1.0, lb = -1e20, ub = 1e20;
+  int64_t col_start[2] = {0, 1};
+  if (QRVAaddnames(self->qprob, QRVA_NAMES_ROWS, "objtransferrow", row, row) != 0 ||
+      QRVAaddcols64(self->qprob, 1, 1, &objective, col_start, &row, &coef, &lb, &ub) != 0) {
+    QRVAdelrows(self->qprob, 1, &row);
+    return -1;
+  }
+  formulas.row.assign(formulas.size(), row);
+  if (QRVAaddnames(self->qprob, QRVA_NAMES_COLUMNS, "objtransfercol", col, col) != 0 ||
+      QSLPchgvar(self->slpprob, col, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                 nullptr, nullptr, nullptr) != 0 ||
+      QSLPaddcoefs(self->slpprob, (int)formulas.size(), formulas.row.data(), formulas.col.data(),
+                   formulas.factor.data(), formulas.start.data(), 1, formulas.type.data(),
+                   formulas.value.data()) != 0) {
+    QRVAdelcols(self->qprob, 1, &col);
+    QRVAdelrows(self->qprob, 1, &row);
+    return -1;
+  }
+  self->obj_transfer_row = row;
+  self->obj_transfer_col = col;
+  self->nl_objective = 1;
+  return 0;
+}
+
 static PyObject *problem_setObjective(PyObject *pself, PyObject *args, PyObject *kwargs) {
   problem_s *self = PROBLEM(pself);
   static const char *keywords[] = {"objective", "sense", nullptr};
@@ -74,27 +144,42 @@ static PyObject *problem_setObjective(PyObject *pself, PyObject *args, PyObject 
   if (operandKind(objective) == KIND_INVALID)
     return setQrvaErrIfNull(pself, raise(qpy_model_exc, "Invalid object set as objective"));
 
-  double constant = 0.0;
-  LinearEntries linear;
-  QuadraticEntries quadratic;
   try {
+    double constant = 0.0;
+    LinearEntries linear;
+    QuadraticEntries quadratic;
+    FormulaEntries formulas;
     /* Converted before anything changes, so that an objective over a
      * variable outside the problem leaves the old objective in place. */
-    if (convertExpr(self, objective, true, &constant, linear, quadratic) != 0) return setQrvaErrIfNull(pself, nullptr);
+    ConvertCounts counts;
+    if (countExpr(objective, counts) != 0 ||
+        convertExpr(self, objective, true, &constant, linear, quadratic, formulas) != 0)
+      return setQrvaErrIfNull(pself, nullptr);
+    if (check_nl_unconstruct(self) != 0 || clearObjective(self) != 0) return setQrvaErrIfNull(pself, nullptr);
+    if (self->nl_objective) {
+      if (removeNonlinearObjective(self) != 0) return setQrvaErrIfNull(pself, nullptr);
+      /* Columns after the transfer column moved down: convert again. */
+      constant = 0.0;
+      linear = LinearEntries();
+      quadratic = QuadraticEntries();
+      formulas = FormulaEntries();
+      if (convertExpr(self, objective, true, &constant, linear, quadratic, formulas) != 0)
+        return setQrvaErrIfNull(pself, nullptr);
+    }
+    int constant_col = -1;
+    double library_constant = -constant; /* column -1 holds minus the constant */
+    if (constant != 0.0 && QRVAchgobj(self->qprob, 1, &constant_col, &library_constant) != 0)
+      return setQrvaErrIfNull(pself, nullptr);
+    if (linear.size() > 0 &&
+        QRVAchgobj(self->qprob, (int)linear.size(), linear.col.data(), linear.coef.data()) != 0)
+      return setQrvaErrIfNull(pself, nullptr);
+    if (quadratic.size() > 0 && QRVAchgmqobj64(self->qprob, (int64_t)quadratic.size(), quadratic.col1.data(),
+                                               quadratic.col2.data(), quadratic.coef.data()) != 0)
+      return setQrvaErrIfNull(pself, nullptr);
+    if (formulas.size() > 0 && addNonlinearObjective(self, formulas) != 0) return setQrvaErrIfNull(pself, nullptr);
   } catch (const std::bad_alloc &) {
     return setQrvaErrIfNull(pself, PyErr_NoMemory());
   }
-  if (check_nl_unconstruct(self) != 0 || clearObjective(self) != 0) return setQrvaErrIfNull(pself, nullptr);
-  int constant_col = -1;
-  double library_constant = -constant; /* column -1 holds minus the constant */
-  if (constant != 0.0 && QRVAchgobj(self->qprob, 1, &constant_col, &library_constant) != 0)
-    return setQrvaErrIfNull(pself, nullptr);
-  if (linear.size() > 0 &&
-      QRVAchgobj(self->qprob, (int)linear.size(), linear.col.data(), linear.coef.data()) != 0)
-    return setQrvaErrIfNull(pself, nullptr);
-  if (quadratic.size() > 0 && QRVAchgmqobj64(self->qprob, (int64_t)quadratic.size(), quadratic.col1.data(),
-                                             quadratic.col2.data(), quadratic.coef.data()) != 0)
-    return setQrvaErrIfNull(pself, nullptr);
   if (QRVAchgobjsense(self->qprob, (int)sense) != 0) return setQrvaErrIfNull(pself, nullptr);
   if (problem_hasNonlinear(self) &&
       QSLPsetdblcontrol(self->slpprob, QSLP_CTRL_OBJSENSE, sense == 1 ? 1.0 : -1.0) != 0)
@@ -338,16 +423,20 @@ static PyObject *problem_getRCost(PyObject *pself, PyObject *args) { return solu
 PyMethodDef problem_solveMethods[] = {
     {"setObjective", KW(problem_setObjective), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Sets the objective function of the problem.", "p.setObjective(objective, sense=quorva.minimize)",
-              "objective: a constant, variable, linear or quadratic term, or expression over variables of the "
-              "problem; sense: quorva.minimize (1) or quorva.maximize (-1).",
-              "p.setObjective(3 * x + 2 * y - x * x, sense=quorva.maximize)",
-              "The previous objective, its constant and quadratic part included, is replaced as a whole.",
+              "objective: a constant, variable, linear or quadratic term, expression or nonlinear expression over "
+              "variables of the problem; sense: quorva.minimize (1) or quorva.maximize (-1).",
+              "p.setObjective(3 * x + 2 * y - x * x, sense=quorva.maximize)\n  "
+              "p.setObjective((1 - x) ** 2 + 100 * (y - x ** 2) ** 2)",
+              "The previous objective, its constant, quadratic and nonlinear parts included, is replaced as a "
+              "whole. A nonlinear part is held in an extra row 'objtransferrow' and column 'objtransfercol' "
+              "whose value is that part; they go again when a linear or quadratic objective replaces it.",
               "solve, getObjVal")},
     {"solve", KW(problem_solve), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Solves the problem.", "p.solve()\n  p.solve(flags)",
               "flags: optional string of the library's solve flags (for instance 'd' dual simplex, 'b' barrier).",
               "p.solve()\n  print(p.getProbStatusString(), p.getObjVal())",
-              "A problem with integer, binary, semi-continuous or partially integer variables or with special "
+              "A problem with nonlinear constraints or objective is solved by the SLP solver; otherwise a problem "
+              "with integer, binary, semi-continuous or partially integer variables or with special "
               "ordered sets is solved as a MIP, otherwise as an LP or QP. Other Python threads run meanwhile; "
               "Ctrl-C stops the solve and the best answer found is kept.",
               "getProbStatus, getSolution, getObjVal")},
