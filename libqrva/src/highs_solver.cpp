@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <map>
 #include <mutex>
 
 #include "interfaces/highs_c_api.h"
@@ -74,17 +75,23 @@ namespace {
 
 // --- The HiGHS model -------------------------------------------------------
 
+// The model handed to HiGHS: the store's columns as they are, plus what the
+// reformulations add (entries in original columns, new columns, new rows).
+// The store's matrix is never copied: flatten() reads it straight.
 struct Model {
   std::vector<double> cost, colLower, colUpper, rowLower, rowUpper;
-  std::vector<std::vector<Entry>> cols;
   std::vector<int> integrality;
   bool anyIntegral = false;
   bool extended = false;  // columns or rows were added by reformulations
+  const std::vector<std::vector<Entry>> *storeCols = nullptr;
+  std::map<int, std::vector<Entry>> extraEntries;  // original column -> added entries
+  std::vector<std::vector<Entry>> newCols;
 
+  int originalCols() const { return static_cast<int>(storeCols->size()); }
   int addCol(double lower, double upper, int type) {
     cost.push_back(0.0), colLower.push_back(lower), colUpper.push_back(upper);
     integrality.push_back(type);
-    cols.emplace_back();
+    newCols.emplace_back();
     extended = true;
     if (type != kHighsVarTypeContinuous) anyIntegral = true;
     return static_cast<int>(cost.size()) - 1;
@@ -94,7 +101,43 @@ struct Model {
     extended = true;
     return static_cast<int>(rowLower.size()) - 1;
   }
-  void add(int row, int col, double v) { cols[col].push_back(Entry{row, v}); }
+  void add(int row, int col, double v) {
+    if (col < originalCols()) extraEntries[col].push_back(Entry{row, v});
+    else newCols[col - originalCols()].push_back(Entry{row, v});
+  }
+
+  // Compressed columns: sorted by row, duplicates merged.
+  void flatten(std::vector<HighsInt> &start, std::vector<HighsInt> &index,
+               std::vector<double> &value) const {
+    int n = originalCols(), ncol = static_cast<int>(cost.size());
+    size_t total = 0;
+    for (const auto &c : *storeCols) total += c.size();
+    for (const auto &e : extraEntries) total += e.second.size();
+    for (const auto &c : newCols) total += c.size();
+    start.assign(ncol + 1, 0), index.clear(), value.clear();
+    index.reserve(total), value.reserve(total);
+    std::vector<Entry> merged;
+    for (int j = 0; j < ncol; ++j) {
+      const std::vector<Entry> *c = j < n ? &(*storeCols)[j] : &newCols[j - n];
+      auto extra = j < n ? extraEntries.find(j) : extraEntries.end();
+      if (j >= n || extra != extraEntries.end()) {
+        merged = *c;
+        if (extra != extraEntries.end())
+          merged.insert(merged.end(), extra->second.begin(), extra->second.end());
+        std::sort(merged.begin(), merged.end(),
+                  [](const Entry &a, const Entry &b) { return a.index < b.index; });
+        size_t out = 0;
+        for (size_t k = 0; k < merged.size(); ++k) {
+          if (out > 0 && merged[out - 1].index == merged[k].index) merged[out - 1].value += merged[k].value;
+          else merged[out++] = merged[k];
+        }
+        merged.resize(out);
+        c = &merged;
+      }
+      for (const Entry &e : *c) index.push_back(e.index), value.push_back(e.value);
+      start[j + 1] = static_cast<HighsInt>(index.size());
+    }
+  }
 };
 
 std::string colName(const ProblemStore &s, int j) {
@@ -265,7 +308,7 @@ Model buildModel(const ProblemStore &s, const Check &chk, SolveKind kind) {
   Model m;
   int n = s.ncols(), nr = s.nrows();
   m.cost = s.obj, m.colLower = s.lb, m.colUpper = s.ub;
-  m.cols = s.columns;
+  m.storeCols = &s.columns;
   m.integrality.assign(n, kHighsVarTypeContinuous);
   m.rowLower.resize(nr), m.rowUpper.resize(nr);
   for (int i = 0; i < nr; ++i) rowBounds(s, i, m.rowLower[i], m.rowUpper[i]);
@@ -478,24 +521,10 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   attachHighsCallbacks(h, ctx);
   setOptions(h, p, kind, flags);
 
-  // Flatten to compressed columns.
   int ncol = static_cast<int>(m.cost.size()), nrow = static_cast<int>(m.rowLower.size());
-  std::vector<HighsInt> start(ncol + 1, 0), index;
+  std::vector<HighsInt> start, index;
   std::vector<double> value;
-  for (int j = 0; j < ncol; ++j) {
-    auto &c = m.cols[j];
-    if (j >= n || m.extended) {
-      std::sort(c.begin(), c.end(), [](const Entry &a, const Entry &b) { return a.index < b.index; });
-      size_t out = 0;
-      for (size_t k = 0; k < c.size(); ++k) {
-        if (out > 0 && c[out - 1].index == c[k].index) c[out - 1].value += c[k].value;
-        else c[out++] = c[k];
-      }
-      c.resize(out);
-    }
-    for (const Entry &e : c) index.push_back(e.index), value.push_back(e.value);
-    start[j + 1] = static_cast<HighsInt>(index.size());
-  }
+  m.flatten(start, index, value);
   int sense = s.objSense == -1 ? kHighsObjSenseMaximize : kHighsObjSenseMinimize;
   HighsInt rc = Highs_passModel(h, ncol, nrow, static_cast<HighsInt>(index.size()), 0,
                                 kHighsMatrixFormatColwise, 0, sense, s.objConstant,

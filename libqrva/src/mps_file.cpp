@@ -150,6 +150,20 @@ double parseNumber(const Check &chk, const std::string &text, int line) {
   return v;
 }
 
+// Splits line into whitespace-separated fields, reusing the strings of fields.
+void splitFields(const std::string &line, std::vector<std::string> &fields) {
+  size_t count = 0, i = 0, n = line.size();
+  while (true) {
+    while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= n) break;
+    size_t start = i;
+    while (i < n && line[i] != ' ' && line[i] != '\t') ++i;
+    if (count == fields.size()) fields.emplace_back();
+    fields[count++].assign(line, start, i - start);
+  }
+  fields.resize(count);
+}
+
 }  // namespace
 
 std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::string &name) {
@@ -170,13 +184,12 @@ std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::s
     return it->second;
   };
   std::vector<char> boundSeen;
+  std::vector<std::string> f;  // the fields of a line, reused (no allocation per line)
   while (std::getline(in, line)) {
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == '*') continue;
-    std::istringstream fields(line);
-    std::vector<std::string> f;
-    for (std::string w; fields >> w;) f.push_back(w);
+    splitFields(line, f);
     if (f.empty()) continue;
     if (line[0] != ' ' && line[0] != '\t') {
       section = f[0];

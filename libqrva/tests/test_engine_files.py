@@ -51,7 +51,7 @@ def highs_optimum(path):
     import highsbox
     env = dict(os.environ, LD_LIBRARY_PATH=highsbox.highs_lib_dir())
     run = subprocess.run([highsbox.highs_bin_path(), path], capture_output=True, text=True,
-                         env=env, timeout=120)
+                         env=env, timeout=120, cwd=os.path.dirname(path))
     found = re.search(r"Objective value\s*:\s*(\S+)", run.stdout) or \
         re.search(r"Primal bound\s+(\S+)", run.stdout)
     assert found, run.stdout + run.stderr
