@@ -481,11 +481,7 @@ int QRVAcopyprob(QRVAprob dest, QRVAprob src, const char *probname) {
     const char *name = probname == nullptr || probname[0] == '\0' ? src->name.c_str() : probname;
     if (int rc = qrva::checkProblemName(p, "QRVAcopyprob", "probname", name)) return rc;
     if (&p == src) return QRVA_OK;
-    auto copy = std::make_unique<qrva::ProblemStore>(*src->store);
-    p.name = name;
-    p.replaceStore(std::move(copy));
-    p.basis = src->basis;
-    p.mipStarts = src->mipStarts;
+    p.copyDataFrom(*src, name);
     return QRVA_OK;
   });
 }

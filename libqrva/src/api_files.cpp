@@ -59,28 +59,57 @@ void checkWritableColumns(const ProblemStore &s, const Check &chk, const char *f
                QRVA_ERR_STATE);
 }
 
-}  // namespace qrva
-
 namespace {
 
 bool endsWith(const std::string &text, const char *suffix) {
   size_t n = std::strlen(suffix);
   if (text.size() < n) return false;
-  return qrva::lowerCase(text.c_str() + text.size() - n) == suffix;
+  return lowerCase(text.c_str() + text.size() - n) == suffix;
 }
-
-// The file name with the extension the flags imply when it has none.
-std::string fileName(const char *filename, bool lpFormat) {
-  std::string f = filename;
-  size_t slash = f.find_last_of('/');
-  if (f.find('.', slash == std::string::npos ? 0 : slash) == std::string::npos)
-    f += lpFormat ? ".lp" : ".mps";
-  return f;
-}
-
-bool lpFlag(const char *flags) { return flags && std::strchr(flags, 'l') != nullptr; }
 
 }  // namespace
+
+ProblemFile problemFile(const char *filename, const char *flags) {
+  ProblemFile file;
+  bool lpFlag = flags && std::strchr(flags, 'l') != nullptr;
+  file.path = filename;
+  size_t slash = file.path.find_last_of('/');
+  if (file.path.find('.', slash == std::string::npos ? 0 : slash) == std::string::npos)
+    file.path += lpFlag ? ".lp" : ".mps";
+  file.lp = lpFlag || endsWith(file.path, ".lp");
+  return file;
+}
+
+void writeWholeFile(const Check &chk, const std::string &path, const std::string &text) {
+  std::ofstream out(path, std::ios::binary);
+  if (!out)
+    chk.fail(formatText("cannot open %s for writing: %s", quoted(path.c_str()).c_str(),
+                        std::strerror(errno)));
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  if (!out) chk.fail(formatText("writing %s failed", quoted(path.c_str()).c_str()));
+}
+
+std::string readWholeFile(const Check &chk, const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    chk.fail(formatText("cannot open %s: %s", quoted(path.c_str()).c_str(), std::strerror(errno)));
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void installReadProblem(qrva_problem_s &p, std::unique_ptr<ProblemStore> store,
+                        const std::string &name, const std::string &path,
+                        const std::string &more) {
+  p.name = name.empty() ? "noname" : name;
+  p.replaceStore(std::move(store));
+  p.message(QRVA_MSG_INFO, formatText("Problem '%s' read from %s: %d rows, %d columns%s",
+                                      p.name.c_str(), path.c_str(), p.store->nrows(),
+                                      p.store->ncols(), more.c_str()));
+}
+
+}  // namespace qrva
 
 extern "C" {
 
@@ -88,20 +117,12 @@ int QRVAwriteprob(QRVAprob prob, const char *filename, const char *flags) {
   return qrva::withProblem(prob, "QRVAwriteprob", [&](P &p) {
     qrva::Check chk("QRVAwriteprob");
     chk.array(filename, "filename");
-    std::string path = fileName(filename, lpFlag(flags));
-    bool lp = lpFlag(flags) || endsWith(path, ".lp");
+    qrva::ProblemFile file = qrva::problemFile(filename, flags);
     // The whole text first: a problem the format cannot hold leaves no file behind.
     std::ostringstream text;
-    if (lp) qrva::writeLp(*p.store, p.name, chk, text);
+    if (file.lp) qrva::writeLp(*p.store, p.name, chk, text);
     else qrva::writeMps(*p.store, p.name, chk, text);
-    std::ofstream out(path, std::ios::binary);
-    if (!out)
-      chk.fail(formatText("cannot open %s for writing: %s", qrva::quoted(path.c_str()).c_str(),
-                          std::strerror(errno)));
-    const std::string &all = text.str();
-    out.write(all.data(), static_cast<std::streamsize>(all.size()));
-    out.close();
-    if (!out) chk.fail(formatText("writing %s failed", qrva::quoted(path.c_str()).c_str()));
+    qrva::writeWholeFile(chk, file.path, text.str());
     return QRVA_OK;
   });
 }
@@ -110,19 +131,14 @@ int QRVAreadprob(QRVAprob prob, const char *filename, const char *flags) {
   return qrva::withProblem(prob, "QRVAreadprob", [&](P &p) {
     qrva::Check chk("QRVAreadprob");
     chk.array(filename, "filename");
-    std::string path = fileName(filename, lpFlag(flags));
-    bool lp = lpFlag(flags) || endsWith(path, ".lp");
-    std::ifstream in(path, std::ios::binary);
+    qrva::ProblemFile file = qrva::problemFile(filename, flags);
+    std::ifstream in(file.path, std::ios::binary);
     if (!in)
-      chk.fail(formatText("cannot open %s: %s", qrva::quoted(path.c_str()).c_str(),
+      chk.fail(formatText("cannot open %s: %s", qrva::quoted(file.path.c_str()).c_str(),
                           std::strerror(errno)));
     std::string name;
-    auto store = lp ? qrva::readLp(chk, in, name) : qrva::readMps(chk, in, name);
-    p.name = name.empty() ? "noname" : name;
-    p.replaceStore(std::move(store));
-    p.message(QRVA_MSG_INFO, formatText("Problem '%s' read from %s: %d rows, %d columns",
-                                        p.name.c_str(), path.c_str(), p.store->nrows(),
-                                        p.store->ncols()));
+    auto store = file.lp ? qrva::readLp(chk, in, name) : qrva::readMps(chk, in, name);
+    qrva::installReadProblem(p, std::move(store), name, file.path, "");
     return QRVA_OK;
   });
 }

@@ -18,29 +18,28 @@ const double kInf = kFileInfinity;
 
 std::string num(double v) { return numberText(v); }
 
-// Free MPS separates fields by spaces: a name is any non-empty run of
-// printable characters without them.
-bool mpsName(const std::string &name) {
+}  // namespace
+
+bool isMpsName(const std::string &name) {
   if (name.empty()) return false;
   for (unsigned char c : name)
     if (c <= ' ' || c == 127) return false;
   return true;
 }
 
-}  // namespace
-
 void writeMps(const ProblemStore &s, const std::string &name, const Check &chk,
-              std::ostream &out) {
+              std::ostream &out, const MpsWriteOptions &options) {
   int n = s.ncols(), m = s.nrows();
   checkWritableColumns(s, chk, "MPS");
-  std::vector<std::string> rowName = namesForFile(s.rowNames, m, chk, "row", "MPS", mpsName);
-  std::vector<std::string> colName = namesForFile(s.colNames, n, chk, "column", "MPS", mpsName);
+  std::vector<std::string> rowName = namesForFile(s.rowNames, m, chk, "row", "MPS", isMpsName);
+  std::vector<std::string> colName = namesForFile(s.colNames, n, chk, "column", "MPS", isMpsName);
   std::vector<std::string> setName =
-      namesForFile(s.setNames, s.sets.size(), chk, "set", "MPS", mpsName);
+      namesForFile(s.setNames, s.sets.size(), chk, "set", "MPS", isMpsName);
   for (const std::string &r : rowName)
     if (r == "__OBJ___") chk.fail("the row name '__OBJ___' is the objective's in an MPS file");
-  out << "NAME " << (mpsName(name) ? name : "noname") << "\n";
-  if (s.objSense == -1) out << "OBJSENSE\n    MAX\n";
+  out << "NAME " << (isMpsName(name) ? name : "noname") << "\n";
+  int sense = options.objSense != 0 ? options.objSense : s.objSense;
+  if (sense == -1) out << "OBJSENSE\n    MAX\n";
   out << "ROWS\n N  __OBJ___\n";
   for (int i = 0; i < m; ++i) {
     char t = s.rowType[i] == 'R' ? (s.range[i] == 0 ? 'E' : 'L') : s.rowType[i];
@@ -135,7 +134,7 @@ void writeMps(const ProblemStore &s, const std::string &name, const Check &chk,
       out << " IF " << rowName[i] << " " << colName[s.indicatorCol[i]] << " "
           << (s.indicatorComp[i] == 1 ? 1 : 0) << "\n";
     }
-  out << "ENDATA\n";
+  if (options.endData) out << "ENDATA\n";
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "problem.h"
 
+#include "slp_problem.h"
 #include "text.h"
 
 #include "interfaces/highs_c_api.h"
@@ -22,6 +23,21 @@ void qrva_problem_s::replaceStore(std::unique_ptr<qrva::ProblemStore> fresh) {
   basis = qrva::Basis{};
   mipStarts.clear();
   changed();
+  if (slpLayer != nullptr) slpLayer->optimizerStoreReplaced();
+}
+
+void qrva_problem_s::copyDataFrom(const qrva_problem_s &src, const std::string &newName) {
+  if (&src == this) {
+    name = newName;
+    return;
+  }
+  auto copy = std::make_unique<qrva::ProblemStore>(*src.store);
+  qrva::Basis basisCopy = src.basis;
+  std::vector<qrva::MipStart> startsCopy = src.mipStarts;
+  name = newName;
+  replaceStore(std::move(copy));
+  basis = std::move(basisCopy);
+  mipStarts = std::move(startsCopy);
 }
 
 int qrva_problem_s::fail(int code, const std::string &text) {

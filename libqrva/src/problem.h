@@ -99,6 +99,9 @@ struct qrva_problem_s : qrva_object_s {
   void changed();
   // Replaces the whole store (a load or a read): basis and starts go too.
   void replaceStore(std::unique_ptr<qrva::ProblemStore> fresh);
+  // Becomes a copy of src's data (store, basis, MIP starts) named name;
+  // controls, callbacks and solutions stay this problem's own.
+  void copyDataFrom(const qrva_problem_s &src, const std::string &newName);
 
   // Sends one message through the problem's message callbacks, the global
   // handlers, standard output (when enabled) and the log file. Nothing is

@@ -29,9 +29,6 @@ int notAvailable(std::nullptr_t, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QSLPcopyprob, dest, (QSLPprob dest, QSLPprob src, const char *probname))
-NOT_YET(QSLPreadprob, slp, (QSLPprob slp, const char *filename, const char *flags))
-NOT_YET(QSLPwriteprob, slp, (QSLPprob slp, const char *filename, const char *flags))
 NOT_YET(QSLPchgccoef, slp, (QSLPprob slp, int row, int col, const double *factor, const char *formula))
 NOT_YET(QSLPgetccoef, slp, (QSLPprob slp, int row, int col, double *factor, char *formula, int maxbytes))
 NOT_YET(QSLPchgcascadenlimit, slp, (QSLPprob slp, int col, int limit))

@@ -38,3 +38,10 @@ std::vector<double> qslp_problem_s::currentPoint() const {
   if (static_cast<int>(store->solution.x.size()) == s.ncols()) return store->solution.x;
   return qrva::startingPoint(s, store.get(), nullptr);
 }
+
+void qslp_problem_s::optimizerStoreReplaced() {
+  store->coefficients.clear();
+  store->variables.clear();
+  store->solution = qrva::SlpSolution{};
+  state = qrva::SlpState{};
+}

@@ -62,6 +62,12 @@ struct qslp_problem_s {
 
   qrva::SlpCounts counts() const;
 
+  // The optimizer problem below got a new store (a load, a read or a copy):
+  // formula coefficients and SLP settings of columns went with the old one,
+  // and so did the last solution. User functions and strings stay: they
+  // are registrations, not problem data.
+  void optimizerStoreReplaced();
+
   // The point formulas are evaluated at outside a solve: the last nonlinear
   // solution, else every column's initial value (its SLP initial value, or
   // 0 moved into its bounds).

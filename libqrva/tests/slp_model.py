@@ -37,6 +37,9 @@ SIGNATURES = {
     "QSLPgetfuncinfo": [P, I, I, I, I],
     "QSLPgetfuncobject": [P, c_int, POINTER(c_void_p)],
     "QSLPconstruct": [P], "QSLPunconstruct": [P], "QSLPpostsolve": [P],
+    "QSLPcopyprob": [P, P, ctypes.c_char_p], "QSLPcopycontrols": [P, P],
+    "QSLPreadprob": [P, ctypes.c_char_p, ctypes.c_char_p],
+    "QSLPwriteprob": [P, ctypes.c_char_p, ctypes.c_char_p],
 }
 
 
@@ -171,3 +174,21 @@ class SlpModel(Model):
         out = c_double()
         self.sok("QSLPevaluateformula", 1, ints(types), dbl(values), byref(out))
         return out.value
+
+
+def formulas_of(m):
+    """{(row, col): (factor, [(type, value), ...])} of every formula coefficient."""
+    n = c_int()
+    m.sok("QSLPgetcoefs", byref(n), None, None)
+    rows, cols = (c_int * max(1, n.value))(), (c_int * max(1, n.value))()
+    m.sok("QSLPgetcoefs", byref(n), rows, cols)
+    out = {}
+    for k in range(n.value):
+        factor, count = c_double(), c_int()
+        m.sok("QSLPgetcoefformula", rows[k], cols[k], byref(factor), 1, 0, byref(count), None,
+              None)
+        types, values = (c_int * count.value)(), (c_double * count.value)()
+        m.sok("QSLPgetcoefformula", rows[k], cols[k], byref(factor), 1, count.value,
+              byref(count), types, values)
+        out[(rows[k], cols[k])] = (factor.value, list(zip(types, values)))
+    return out
