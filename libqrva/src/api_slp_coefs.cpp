@@ -1,5 +1,6 @@
 // Formula coefficients: adding, loading, reading, deleting, changing and
 // evaluating them; SLP settings of columns; the nonlinear solution.
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -55,17 +56,28 @@ int addOrLoad(QSLPprob slp, const char *function, bool replace, int ncoefs, cons
       chk.array(rowindex, "rowindex"), chk.array(colindex, "colindex");
       chk.array(fstart, "fstart"), chk.array(type, "type"), chk.array(value, "value");
       needParsed(chk, parsed);
+      // The token arrays are one block of formulas from position 0: a formula
+      // starts at 0, at a start already used, or right after an end token
+      // already read. Nothing else bounds the arrays, so a start anywhere
+      // else would send the reader into memory that is not the caller's.
+      int64_t blockEnd = 0;  // one past the furthest end token read so far
       for (int k = 0; k < ncoefs; ++k) {
         checkPlace(chk, s, rowindex[k], colindex[k], k);
         double f = factor ? factor[k] : 1.0;
         checkFactor(chk, f, k);
         if (fstart[k] < 0)
           chk.fail(formatText("fstart %d at position %d is negative", fstart[k], k));
+        if (fstart[k] > blockEnd)
+          chk.fail(formatText("fstart %d at position %d is beyond the formulas read so far "
+                              "(they end at token %lld); formulas follow one another from "
+                              "token 0",
+                              fstart[k], k, (long long)blockEnd));
         // Formulas laid out one after another must each end before the next.
         int64_t limit = k + 1 < ncoefs && fstart[k + 1] > fstart[k] ? fstart[k + 1] : -1;
-        incoming.emplace_back(rowindex[k], colindex[k], f,
-                              qrva::readFormula(chk, type, value, fstart[k], limit, ncols(s),
-                                                nfunctions(s), formatText("formula %d", k)));
+        Formula formula = qrva::readFormula(chk, type, value, fstart[k], limit, ncols(s),
+                                            nfunctions(s), formatText("formula %d", k));
+        blockEnd = std::max<int64_t>(blockEnd, fstart[k] + static_cast<int64_t>(formula.size()) + 1);
+        incoming.emplace_back(rowindex[k], colindex[k], f, std::move(formula));
       }
     }
     if (replace) s.store->coefficients.clear();

@@ -132,6 +132,17 @@ def test_formula_running_into_the_next_and_bad_arguments(m):
     _, message = m.sfails("QSLPaddcoefs", 1, ints([0]), ints([0]), dbl([1]), ints([0, 2]), 0,
                           ints([10, 0]), dbl([0, 0]))
     assert "unparsed (infix) tokens are not available yet" in message
+    # Starts beyond the block of formulas read so far are refused before any
+    # token there is touched (nothing else bounds the arrays); a start used
+    # twice shares one formula.
+    for starts in ([10 ** 7], [2], [0, 5]):
+        _, message = m.sfails("QSLPaddcoefs", len(starts), ints([0] * len(starts)),
+                              ints(list(range(len(starts)))[:1] + [-1] * (len(starts) - 1)),
+                              None, ints(starts), 1, ints([10, 0]), dbl([0, 0]))
+        assert "is beyond the formulas read so far (they end at token" in message
+    m.sok("QSLPaddcoefs", 2, ints([0, 0]), ints([0, -1]), None, ints([0, 0]), 1,
+          ints([10, 0]), dbl([0, 0]))
+    assert m.iattr(12016) == 2
 
 
 def test_coefficients_are_stored_summed_read_changed_and_deleted(m):
