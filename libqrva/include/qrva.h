@@ -196,7 +196,9 @@ QRVA_API int QRVAinit(const char *path);
  * message handlers are dropped). Fails when the environment is not started. */
 QRVA_API int QRVAfree(void);
 /* Switch printing of library messages to standard output on (1) or off (0).
- * Message handlers and callbacks receive messages either way. Off at start. */
+ * A problem's messages are printed when this is on and its control
+ * outputlog (8035) is 1. Message handlers, message callbacks and log files
+ * receive every message either way. Off at start. */
 QRVA_API int QRVAenablemessages(int enable);
 /* Version text "34.01.00"; version needs room for 16 bytes. */
 QRVA_API int QRVAgetversion(char *version);

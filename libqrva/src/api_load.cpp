@@ -92,6 +92,9 @@ int load(P &p, const char *function, const LoadArgs &a) {
   p.name = a.probname;
   p.replaceStore(std::move(fresh));
   const auto &store = *p.store;
+  // An empty problem carries nothing worth a line (every new problem starts
+  // with such a load).
+  if (store.nrows() == 0 && store.ncols() == 0) return QRVA_OK;
   p.message(QRVA_MSG_INFO, formatText("Problem '%s' loaded: %d rows, %d columns, %lld elements",
                                       p.name.c_str(), store.nrows(), store.ncols(),
                                       static_cast<long long>(store.elements())));

@@ -114,7 +114,12 @@ void Environment::removeHandlers(QRVAcbmsghandler f, void *data) {
                   handlers_.end());
 }
 
-void Environment::deliver(QRVAobject sender, const std::string &text, int msgtype) {
+bool Environment::hasHandlers() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !handlers_.empty();
+}
+
+void Environment::deliver(QRVAobject sender, const std::string &text, int msgtype, bool print) {
   std::vector<Handler> copy;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -122,7 +127,7 @@ void Environment::deliver(QRVAobject sender, const std::string &text, int msgtyp
   }
   for (const Handler &h : copy)
     h.function(sender, h.data, nullptr, text.c_str(), static_cast<int>(text.size()), msgtype);
-  if (messagesEnabled_ && msgtype != QRVA_MSG_FLUSH) {
+  if (print && messagesEnabled_ && msgtype != QRVA_MSG_FLUSH) {
     std::FILE *out = msgtype == QRVA_MSG_INFO ? stdout : stderr;
     std::fprintf(out, "%s\n", text.c_str());
     std::fflush(out);

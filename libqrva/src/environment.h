@@ -47,9 +47,11 @@ class Environment {
   void addHandler(QRVAcbmsghandler f, void *data, int priority);
   void removeHandlers(QRVAcbmsghandler f, void *data);
   // Delivers one message to every global handler (priority order), then to
-  // standard output when messages are enabled. Never called with the lock
-  // held, so handlers may call back into the library.
-  void deliver(QRVAobject sender, const std::string &text, int msgtype);
+  // standard output when messages are enabled and print is set (the
+  // sender's output control). Never called with the lock held, so handlers
+  // may call back into the library.
+  void deliver(QRVAobject sender, const std::string &text, int msgtype, bool print = true);
+  bool hasHandlers() const;
 
   void setMessagesEnabled(bool on) { messagesEnabled_ = on; }
   bool messagesEnabled() const { return messagesEnabled_; }

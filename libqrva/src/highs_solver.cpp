@@ -395,8 +395,7 @@ void setOptions(void *h, qrva_problem_s &p, SolveKind kind, const char *flags) {
   };
   auto str = [&](const char *o, const char *v) { Highs_setStringOptionValue(h, o, v); };
   Highs_resetOptions(h);
-  bool log = p.intControl(kOutputLog) != 0;
-  Highs_setBoolOptionValue(h, "output_flag", log);
+  Highs_setBoolOptionValue(h, "output_flag", p.messagesHeard());
   Highs_setBoolOptionValue(h, "log_to_console", false);
   dbl("primal_feasibility_tolerance", p.dblControl(7001));
   dbl("dual_feasibility_tolerance", p.dblControl(7002));

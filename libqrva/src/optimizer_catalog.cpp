@@ -45,7 +45,7 @@ std::vector<Spec> optimizerEntries() {
                        "Spare rows to reserve when a problem is loaded"),
       Spec::intControl(8012, "scaling", 1, 0, 1, "Scale the problem before solving (1) or not (0)"),
       Spec::intControl(kOutputLog, "outputlog", 1, 0, 1,
-                       "Produce log messages (1) or stay silent (0)"),
+                       "Print this problem's log to standard output (1) or not (0); message callbacks and handlers receive it either way"),
       // Double controls.
       Spec::dblControl(7001, "feastol", 1e-6, 1e-11, 1e-1,
                        "Largest violation of a bound or row counted as feasible"),

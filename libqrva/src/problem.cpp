@@ -60,12 +60,18 @@ qrva::ProblemCounts qrva_problem_s::counts() const {
   return store->counts();
 }
 
+bool qrva_problem_s::messagesHeard() const {
+  const qrva::Environment &env = qrva::Environment::instance();
+  return !callbacks.entries(qrva::CallbackKind::Message).empty() || env.hasHandlers() ||
+         logFile != nullptr || (env.messagesEnabled() && intControl(qrva::kOutputLog) != 0);
+}
+
 void qrva_problem_s::message(int msgtype, const std::string &text) {
-  if (intControl(qrva::kOutputLog) == 0) return;
   for (const auto &entry : callbacks.entries(qrva::CallbackKind::Message))
     reinterpret_cast<QRVAcbmessage>(entry.function)(this, entry.data, text.c_str(),
                                                     static_cast<int>(text.size()), msgtype);
-  qrva::Environment::instance().deliver(asObject(), text, msgtype);
+  qrva::Environment::instance().deliver(asObject(), text, msgtype,
+                                        intControl(qrva::kOutputLog) != 0);
   if (logFile && msgtype != QRVA_MSG_FLUSH) {
     std::fprintf(logFile.get(), "%s\n", text.c_str());
     std::fflush(logFile.get());

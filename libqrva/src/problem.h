@@ -104,9 +104,13 @@ struct qrva_problem_s : qrva_object_s {
   void copyDataFrom(const qrva_problem_s &src, const std::string &newName);
 
   // Sends one message through the problem's message callbacks, the global
-  // handlers, standard output (when enabled) and the log file. Nothing is
-  // sent while the outputlog control is 0.
+  // handlers, standard output and the log file. The outputlog control
+  // governs standard output only (with QRVAenablemessages): callbacks,
+  // handlers and the log file receive every message.
   void message(int msgtype, const std::string &text);
+  // Whether a message sent now would reach anyone: the engine asks HiGHS for
+  // its log only then.
+  bool messagesHeard() const;
 
   QRVAobject asObject() { return this; }
 };

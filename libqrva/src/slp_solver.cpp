@@ -276,7 +276,7 @@ class LpRunner {
       : p_(p), settings_(settings), highs_(Highs_create()), ctx_{&p, std::string(), 0} {
     void *h = highs_.get();
     attachHighsCallbacks(h, ctx_);
-    Highs_setBoolOptionValue(h, "output_flag", settings.echoLpLog && p.intControl(kOutputLog) != 0);
+    Highs_setBoolOptionValue(h, "output_flag", settings.echoLpLog && p.messagesHeard());
     Highs_setBoolOptionValue(h, "log_to_console", false);
     Highs_setStringOptionValue(h, "log_file", "");
     Highs_setDoubleOptionValue(h, "primal_feasibility_tolerance", std::min(1e-7, settings.feasTol));

@@ -1,8 +1,10 @@
 """Messages: global handlers (priority, removal, life with the environment),
-per-problem message callbacks, the outputlog control and the log file.
+per-problem message callbacks, standard output under the outputlog control
+and the log file.
 
 The engine's own messages observable before any solve are the load line of
-QRVAloadlp, the lines of QRVAdumpcontrols and QSLPprintmsg's message.
+QRVAloadlp (of a problem that is not empty), the lines of QRVAdumpcontrols
+and QSLPprintmsg's message.
 """
 import ctypes
 from ctypes import byref, c_void_p
@@ -16,6 +18,15 @@ OUTPUTLOG = 8035
 
 def empty_load(lib, prob, name=b"demo"):
     return lib.QRVAloadlp(prob, name, 0, 0, *([None] * 10))
+
+
+def load_one_column(lib, prob, name=b"demo"):
+    """A load of one column without rows: the load line says so."""
+    nothing = ctypes.c_double(0.0)
+    start = (ctypes.c_int * 2)(0, 0)
+    lb, ub = ctypes.c_double(0.0), ctypes.c_double(1.0)
+    return lib.QRVAloadlp(prob, name, 1, 0, None, None, None, byref(nothing), start, None,
+                          None, None, byref(lb), byref(ub))
 
 
 class Recorder:
@@ -46,12 +57,16 @@ def test_handlers_receive_problem_messages_in_priority_order(env, prob, recorder
     assert env.QRVA_ge_addcbmsghandler(low, None, 1) == 0
     assert env.QRVA_ge_addcbmsghandler(high, None, 5) == 0
     assert env.QRVA_ge_addcbmsghandler(tie, None, 1) == 0
-    assert empty_load(env, prob) == 0
+    assert load_one_column(env, prob) == 0
     assert [s[0] for s in recorder.seen] == ["high", "low", "tie"]
     tag, sender, text, msgtype = recorder.seen[0]
     assert sender == prob.value
-    assert text == "Problem 'demo' loaded: 0 rows, 0 columns, 0 elements"
+    assert text == "Problem 'demo' loaded: 0 rows, 1 columns, 0 elements"
     assert msgtype == 1
+    # An empty problem carries no information: its load says nothing.
+    recorder.seen.clear()
+    assert empty_load(env, prob) == 0
+    assert recorder.seen == []
 
 
 def test_remove_matches_function_and_data_with_null_as_wildcard(env, prob, recorder):
@@ -60,11 +75,11 @@ def test_remove_matches_function_and_data_with_null_as_wildcard(env, prob, recor
     for fn, data in ((a, d1), (a, d2), (b, d1)):
         assert env.QRVA_ge_addcbmsghandler(fn, ctypes.addressof(data), 0) == 0
     assert env.QRVA_ge_removecbmsghandler(a, ctypes.addressof(d1)) == 0
-    empty_load(env, prob)
+    load_one_column(env, prob)
     assert sorted(s[0] for s in recorder.seen) == ["a", "b"]
     recorder.seen.clear()
     assert env.QRVA_ge_removecbmsghandler(MSGHANDLER(), ctypes.addressof(d1)) == 0
-    empty_load(env, prob)
+    load_one_column(env, prob)
     assert [s[0] for s in recorder.seen] == ["a"]
     # Removing something not registered is no error.
     assert env.QRVA_ge_removecbmsghandler(b, ctypes.addressof(d2)) == 0
@@ -81,12 +96,26 @@ def test_dumpcontrols_reports_changed_controls(env, prob, recorder):
     assert [s[2] for s in recorder.seen] == ["feastol = 0.0001", "mpsrhsname = 'RHS1'"]
 
 
-def test_outputlog_off_silences_the_problem(env, prob, recorder):
+def test_outputlog_governs_standard_output_only(env, prob, recorder, capfd):
     assert env.QRVA_ge_addcbmsghandler(recorder.handler("h"), None, 0) == 0
-    assert env.QRVAsetintcontrol(prob, OUTPUTLOG, 0) == 0
-    assert empty_load(env, prob) == 0
-    assert env.QRVAdumpcontrols(prob) == 0
-    assert recorder.seen == []
+    assert env.QRVAenablemessages(1) == 0
+    try:
+        assert load_one_column(env, prob, b"loud") == 0
+        assert "Problem 'loud' loaded" in capfd.readouterr().out
+        assert env.QRVAsetintcontrol(prob, OUTPUTLOG, 0) == 0
+        assert load_one_column(env, prob, b"quiet") == 0
+        assert env.QRVAdumpcontrols(prob) == 0
+        assert capfd.readouterr().out == ""
+    finally:
+        assert env.QRVAenablemessages(0) == 0
+    # Handlers heard all three, printed or not.
+    assert [s[2] for s in recorder.seen] == [
+        "Problem 'loud' loaded: 0 rows, 1 columns, 0 elements",
+        "Problem 'quiet' loaded: 0 rows, 1 columns, 0 elements", "outputlog = 0"]
+    # Without QRVAenablemessages nothing is printed, whatever the control says.
+    assert env.QRVAsetintcontrol(prob, OUTPUTLOG, 1) == 0
+    assert load_one_column(env, prob) == 0
+    assert capfd.readouterr().out == ""
 
 
 def test_handlers_end_with_the_environment(lib):
@@ -101,7 +130,7 @@ def test_handlers_end_with_the_environment(lib):
     assert lib.QRVAinit(None) == 0
     prob = c_void_p()
     assert lib.QRVAcreateprob(byref(prob)) == 0
-    empty_load(lib, prob)
+    load_one_column(lib, prob)
     assert rec.seen == []  # the handler went with the old environment
     assert lib.QRVAdestroyprob(prob) == 0
     assert lib.QRVAfree() == 0
@@ -120,8 +149,8 @@ def test_handler_may_call_back_into_the_library(env, prob):
 
     fn = MSGHANDLER(call)
     assert env.QRVA_ge_addcbmsghandler(fn, None, 0) == 0
-    empty_load(env, prob, b"inner")
-    empty_load(env, prob, b"second")
+    load_one_column(env, prob, b"inner")
+    load_one_column(env, prob, b"second")
     assert names == [b"inner"]
 
 
@@ -131,12 +160,17 @@ def test_problem_message_callbacks_and_log_file(env, prob, tmp_path):
     assert env.QRVAaddcbmessage(prob, cb, None, 0) == 0
     log = tmp_path / "run.log"
     assert env.QRVAsetlogfile(prob, str(log).encode()) == 0
-    assert empty_load(env, prob, b"logged") == 0
-    assert got == [(prob.value, "Problem 'logged' loaded: 0 rows, 0 columns, 0 elements", 1)]
+    assert load_one_column(env, prob, b"logged") == 0
+    assert got == [(prob.value, "Problem 'logged' loaded: 0 rows, 1 columns, 0 elements", 1)]
+    # The output control does not silence callbacks or the log file.
+    assert env.QRVAsetintcontrol(prob, OUTPUTLOG, 0) == 0
+    assert load_one_column(env, prob, b"quiet") == 0
+    assert len(got) == 2
     assert env.QRVAremovecbmessage(prob, MESSAGE_CB(), None) == 0
     assert env.QRVAsetlogfile(prob, None) == 0
-    empty_load(env, prob, b"after")
-    assert len(got) == 1
-    assert log.read_text() == "Problem 'logged' loaded: 0 rows, 0 columns, 0 elements\n"
+    load_one_column(env, prob, b"after")
+    assert len(got) == 2
+    assert log.read_text() == ("Problem 'logged' loaded: 0 rows, 1 columns, 0 elements\n"
+                               "Problem 'quiet' loaded: 0 rows, 1 columns, 0 elements\n")
     bad = str(tmp_path / "no" / "such" / "dir.log").encode()
     assert env.QRVAsetlogfile(prob, bad) == ERR_ARGUMENT
