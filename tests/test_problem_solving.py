@@ -58,18 +58,21 @@ class TestMessages:
         assert any("HiGHS" in t or "optimal" in t.lower() for t in texts)
         capfd.readouterr()  # the log also went to standard output
 
-    def test_outputlog_silences_a_problem(self, capfd):
+    def test_outputlog_quiets_standard_output_but_not_handlers(self, capfd):
         received = []
         quorva.addcbmsghandler(lambda *args: received.append(args[3]), None, 0)
         try:
-            quorva.controls.outputlog = 0  # module-wide: every new problem is quiet
+            quorva.controls.outputlog = 0  # module-wide: every new problem prints nothing
+            capfd.readouterr()
             quiet = small_lp()
             quiet.solve()
-            assert received == []
+            assert capfd.readouterr().out == ""
+            assert received  # handlers still receive the solver's log
+            received.clear()
             loud = small_lp()
             loud.controls.outputlog = 1  # per problem
             loud.solve()
-            assert received
+            assert received and capfd.readouterr().out
         finally:
             quorva.removecbmsghandler(None, None)
         capfd.readouterr()
