@@ -249,8 +249,11 @@ QRVA_API int QRVAwriteprob(QRVAprob prob, const char *filename, const char *flag
 /* Replace the problem by the given one. Arguments after the name: column
  * and row counts, then the row arrays (types, right-hand sides, ranges),
  * the objective, the column-wise matrix (starts, optional per-column element
- * counts mnel, row indices, values) and the column bounds. With mnel NULL
- * the starts hold ncols+1 entries. All-zero sizes and NULL arrays give an
+ * counts mnel, row indices, values) and the column bounds. The starts
+ * begin at 0 and do not decrease. With mnel NULL they hold ncols+1 entries,
+ * the last the element count; with mnel, ncols entries, and column j holds
+ * the elements start[j] .. start[j]+mnel[j]-1, which end by start[j+1]. range
+ * is read only for rows of type 'R'. All-zero sizes and NULL arrays give an
  * empty problem with the given name. */
 QRVA_API int QRVAloadlp(QRVAprob prob, const char *probname, int ncols, int nrows,
                         const char rowtype[], const double rhs[], const double range[],
@@ -322,7 +325,9 @@ QRVA_API int QRVAloadqcqpglobal64(QRVAprob prob, const char *probname, int ncols
 /* Building and changing the problem                                      */
 /* ---------------------------------------------------------------------- */
 
-/* Append nrows rows with ncoefs elements (row-wise starts of nrows+1). */
+/* Append nrows rows with ncoefs elements (row-wise starts of nrows+1 from 0
+ * to ncoefs; NULL when ncoefs is 0). range is read only for rows of type 'R'
+ * and may be NULL without them. */
 QRVA_API int QRVAaddrows64(QRVAprob prob, int nrows, int64_t ncoefs, const char rowtype[],
                            const double rhs[], const double range[], const int64_t start[],
                            const int colind[], const double rowcoef[]);
@@ -330,7 +335,8 @@ QRVA_API int QRVAaddrows64(QRVAprob prob, int nrows, int64_t ncoefs, const char 
 QRVA_API int QRVAaddcols64(QRVAprob prob, int ncols, int64_t ncoefs, const double objcoef[],
                            const int64_t start[], const int rowind[], const double colcoef[],
                            const double lb[], const double ub[]);
-/* Add ncoefs quadratic terms to row 'row' (lower triangle, col1 <= col2 or not). */
+/* Add ncoefs quadratic terms to row 'row', -1 for the objective (lower
+ * triangle, col1 <= col2 or not). */
 QRVA_API int QRVAaddqmatrix64(QRVAprob prob, int row, int64_t ncoefs, const int col1[],
                               const int col2[], const double coef[]);
 /* Remove the quadratic terms of row 'row'; -1 removes the objective's. */

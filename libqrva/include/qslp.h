@@ -183,6 +183,10 @@ QRVA_API int QSLPevaluateformula(QSLPprob slp, int parsed, const int type[],
 /* SLP variables, rows, delta types and tolerance sets                   */
 /* ---------------------------------------------------------------------- */
 
+/* SLP settings of nvars columns (QSLPloadvars first drops those of every
+ * column); any array but colindex may be NULL. vartype: a code of 0 or more;
+ * detrow: the determining row, -1 none; seqnum: cascading order (not used
+ * yet); tolindex: a tolerance set 1..n, 0 none; stepbound: 0 or more. */
 QRVA_API int QSLPaddvars(QSLPprob slp, int nvars, const int colindex[], const int vartype[],
                          const int detrow[], const int seqnum[], const int tolindex[],
                          const double initvalue[], const double stepbound[]);
@@ -190,7 +194,8 @@ QRVA_API int QSLPloadvars(QSLPprob slp, int nvars, const int colindex[], const i
                           const int detrow[], const int seqnum[], const int tolindex[],
                           const double initvalue[], const double stepbound[]);
 QRVA_API int QSLPdelvars(QSLPprob slp, int nvars, const int colindex[]);
-/* Change the SLP settings of a column; NULL pointers leave a setting. */
+/* Change the SLP settings of a column; NULL pointers leave a setting. Values
+ * as in QSLPaddvars; history and converged are solver state, kept as given. */
 QRVA_API int QSLPchgvar(QSLPprob slp, int col, const int *detrow, const double *initstepbound,
                         const double *stepbound, const double *penalty, const double *damp,
                         const double *initvalue, const double *value, const int *tolset,

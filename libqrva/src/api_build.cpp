@@ -125,8 +125,8 @@ int QRVAaddnames(QRVAprob prob, int type, const char names[], int first, int las
         chk.fail(formatText("name type %d is not one of 1 (rows) 2 (columns) 3 (sets)", type));
     }
     int n = static_cast<int>(table->size());
-    if (last < first) return QRVA_OK;
     chk.span(first, last, n, kind);
+    if (last < first) return QRVA_OK;  // the empty range first..first-1
     chk.array(names, "names");
     std::vector<std::string> given;
     const char *at = names;

@@ -34,6 +34,25 @@ int nrows(const S &s) { return s.qprob->store->nrows(); }
 int ncols(const S &s) { return s.qprob->store->ncols(); }
 int nfunctions(const S &s) { return static_cast<int>(s.store->functions.size()); }
 
+// A column's tolerance set: 0 for none, else one of the sets 1..n defined.
+void checkTolset(const Check &chk, const S &s, int tolset, const char *name, int64_t pos) {
+  int n = s.counts().tolsets;
+  if (tolset < 0 || tolset > n) {
+    std::string at = pos >= 0 ? formatText(" at position %lld", (long long)pos) : std::string();
+    chk.fail(n == 0 ? formatText("%s %d%s names a tolerance set, but the problem has none; "
+                                 "give 0 (none)", name, tolset, at.c_str())
+                    : formatText("%s %d%s is out of range (0 for none, or a tolerance set "
+                                 "1 to %d)", name, tolset, at.c_str(), n));
+  }
+}
+
+// Variable types are codes of 0 or more.
+void checkVartype(const Check &chk, int vartype, int64_t pos) {
+  if (vartype < 0)
+    chk.fail(pos >= 0 ? formatText("vartype %d at position %lld is negative", vartype, (long long)pos)
+                      : formatText("vartype %d is negative", vartype));
+}
+
 void checkPlace(const Check &chk, const S &s, int row, int col, int64_t pos) {
   chk.row(row, nrows(s), "rowindex", pos);
   if (col != -1) chk.col(col, ncols(s), "colindex", pos);
@@ -243,6 +262,8 @@ int QSLPchgvar(QSLPprob slp, int col, const int *detrow, const double *initstepb
     Check chk("QSLPchgvar");
     chk.col(col, ncols(s), "col");
     if (detrow && *detrow != -1) chk.row(*detrow, nrows(s), "detrow");
+    if (tolset) checkTolset(chk, s, *tolset, "tolset", -1);
+    if (vartype) checkVartype(chk, *vartype, -1);
     const char *names[] = {"initstepbound", "stepbound", "penalty", "damp", "initvalue", "value"};
     const double *given[] = {initstepbound, stepbound, penalty, damp, initvalue, value};
     for (int k = 0; k < 6; ++k)
@@ -306,6 +327,8 @@ static int addOrLoadVars(QSLPprob slp, const char *function, bool replace, int n
     for (int k = 0; k < nvars; ++k) {
       chk.col(colindex[k], ncols(s), "colindex", k);
       if (detrow && detrow[k] != -1) chk.row(detrow[k], nrows(s), "detrow", k);
+      if (tolindex) checkTolset(chk, s, tolindex[k], "tolindex", k);
+      if (vartype) checkVartype(chk, vartype[k], k);
       if (initvalue && !std::isfinite(initvalue[k]))
         chk.fail(formatText("initvalue %g at position %d is not a finite number", initvalue[k], k));
       if (stepbound && !(stepbound[k] >= 0 && std::isfinite(stepbound[k])))

@@ -13,11 +13,20 @@ void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
     if (b.start == nullptr && (b.ncoefs > 0 || b.mnel != nullptr)) chk.array(b.start, "start");
     if (b.start != nullptr) {
       if (b.mnel != nullptr) {
+        // The columns' blocks follow one another from element 0 (gaps allowed),
+        // so the element arrays end with the last column's block.
+        if (b.start[0] != 0)
+          chk.fail(formatText("'start' must start at 0, not %lld", (long long)b.start[0]));
         for (int j = 0; j < b.n; ++j) {
-          if (b.start[j] < 0 || b.mnel[j] < 0)
-            chk.fail(formatText("column %d has start %lld and %d elements; neither may be "
-                                "negative", j, (long long)b.start[j], b.mnel[j]));
-          total = std::max<int64_t>(total, b.start[j] + b.mnel[j]);
+          if (b.mnel[j] < 0)
+            chk.fail(formatText("column %d has %d elements in 'mnel'; the count may not be "
+                                "negative", j, b.mnel[j]));
+          int64_t end = b.start[j] + b.mnel[j];
+          if (j + 1 < b.n && b.start[j + 1] < end)
+            chk.fail(formatText("'start' %lld of column %d lies before the end %lld of column "
+                                "%d's elements; columns follow one another",
+                                (long long)b.start[j + 1], j + 1, (long long)end, j));
+          total = end;
         }
       } else {
         total = b.ncoefs >= 0 ? b.ncoefs : b.start[b.n];
