@@ -338,3 +338,70 @@ def test_the_sweep_covers_the_library():
     assert {"QRVAloadqcqpglobal64", "QSLPchgvar", "QRVAaddcbintsol"} <= set(FUNCTIONS)
     for (name, arg, _label) in ACCEPTED:
         assert arg in [a for _t, a in PROTOS[name]], (name, arg)
+
+
+def _private(setting):
+    """The library with every function's argument types from the headers."""
+    lib = ctypes.CDLL(setting.lib._name)
+    for name in FUNCTIONS:
+        function = getattr(lib, name)
+        function.argtypes = [_ctype(t) for t, _ in PROTOS[name]]
+        function.restype = c_int
+    return lib
+
+
+def _ptr(ctype, values):
+    return ctypes.cast((ctype * len(values))(*values), c_void_p)
+
+
+def test_load_starts_with_element_counts_follow_one_another(setting):
+    lib, q = _private(setting), setting.q
+
+    def load(starts, counts):
+        # Two columns over rows r0 (L 4) and r1 (G 1); element 2 is a gap.
+        return lib.QRVAloadlp(q, b"p", 2, 2, _ptr(c_char, b"LG"), _ptr(c_double, [4, 1]), None,
+                              _ptr(c_double, [1, 2]), _ptr(c_int, starts), _ptr(c_int, counts),
+                              _ptr(c_int, [0, 1, 0, 0]), _ptr(c_double, [5, 6, 99, 7]),
+                              _ptr(c_double, [0, 0]), _ptr(c_double, [3, 3]))
+
+    def coefficient(row, col):
+        value = c_double()
+        assert lib.QRVAgetcoef(q, row, col, byref(value)) == 0
+        return value.value
+
+    assert load([0, 3], [2, 1]) == 0
+    assert (coefficient(0, 0), coefficient(1, 0), coefficient(0, 1)) == (5, 6, 7)
+    for starts, counts, text in [
+            ([1, 3], [2, 1], "'start' must start at 0, not 1"),
+            ([0, 1], [2, 1], "'start' 1 of column 1 lies before the end 2 of column 0's"),
+            ([0, 3], [-1, 1], "column 0 has -1 elements in 'mnel'")]:
+        setting.mark_errors()
+        assert load(starts, counts) != 0
+        assert setting.errors()[1].startswith("QRVAloadlp: " + text)
+        assert coefficient(1, 0) == 6  # the first load stands
+
+
+def test_slp_variables_take_tolerance_sets_that_exist_and_types_of_0_or_more(setting):
+    lib, s = _private(setting), setting.s
+    one = _ptr(c_int, [1])
+    zero, minus = _ptr(c_int, [0]), _ptr(c_int, [-1])
+    # Column 1 (y): type 3, no tolerance set.
+    assert lib.QSLPaddvars(s, 1, one, _ptr(c_int, [3]), None, None, zero, None, None) == 0
+    failures = [
+        (lambda: lib.QSLPaddvars(s, 1, one, None, None, None, one, None, None),
+         "QSLPaddvars: tolindex 1 at position 0 names a tolerance set, but the problem has "
+         "none; give 0 (none)"),
+        (lambda: lib.QSLPloadvars(s, 1, one, minus, None, None, None, None, None),
+         "QSLPloadvars: vartype -1 at position 0 is negative"),
+        (lambda: lib.QSLPchgvar(s, 1, *[None] * 7, minus, None, None, None),
+         "QSLPchgvar: tolset -1 names a tolerance set, but the problem has none"),
+        (lambda: lib.QSLPchgvar(s, 1, *[None] * 10, minus),
+         "QSLPchgvar: vartype -1 is negative"),
+    ]
+    for call, text in failures:
+        assert call() != 0
+        assert setting.errors()[1].startswith(text)
+    vartype, tolset = c_int(), c_int()
+    assert lib.QSLPgetvar(s, 1, *[None] * 7, byref(tolset), None, None, byref(vartype),
+                          None, None, None, None) == 0
+    assert (vartype.value, tolset.value) == (3, 0)
