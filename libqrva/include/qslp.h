@@ -167,7 +167,11 @@ QRVA_API int QSLPdelcoefs(QSLPprob slp, int ncoefs, const int rowindex[], const 
 /* Change one coefficient (factor NULL leaves the factor). */
 QRVA_API int QSLPchgcoef(QSLPprob slp, int row, int col, const double *factor, int parsed,
                          const int type[], const double value[]);
-/* Change / read one coefficient with its formula as text. */
+/* Change / read one coefficient with its formula as infix text: columns and
+ * user functions by name, as in problem files. QSLPchgccoef: formula NULL
+ * changes the factor alone, factor NULL keeps it (1 for a new coefficient).
+ * QSLPgetccoef: the text and its terminating zero must fit in maxbytes;
+ * formula NULL gives the factor alone. */
 QRVA_API int QSLPchgccoef(QSLPprob slp, int row, int col, const double *factor,
                           const char *formula);
 QRVA_API int QSLPgetccoef(QSLPprob slp, int row, int col, double *factor, char *formula,

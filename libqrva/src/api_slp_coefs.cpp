@@ -2,8 +2,10 @@
 // evaluating them; SLP settings of columns; the nonlinear solution.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <tuple>
 
+#include "slp_formula_text.h"
 #include "slp_problem.h"
 #include "slp_userfunc.h"
 
@@ -129,6 +131,27 @@ double evaluateAtCurrentPoint(const Check &chk, S &s, const Formula &f, double f
   return factor * v;
 }
 
+// Sets the formula (when given) and the factor (when given) of the coefficient
+// at (row, col), both already checked; a new coefficient needs its formula
+// and starts with the factor 1.
+int changeCoefficient(const Check &chk, S &s, int row, int col, const double *factor,
+                      Formula *formula) {
+  auto &coefs = s.store->coefficients;
+  auto it = coefs.find({row, col});
+  if (formula == nullptr) {
+    if (it == coefs.end())
+      chk.fail(formatText("there is no formula coefficient at row %d, column %d; give its "
+                          "formula",
+                          row, col));
+    if (factor) it->second.factor = *factor;
+  } else {
+    double keep = it != coefs.end() ? it->second.factor : 1.0;
+    coefs[{row, col}] = qrva::SlpCoefficient{factor ? *factor : keep, std::move(*formula)};
+  }
+  changed(s);
+  return QRVA_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -185,23 +208,51 @@ int QSLPchgcoef(QSLPprob slp, int row, int col, const double *factor, int parsed
     Check chk("QSLPchgcoef");
     checkPlace(chk, s, row, col, -1);
     if (factor) checkFactor(chk, *factor, -1);
-    auto &coefs = s.store->coefficients;
-    auto it = coefs.find({row, col});
-    if (type == nullptr) {
-      // A new factor for the formula already there.
-      if (it == coefs.end())
-        chk.fail(formatText("there is no formula coefficient at row %d, column %d; give its "
-                            "formula in 'type' and 'value'",
-                            row, col));
-      if (factor) it->second.factor = *factor;
-    } else {
-      chk.array(value, "value");
-      needParsed(chk, parsed);
-      Formula f = qrva::readFormula(chk, type, value, 0, -1, ncols(s), nfunctions(s), "the formula");
-      double keep = it != coefs.end() ? it->second.factor : 1.0;
-      coefs[{row, col}] = qrva::SlpCoefficient{factor ? *factor : keep, std::move(f)};
+    if (type == nullptr) return changeCoefficient(chk, s, row, col, factor, nullptr);
+    chk.array(value, "value");
+    needParsed(chk, parsed);
+    Formula f = qrva::readFormula(chk, type, value, 0, -1, ncols(s), nfunctions(s), "the formula");
+    return changeCoefficient(chk, s, row, col, factor, &f);
+  });
+}
+
+int QSLPchgccoef(QSLPprob slp, int row, int col, const double *factor, const char *formula) {
+  return qrva::withSlp(slp, "QSLPchgccoef", [&](S &s) {
+    Check chk("QSLPchgccoef");
+    checkPlace(chk, s, row, col, -1);
+    if (factor) checkFactor(chk, *factor, -1);
+    if (formula == nullptr) return changeCoefficient(chk, s, row, col, factor, nullptr);
+    const qrva::ProblemStore &store = *s.qprob->store;
+    qrva::FormulaNameLookup names;
+    names.column = [&](const std::string &name) { return store.colNames.find(name); };
+    names.userFunction = [&](const std::string &name) {
+      for (int k = 0; k < nfunctions(s); ++k)
+        if (s.store->functions[k].name == name) return k + 1;
+      return -1;
+    };
+    Formula f = qrva::checkedFormulaFromText(chk, formula, names, ncols(s), nfunctions(s),
+                                             "the formula text");
+    return changeCoefficient(chk, s, row, col, factor, &f);
+  });
+}
+
+int QSLPgetccoef(QSLPprob slp, int row, int col, double *factor, char *formula, int maxbytes) {
+  return qrva::withSlp(slp, "QSLPgetccoef", [&](S &s) {
+    Check chk("QSLPgetccoef");
+    const qrva::SlpCoefficient &c = existing(chk, s, row, col);
+    if (formula != nullptr) {
+      const qrva::ProblemStore &store = *s.qprob->store;
+      std::vector<std::string> columnNames, functionNames;
+      for (int j = 0; j < store.ncols(); ++j) columnNames.push_back(store.colNames.get(j));
+      for (const auto &f : s.store->functions) functionNames.push_back(f.name);
+      std::string text = qrva::formulaToText(chk, c.formula, columnNames, functionNames);
+      if (maxbytes < static_cast<int64_t>(text.size()) + 1)
+        chk.fail(formatText("maxbytes is %d; the formula text needs %zu bytes with its "
+                            "terminating zero",
+                            maxbytes, text.size() + 1));
+      std::memcpy(formula, text.c_str(), text.size() + 1);
     }
-    changed(s);
+    if (factor) *factor = c.factor;
     return QRVA_OK;
   });
 }

@@ -241,14 +241,8 @@ class SlpSectionReader {
       return it == data_.functionIndex.end() ? -1 : it->second;
     };
     std::string where = formatText("line %d", lineNo);
-    qrva::Formula formula = qrva::formulaFromText(chk_, formulaText, names, where);
-    // The same checks as formulas given as tokens.
-    std::vector<int> types;
-    std::vector<double> values;
-    for (const qrva::Token &t : formula) types.push_back(t.type), values.push_back(t.value);
-    types.push_back(qrva::kTokEnd), values.push_back(0.0);
-    qrva::readFormula(chk_, types.data(), values.data(), 0, static_cast<int64_t>(types.size()),
-                      store_.ncols(), nfunctions(), "the formula of " + where);
+    qrva::Formula formula = qrva::checkedFormulaFromText(chk_, formulaText, names,
+                                                         store_.ncols(), nfunctions(), where);
     data_.coefficients.emplace_back(i, j, factor, std::move(formula));
   }
 

@@ -350,4 +350,17 @@ Formula formulaFromText(const Check &chk, const std::string &text,
   return TextParser(chk, text, names, what).parse();
 }
 
+Formula checkedFormulaFromText(const Check &chk, const std::string &text,
+                               const FormulaNameLookup &names, int ncols, int nfunctions,
+                               const std::string &what) {
+  Formula formula = formulaFromText(chk, text, names, what);
+  std::vector<int> types;
+  std::vector<double> values;
+  for (const Token &t : formula) types.push_back(t.type), values.push_back(t.value);
+  types.push_back(kTokEnd), values.push_back(0.0);
+  readFormula(chk, types.data(), values.data(), 0, static_cast<int64_t>(types.size()), ncols,
+              nfunctions, "the formula of " + what);
+  return formula;
+}
+
 }  // namespace qrva

@@ -49,4 +49,11 @@ struct FormulaNameLookup {
 Formula formulaFromText(const Check &chk, const std::string &text,
                         const FormulaNameLookup &names, const std::string &what);
 
+// formulaFromText, then the checks of formulas given as tokens (columns
+// among ncols, user functions among nfunctions, one value at the end), with
+// "the formula of <what>" in their error texts.
+Formula checkedFormulaFromText(const Check &chk, const std::string &text,
+                               const FormulaNameLookup &names, int ncols, int nfunctions,
+                               const std::string &what);
+
 }  // namespace qrva

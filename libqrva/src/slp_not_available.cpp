@@ -29,8 +29,6 @@ int notAvailable(std::nullptr_t, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QSLPchgccoef, slp, (QSLPprob slp, int row, int col, const double *factor, const char *formula))
-NOT_YET(QSLPgetccoef, slp, (QSLPprob slp, int row, int col, double *factor, char *formula, int maxbytes))
 NOT_YET(QSLPchgcascadenlimit, slp, (QSLPprob slp, int col, int limit))
 NOT_YET(QSLPchgdeltatype, slp, (QSLPprob slp, int nvars, const int colindex[], const int deltatypes[], const double values[]))
 NOT_YET(QSLPadddfs, slp, (QSLPprob slp, int ndfs, const int colindex[], const int rowindex[], const double value[]))

@@ -18,6 +18,8 @@ SIGNATURES = {
     "QSLPgetcoefs": [P, I, I, I],
     "QSLPdelcoefs": [P, c_int, I, I],
     "QSLPchgcoef": [P, c_int, c_int, D, c_int, I, D],
+    "QSLPchgccoef": [P, c_int, c_int, D, ctypes.c_char_p],
+    "QSLPgetccoef": [P, c_int, c_int, D, ctypes.c_char_p, c_int],
     "QSLPgetcoefformula": [P, c_int, c_int, D, c_int, c_int, I, I, D],
     "QSLPevaluatecoef": [P, c_int, c_int, D],
     "QSLPevaluateformula": [P, c_int, I, D, D],

@@ -1,6 +1,7 @@
 """Formulas of the SLP engine: values of every operator and function, their
 derivatives (through the optima they lead the solver to), malformed token
 arrays, and the storage of formula coefficients and SLP variables."""
+import ctypes
 import math
 from ctypes import byref, c_double, c_int, c_void_p
 
@@ -8,7 +9,7 @@ import pytest
 
 from conftest import ERR_ARGUMENT, ERR_STATE, problem_error
 from engine_model import dbl, ints
-from slp_model import SlpModel, const, declare_slp, fn, pack, user, var
+from slp_model import SlpModel, const, declare_slp, fn, formulas_of, pack, user, var
 
 
 @pytest.fixture
@@ -180,6 +181,39 @@ def test_coefficients_are_stored_summed_read_changed_and_deleted(m):
     assert (m.iattr(12016), m.iattr(12026)) == (1, 1)
     m.sok("QSLPloadcoefs", 0, None, None, None, None, 1, None, None)
     assert m.iattr(12016) == 0
+
+
+def test_coefficients_as_formula_text_read_back_token_for_token(m):
+    m.add_cols([0, 0, 0], [-10, -10, -10], [10, 10, 10])
+    m.add_rows("L", [1], [{}])
+    m.set_names(2, ["x", "y(1)"])  # column 2 keeps its generated name C2
+    m.set_start({0: 0.5, 1: 2.0, 2: 3.0})
+    # A new coefficient starts with the factor 1.
+    m.sok("QSLPchgccoef", 0, -1, None, b'sin(x) * "y(1)" ^ 2 + C2 / -4')
+    out = c_double()
+    m.sok("QSLPevaluatecoef", 0, -1, byref(out))
+    assert out.value == pytest.approx(math.sin(0.5) * 4 - 0.75)
+    tokens = formulas_of(m)[(0, -1)]
+    factor, text = c_double(), ctypes.create_string_buffer(200)
+    m.sok("QSLPgetccoef", 0, -1, byref(factor), text, 200)
+    assert factor.value == 1.0 and text.value == b'sin(x) * "y(1)" ^ 2 + C2 / -4'
+    m.sok("QSLPchgccoef", 0, -1, byref(c_double(2.5)), text.value)
+    assert formulas_of(m)[(0, -1)] == (2.5, tokens[1])
+    m.sok("QSLPchgccoef", 0, -1, byref(c_double(-1.0)), None)  # the factor alone
+    m.sok("QSLPgetccoef", 0, -1, byref(factor), None, 0)
+    assert factor.value == -1.0
+    for args, message in [
+            ((0, -1, None, text, 20), "maxbytes is 20; the formula text needs 30 bytes"),
+            ((0, 0, byref(factor), text, 200), "there is no formula coefficient at row 0, "
+                                               "column 0")]:
+        assert m.sfails("QSLPgetccoef", *args)[1].startswith("QSLPgetccoef: " + message)
+    for args, message in [
+            ((0, -1, None, b"x + z"), "the formula text"),
+            ((0, -1, None, b"x +"), "the formula text"),
+            ((0, 1, None, None), "there is no formula coefficient at row 0, column 1"),
+            ((0, -1, byref(c_double(math.inf)), b"x"), "factor inf is not a finite number")]:
+        assert m.sfails("QSLPchgccoef", *args)[1].startswith("QSLPchgccoef: " + message)
+    assert formulas_of(m)[(0, -1)] == (-1.0, tokens[1])
 
 
 def test_deleting_rows_and_columns_renumbers_formulas(m):
