@@ -3,11 +3,11 @@ collection with known optima, solved by quorva's SLP solver and by Ipopt
 (through cyipopt) in the same run.
 
 Ipopt comes through cyipopt, which PyPI ships for Linux only as source and
-which builds against a system Ipopt (pkg-config ipopt):
-    apt-get install coinor-libipopt-dev pkg-config
-    pip install cython setuptools wheel && pip install --no-build-isolation cyipopt
-Debian 12's Ipopt (3.11.9) is older than cyipopt 1.7 builds against, so on
-these machines the build fails; without cyipopt the table shows quorva alone.
+which builds against a system Ipopt (pkg-config ipopt); on Debian 12 (Ipopt
+3.11.9) it builds once the LAPACK and BLAS link names are there too:
+    apt-get install coinor-libipopt-dev liblapack-dev libblas-dev pkg-config
+    pip install cython setuptools wheel && pip install --no-build-isolation cyipopt==1.7.0
+Without cyipopt the table shows quorva alone.
 
 Each problem is written once, over a math module `m` (quorva's functions for
 the model, math for Ipopt's values, cmath for its exact complex-step
