@@ -72,7 +72,14 @@ extern "C" {
 #define QRVA_TYPE_DOUBLE 3
 #define QRVA_TYPE_STRING 4
 
-/* LP status (integer attribute 1010). */
+/* LP status (integer attribute 1010). A problem with quadratic rows or
+ * formulas is solved by the SLP engine: locally optimal reads
+ * QRVA_LP_OPTIMAL; QRVA_LP_INFEAS only when infeasibility is proven (the
+ * linear rows and bounds have no solution); a solve that ends at a point still
+ * violating nonlinear rows (locally infeasible) reads QRVA_LP_UNFINISHED with
+ * stop status QRVA_STOP_NONE, keeping that point as the solution. The SLP
+ * iterations are then the SLP problem's slpiterations; simplexiters counts the
+ * simplex and QP iterations of all linearizations. */
 #define QRVA_LP_UNSTARTED 0
 #define QRVA_LP_OPTIMAL 1
 #define QRVA_LP_INFEAS 2

@@ -18,17 +18,9 @@ int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
     s.store->solution = qrva::SlpSolution{};
     s.qprob->changed();
     qrva::NlpOutcome out = qrva::solveNonlinear(*s.qprob, &s, qrva::settingsOf(s), chk);
-    s.state.nlpStatus = out.nlpStatus;
-    s.state.stopStatus = out.stopStatus;
-    s.state.iterations = out.iterations;
-    s.state.objective = out.objective;
-    s.state.solveTime =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    for (auto &v : s.store->variables) {
-      v.second.oldValue = v.second.value;
-      v.second.value = out.solution.x[v.first];
-    }
-    s.store->solution = std::move(out.solution);
+    qrva::recordNonlinearSolve(
+        s, std::move(out),
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     return QRVA_OK;
   });
 }

@@ -306,6 +306,10 @@ class LpRunner {
     Highs_zeroAllClocks(h);
     Highs_run(h);
     flushLog(ctx_, true);
+    HighsInt simplex = 0, qp = 0;
+    Highs_getIntInfoValue(h, "simplex_iteration_count", &simplex);
+    if (quadratic) Highs_getIntInfoValue(h, "qp_iteration_count", &qp);
+    iterations_ += std::max<HighsInt>(0, simplex) + std::max<HighsInt>(0, qp);
     r.modelStatus = Highs_getModelStatus(h);
     if (r.modelStatus == kHighsModelStatusOptimal) {
       r.x.resize(ncol), r.dj.resize(ncol), r.dual.resize(nrow);
@@ -321,9 +325,13 @@ class LpRunner {
     return r;
   }
 
+  // Simplex and QP iterations of every run so far.
+  int64_t iterations() const { return iterations_; }
+
  private:
   qrva_problem_s &p_;
   const NlpSettings &settings_;
+  int64_t iterations_ = 0;
   std::unique_ptr<void, HighsDeleter> highs_;
   RunContext ctx_;
   std::vector<HighsInt> basisCols_, basisRows_;
@@ -665,6 +673,21 @@ class Solver {
           out.nlpStatus = kNlpLocallyOptimal;
           break;
         }
+        if (linearViolation >= (1.0 - 1e-9) * cur.violation) {
+          // The linearization sees no way to reduce the violation, so no
+          // penalty helps. Rows whose gradients vanish here (x^2 >= 1 at 0)
+          // can still be met by moving along a column: try that.
+          Point moved;
+          bool failed = false;
+          if (escape(cur, stepBound, scale, penalty, moved, failed)) {
+            if (qn) qn->reset();
+            cur = std::move(moved);
+            radius = std::max(radius, 1.0);
+            logIteration(out.iterations, cur, radius, penalty, "moved off a stationary point");
+            continue;
+          }
+          if (failed) return stopped(out, cur, moved.error);
+        }
         if (penalty < maxPenalty) {
           penalty = std::min(maxPenalty, penalty * kPenaltyGrowth);
           logIteration(out.iterations, cur, radius, penalty, "penalty raised");
@@ -749,6 +772,46 @@ class Solver {
  private:
   const ProblemStore &s() const { return nlp_.s; }
 
+  // Moves one nonlinear column at a time, up and down by its step bound (and
+  // by a quarter and a sixteenth of it), and keeps the move with the best
+  // merit when that is better than cur's and the linear rows and bounds
+  // still hold. It finds the way off points where the violated rows are
+  // flat to first order, which the linearization cannot see. failed: a
+  // formula asked the solve to stop (moved.error tells why).
+  bool escape(const Point &cur, const std::vector<double> &stepBound,
+              const std::vector<double> &scale, double penalty, Point &moved, bool &failed) {
+    size_t nc = nlp_.nonlinearCols.size();
+    if (nc > kMaxQuasiNewtonCols) return false;
+    double best = nlp_.sense * cur.objective + penalty * cur.violation;
+    bool found = false;
+    for (size_t a = 0; a < nc; ++a) {
+      int j = nlp_.nonlinearCols[a];
+      double length = std::max(stepBound[a], scale[a]);
+      for (double fraction : {1.0, 0.25, 0.0625})
+        for (double sign : {1.0, -1.0}) {
+          double v = std::min(std::max(cur.x[j] + sign * fraction * length, s().lb[j]), s().ub[j]);
+          if (v == cur.x[j]) continue;
+          Point trial;
+          trial.x = cur.x;
+          trial.x[j] = v;
+          evaluate(nlp_, trial, true);
+          if (!trial.ok) {
+            if (trial.stop) {
+              moved = std::move(trial), failed = true;
+              return false;
+            }
+            continue;
+          }
+          double merit = nlp_.sense * trial.objective + penalty * trial.violation;
+          if (merit < best - 1e-9 * std::max(1.0, std::fabs(best)) &&
+              trial.violation < cur.violation && linearRowsHold(nlp_, trial, set_.feasTol)) {
+            best = merit, moved = std::move(trial), found = true;
+          }
+        }
+    }
+    return found;
+  }
+
   // The step from cur whose linearized rows take their values at trial.
   Point correction(const Point &cur, const Point &trial, const std::vector<double> &stepBound,
                    double penalty, const QuasiNewton *qn) {
@@ -805,6 +868,7 @@ class Solver {
 
   NlpOutcome &finish(NlpOutcome &out, const Point &cur) {
     out.objective = cur.objective;
+    out.lpIterations = lp_.iterations();
     out.solution.x = cur.x;
     out.solution.slack.resize(nlp_.m);
     for (int i = 0; i < nlp_.m; ++i)
@@ -877,6 +941,19 @@ NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSetti
   return solver.run(slp ? slp->store.get() : nullptr);
 }
 
+void recordNonlinearSolve(qslp_problem_s &slp, NlpOutcome out, double seconds) {
+  slp.state.nlpStatus = out.nlpStatus;
+  slp.state.stopStatus = out.stopStatus;
+  slp.state.iterations = out.iterations;
+  slp.state.objective = out.objective;
+  slp.state.solveTime = seconds;
+  for (auto &v : slp.store->variables) {
+    v.second.oldValue = v.second.value;
+    v.second.value = out.solution.x[v.first];
+  }
+  slp.store->solution = std::move(out.solution);
+}
+
 bool needsNonlinearSolver(const qrva_problem_s &p) {
   return !p.store->qrows.empty() ||
          (p.slpLayer != nullptr && !p.slpLayer->store->coefficients.empty());
@@ -893,13 +970,15 @@ int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
   switch (out.nlpStatus) {
     case kNlpLocallyOptimal:
     case kNlpGloballyOptimal: st.lpStatus = QRVA_LP_OPTIMAL; break;
-    case kNlpLocallyInfeasible:
+    // Rows still violated where the solve ended prove nothing: only a proof
+    // (linear rows and bounds without a solution) reports infeasible.
     case kNlpInfeasible: st.lpStatus = QRVA_LP_INFEAS; break;
     case kNlpUnbounded: st.lpStatus = QRVA_LP_UNBOUNDED; break;
     default: st.lpStatus = QRVA_LP_UNFINISHED; break;
   }
   st.stopStatus = out.stopStatus;
   st.lpObjective = out.objective;
+  st.simplexIterations = out.lpIterations;
   st.solveTime = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   Solution &sol = p.solution;
   sol.x = out.solution.x, sol.slack = out.solution.slack;
@@ -916,6 +995,7 @@ int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
     st.mipObjective = out.objective;
     sol.hasMip = solved;
   }
+  if (p.slpLayer) recordNonlinearSolve(*p.slpLayer, std::move(out), st.solveTime);
   return QRVA_OK;
 }
 

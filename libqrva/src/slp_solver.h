@@ -10,6 +10,7 @@
 // Lagrangian's curvature, which HiGHS solves as a convex QP.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ NlpSettings settingsOf(const qslp_problem_s &slp);
 
 struct NlpOutcome {
   int nlpStatus = kNlpUnstarted, stopStatus = 0, iterations = 0;
+  int64_t lpIterations = 0;  // simplex and QP iterations of the linearizations
   double objective = 0.0;
   SlpSolution solution;
 };
@@ -71,6 +73,10 @@ std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
 // continuous relaxation (discrete columns and sets ignored).
 NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
                           const Check &chk, bool relaxed = false);
+
+// Records a finished solve on the SLP problem: statuses, iterations,
+// objective, time, solution and the SLP variables' values.
+void recordNonlinearSolve(qslp_problem_s &slp, NlpOutcome out, double seconds);
 
 // Whether the optimizer's own solves must go through this solver: the
 // problem has quadratic rows, or formula coefficients in its SLP problem.
