@@ -669,14 +669,11 @@ class Solver {
       if (predicted <= 1e-12 * std::max(1.0, std::fabs(meritNow)) || relStep <= 1e-15) {
         // No better point within the step bounds, as far as the model sees.
         saveDuals(r, y, dj);
-        if (feasibleNow) {
-          out.nlpStatus = kNlpLocallyOptimal;
-          break;
-        }
-        if (linearViolation >= (1.0 - 1e-9) * cur.violation) {
-          // The linearization sees no way to reduce the violation, so no
-          // penalty helps. Rows whose gradients vanish here (x^2 >= 1 at 0)
-          // can still be met by moving along a column: try that.
+        if (feasibleNow || linearViolation >= (1.0 - 1e-9) * cur.violation) {
+          // The linearization sees no better point (and, when infeasible, no
+          // way to reduce the violation, so no penalty helps). Where rows or
+          // the objective are flat to first order, moving along the columns
+          // may still find one.
           Point moved;
           bool failed = false;
           if (escape(cur, stepBound, scale, penalty, moved, failed)) {
@@ -687,6 +684,10 @@ class Solver {
             continue;
           }
           if (failed) return stopped(out, cur, moved.error);
+        }
+        if (feasibleNow) {
+          out.nlpStatus = kNlpLocallyOptimal;
+          break;
         }
         if (penalty < maxPenalty) {
           penalty = std::min(maxPenalty, penalty * kPenaltyGrowth);
@@ -772,28 +773,32 @@ class Solver {
  private:
   const ProblemStore &s() const { return nlp_.s; }
 
-  // Moves one nonlinear column at a time, up and down by its step bound (and
-  // by a quarter and a sixteenth of it), and keeps the move with the best
-  // merit when that is better than cur's and the linear rows and bounds
-  // still hold. It finds the way off points where the violated rows are
-  // flat to first order, which the linearization cannot see. failed: a
-  // formula asked the solve to stop (moved.error tells why).
+  // Moves the nonlinear columns one at a time, and then all together, up
+  // and down by their step bounds (and by a quarter and a sixteenth of
+  // them), and keeps the move with the best merit when that is better than
+  // cur's, violates the nonlinear rows no more and keeps the linear rows and
+  // bounds. It finds the way off points where the rows or the objective are
+  // flat to first order (x^2 >= 1 at 0, -xyz at 0), which no linearization
+  // sees. failed: a formula asked the solve to stop (moved.error tells why).
   bool escape(const Point &cur, const std::vector<double> &stepBound,
               const std::vector<double> &scale, double penalty, Point &moved, bool &failed) {
     size_t nc = nlp_.nonlinearCols.size();
     if (nc > kMaxQuasiNewtonCols) return false;
     double best = nlp_.sense * cur.objective + penalty * cur.violation;
     bool found = false;
-    for (size_t a = 0; a < nc; ++a) {
-      int j = nlp_.nonlinearCols[a];
-      double length = std::max(stepBound[a], scale[a]);
+    for (size_t pick = 0; pick <= nc; ++pick) {  // pick == nc: every column
+      if (pick == nc && nc < 2) break;
       for (double fraction : {1.0, 0.25, 0.0625})
         for (double sign : {1.0, -1.0}) {
-          double v = std::min(std::max(cur.x[j] + sign * fraction * length, s().lb[j]), s().ub[j]);
-          if (v == cur.x[j]) continue;
           Point trial;
           trial.x = cur.x;
-          trial.x[j] = v;
+          for (size_t a = 0; a < nc; ++a) {
+            if (pick != nc && pick != a) continue;
+            int j = nlp_.nonlinearCols[a];
+            double length = std::max(stepBound[a], scale[a]);
+            trial.x[j] = std::min(std::max(cur.x[j] + sign * fraction * length, s().lb[j]), s().ub[j]);
+          }
+          if (trial.x == cur.x) continue;
           evaluate(nlp_, trial, true);
           if (!trial.ok) {
             if (trial.stop) {
@@ -804,7 +809,7 @@ class Solver {
           }
           double merit = nlp_.sense * trial.objective + penalty * trial.violation;
           if (merit < best - 1e-9 * std::max(1.0, std::fabs(best)) &&
-              trial.violation < cur.violation && linearRowsHold(nlp_, trial, set_.feasTol)) {
+              trial.violation <= cur.violation && linearRowsHold(nlp_, trial, set_.feasTol)) {
             best = merit, moved = std::move(trial), found = true;
           }
         }

@@ -2,12 +2,13 @@
 engine must still reach a feasible point and the optimum, and a run that
 ends with violated rows on a problem not proven infeasible must say so
 honestly (locally infeasible, not infeasible)."""
+import math
 from ctypes import byref, c_void_p
 
 import pytest
 
 from engine_model import Model, dbl, ints
-from slp_model import SlpModel, declare_slp
+from slp_model import SlpModel, declare_slp, var
 
 NLP_OPTIMAL, NLP_LOCALLY_INFEASIBLE = 1, 3
 LP_OPTIMAL, LP_INFEAS, LP_UNFINISHED = 1, 2, 4
@@ -72,6 +73,19 @@ def test_reverse_convex_rows_from_the_default_start(m, plain):
     status, obj = plain.lpopt()
     assert status == LP_OPTIMAL and obj == pytest.approx(2, abs=1e-6)
     assert plain.lpsol()[0] == pytest.approx([1, 1], abs=1e-5)
+
+
+def test_flat_objective_at_a_feasible_start(m):
+    """min -xyz s.t. x^2 + 2y^2 + 4z^2 <= 48 from the origin, where the
+    objective and its gradient vanish: optimum -16 sqrt(2)."""
+    x, y, z = m.add_cols([0, 0, 0], [-1e20] * 3, [1e20] * 3)
+    t = m.add_cols([1], [-1e20], [1e20])[0]
+    objective = m.add_rows("E", [0], [{t: -1.0}])[0]
+    m.add_coefs([(objective, -1, 1.0, -(var(x) * var(y) * var(z)))])
+    quadratic_rows(m, [("L", 48, {}, [(x, x, 1), (y, y, 2), (z, z, 4)])])
+    status, obj = m.solve()
+    assert status == NLP_OPTIMAL and obj == pytest.approx(-16 * math.sqrt(2), abs=1e-6)
+    assert [abs(v) for v in m.slpsol()[0][:3]] == pytest.approx([4, 2 * math.sqrt(2), 2], abs=1e-4)
 
 
 def stuck_on_a_valley(model):
