@@ -7,7 +7,10 @@
 // merit function: good steps are taken and widen the step bounds, bad ones
 // are refused and narrow them. With the second-order control on, the LP gets
 // a quadratic term from quasi-Newton (damped BFGS) updates of the
-// Lagrangian's curvature, which HiGHS solves as a convex QP.
+// Lagrangian's curvature, which HiGHS solves as a convex QP. Where the
+// linearization sees no better point although one may exist (rows or the
+// objective flat to first order, as x^2 >= 1 at 0), moves along the columns
+// judged by the same merit take the solve on.
 #pragma once
 
 #include <cstdint>
