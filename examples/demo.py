@@ -8,6 +8,7 @@ import quorva
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import can_design  # noqa: E402
 import facility_location  # noqa: E402
 import portfolio  # noqa: E402
 import production_planning  # noqa: E402
@@ -31,7 +32,7 @@ def main():
     print(f"problem {p.name()!r}: feastol = {p.controls.feastol}, rows = {p.attributes.rows}")
     quorva.setdefaults()
 
-    for model in (production_planning, facility_location, portfolio):
+    for model in (production_planning, facility_location, portfolio, can_design):
         print()
         model.main()
 
