@@ -110,6 +110,25 @@ void linearPart(LoadArgs &a, const char *probname, int ncols, int nrows, const c
   a.dmatval = dmatval, a.lb = lb, a.ub = ub;
 }
 
+void quadraticObjectivePart(LoadArgs &a, int64_t nqelems, const int *qcol1, const int *qcol2,
+                            const double *qcoef) {
+  a.nqelems = nqelems, a.qcol1 = qcol1, a.qcol2 = qcol2, a.qcoef = qcoef;
+}
+
+void quadraticRowsPart(LoadArgs &a, int nqcrows, const int *qcrows, const int64_t *qcnquads,
+                       const int *qcmqcol1, const int *qcmqcol2, const double *qcdqval) {
+  a.nqcrows = nqcrows, a.qcrows = qcrows, a.qcnquads = qcnquads;
+  a.qcmqcol1 = qcmqcol1, a.qcmqcol2 = qcmqcol2, a.qcdqval = qcdqval;
+}
+
+void globalPart(LoadArgs &a, int nglents, int nsets, const char *coltype, const int *entind,
+                const double *limit, const char *settype, const int64_t *setstart,
+                const int *setind, const double *refval) {
+  a.nglents = nglents, a.nsets = nsets, a.coltype = coltype, a.entind = entind;
+  a.limit = limit, a.settype = settype, a.setstart = setstart, a.setind = setind;
+  a.refval = refval;
+}
+
 }  // namespace
 
 extern "C" {
@@ -152,7 +171,7 @@ int QRVAloadqp64(QRVAprob prob, const char *probname, int ncols, int nrows, int6
     LoadArgs a;
     linearPart(a, probname, ncols, nrows, rowtype, rhs, range, obj, mstart, mnel, mrwind,
                dmatval, lb, ub);
-    a.nqelems = nqelems, a.qcol1 = qcol1, a.qcol2 = qcol2, a.qcoef = qcoef;
+    quadraticObjectivePart(a, nqelems, qcol1, qcol2, qcoef);
     return load(p, "QRVAloadqp64", a);
   });
 }
@@ -168,9 +187,7 @@ int QRVAloadglobal64(QRVAprob prob, const char *probname, int ncols, int nrows, 
     LoadArgs a;
     linearPart(a, probname, ncols, nrows, rowtype, rhs, range, obj, mstart, mnel, mrwind,
                dmatval, lb, ub);
-    a.nglents = nglents, a.nsets = nsets, a.coltype = coltype, a.entind = entind;
-    a.limit = limit, a.settype = settype, a.setstart = setstart, a.setind = setind;
-    a.refval = refval;
+    globalPart(a, nglents, nsets, coltype, entind, limit, settype, setstart, setind, refval);
     return load(p, "QRVAloadglobal64", a);
   });
 }
@@ -188,10 +205,8 @@ int QRVAloadqglobal64(QRVAprob prob, const char *probname, int ncols, int nrows,
     LoadArgs a;
     linearPart(a, probname, ncols, nrows, rowtype, rhs, range, obj, mstart, mnel, mrwind,
                dmatval, lb, ub);
-    a.nqelems = nqelems, a.qcol1 = qcol1, a.qcol2 = qcol2, a.qcoef = qcoef;
-    a.nglents = nglents, a.nsets = nsets, a.coltype = coltype, a.entind = entind;
-    a.limit = limit, a.settype = settype, a.setstart = setstart, a.setind = setind;
-    a.refval = refval;
+    quadraticObjectivePart(a, nqelems, qcol1, qcol2, qcoef);
+    globalPart(a, nglents, nsets, coltype, entind, limit, settype, setstart, setind, refval);
     return load(p, "QRVAloadqglobal64", a);
   });
 }
@@ -207,9 +222,8 @@ int QRVAloadqcqp64(QRVAprob prob, const char *probname, int ncols, int nrows, in
     LoadArgs a;
     linearPart(a, probname, ncols, nrows, rowtype, rhs, range, obj, mstart, mnel, mrwind,
                dmatval, lb, ub);
-    a.nqelems = nqelems, a.qcol1 = qcol1, a.qcol2 = qcol2, a.qcoef = qcoef;
-    a.nqcrows = nqcrows, a.qcrows = qcrows, a.qcnquads = qcnquads;
-    a.qcmqcol1 = qcmqcol1, a.qcmqcol2 = qcmqcol2, a.qcdqval = qcdqval;
+    quadraticObjectivePart(a, nqelems, qcol1, qcol2, qcoef);
+    quadraticRowsPart(a, nqcrows, qcrows, qcnquads, qcmqcol1, qcmqcol2, qcdqval);
     return load(p, "QRVAloadqcqp64", a);
   });
 }
@@ -229,12 +243,9 @@ int QRVAloadqcqpglobal64(QRVAprob prob, const char *probname, int ncols, int nro
     LoadArgs a;
     linearPart(a, probname, ncols, nrows, rowtype, rhs, range, obj, mstart, mnel, mrwind,
                dmatval, lb, ub);
-    a.nqelems = nqelems, a.qcol1 = qcol1, a.qcol2 = qcol2, a.qcoef = qcoef;
-    a.nqcrows = nqcrows, a.qcrows = qcrows, a.qcnquads = qcnquads;
-    a.qcmqcol1 = qcmqcol1, a.qcmqcol2 = qcmqcol2, a.qcdqval = qcdqval;
-    a.nglents = nglents, a.nsets = nsets, a.coltype = coltype, a.entind = entind;
-    a.limit = limit, a.settype = settype, a.setstart = setstart, a.setind = setind;
-    a.refval = refval;
+    quadraticObjectivePart(a, nqelems, qcol1, qcol2, qcoef);
+    quadraticRowsPart(a, nqcrows, qcrows, qcnquads, qcmqcol1, qcmqcol2, qcdqval);
+    globalPart(a, nglents, nsets, coltype, entind, limit, settype, setstart, setind, refval);
     return load(p, "QRVAloadqcqpglobal64", a);
   });
 }

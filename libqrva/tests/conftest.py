@@ -125,6 +125,20 @@ def slp_env(env):
     assert env.QSLPfree() == 0
 
 
+@pytest.fixture
+def slp_problem(slp_env):
+    """An optimizer problem with an SLP problem on it, as an SlpModel."""
+    from slp_model import SlpModel, declare_slp  # it imports this module
+
+    declare_slp(slp_env)
+    q, s = c_void_p(), c_void_p()
+    assert slp_env.QRVAcreateprob(byref(q)) == 0
+    assert slp_env.QSLPcreateprob(byref(s), byref(q)) == 0
+    yield SlpModel(slp_env, q, s)
+    assert slp_env.QSLPdestroyprob(s) == 0
+    assert slp_env.QRVAdestroyprob(q) == 0
+
+
 def global_error(lib):
     code, size = c_int(), c_int()
     buffer = ctypes.create_string_buffer(1024)

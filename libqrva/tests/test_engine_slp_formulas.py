@@ -3,24 +3,18 @@ derivatives (through the optima they lead the solver to), malformed token
 arrays, and the storage of formula coefficients and SLP variables."""
 import ctypes
 import math
-from ctypes import byref, c_double, c_int, c_void_p
+from ctypes import byref, c_double, c_int
 
 import pytest
 
 from conftest import ERR_ARGUMENT, ERR_STATE, problem_error
 from engine_model import dbl, ints
-from slp_model import SlpModel, const, declare_slp, fn, formulas_of, pack, user, var
+from slp_model import const, fn, formulas_of, pack, user, var
 
 
 @pytest.fixture
-def m(slp_env):
-    declare_slp(slp_env)
-    q, s = c_void_p(), c_void_p()
-    assert slp_env.QRVAcreateprob(byref(q)) == 0
-    assert slp_env.QSLPcreateprob(byref(s), byref(q)) == 0
-    yield SlpModel(slp_env, q, s)
-    assert slp_env.QSLPdestroyprob(s) == 0
-    assert slp_env.QRVAdestroyprob(q) == 0
+def m(slp_problem):
+    return slp_problem
 
 
 X, Y = var(0), var(1)

@@ -2,26 +2,20 @@
 transfer row, quadratic rows and objectives, user functions with and without
 derivatives, failing user functions, domain errors and refused models."""
 import math
-from ctypes import byref, c_double, c_int, c_void_p
+from ctypes import byref, c_int, c_void_p
 
 import pytest
 
 from conftest import ERR_NOT_AVAILABLE, ERR_STATE
 from engine_model import Model, dbl, ints
-from slp_model import USERFUNC, USERFUNC_DERIV, SlpModel, declare_slp, fn, user, var
+from slp_model import USERFUNC, USERFUNC_DERIV, fn, user, var
 
 NLP_OPTIMAL, NLP_GLOBAL, NLP_UNFINISHED = 1, 2, 6
 
 
 @pytest.fixture
-def m(slp_env):
-    declare_slp(slp_env)
-    q, s = c_void_p(), c_void_p()
-    assert slp_env.QRVAcreateprob(byref(q)) == 0
-    assert slp_env.QSLPcreateprob(byref(s), byref(q)) == 0
-    yield SlpModel(slp_env, q, s)
-    assert slp_env.QSLPdestroyprob(s) == 0
-    assert slp_env.QRVAdestroyprob(q) == 0
+def m(slp_problem):
+    return slp_problem
 
 
 def transfer_objective(m, formula):

@@ -8,7 +8,7 @@ from ctypes import byref, c_void_p
 import pytest
 
 from engine_model import Model, dbl, ints
-from slp_model import SlpModel, declare_slp, var
+from slp_model import var
 
 NLP_OPTIMAL, NLP_LOCALLY_INFEASIBLE = 1, 3
 LP_OPTIMAL, LP_INFEAS, LP_UNFINISHED = 1, 2, 4
@@ -24,14 +24,8 @@ def plain(env):
 
 
 @pytest.fixture
-def m(slp_env):
-    declare_slp(slp_env)
-    q, s = c_void_p(), c_void_p()
-    assert slp_env.QRVAcreateprob(byref(q)) == 0
-    assert slp_env.QSLPcreateprob(byref(s), byref(q)) == 0
-    yield SlpModel(slp_env, q, s)
-    assert slp_env.QSLPdestroyprob(s) == 0
-    assert slp_env.QRVAdestroyprob(q) == 0
+def m(slp_problem):
+    return slp_problem
 
 
 def quadratic_rows(model, rows):
