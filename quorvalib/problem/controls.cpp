@@ -41,6 +41,19 @@ std::string tableKey(const char *name) {
   return key;
 }
 
+/* A string value from a library getter called as get(value, maxbytes,
+ * &nbytes): its size first (value NULL), then the value itself. */
+template <typename Getter>
+PyObject *readLibraryString(Getter get) {
+  int needed = 0;
+  if (get(nullptr, 0, &needed) != 0) return nullptr;
+  std::vector<char> buffer((size_t)(needed > 0 ? needed : 1), '\0');
+  int length = 0;
+  if (get(buffer.data(), (int)buffer.size(), &length) != 0) return nullptr;
+  buffer.back() = '\0';
+  return PyUnicode_FromString(buffer.data());
+}
+
 /* Reads a control's value straight from library problems. */
 PyObject *readControl(QRVAprob qprob, QSLPprob slpprob, int identifier, int type, int library) {
   if (type == QRVA_PY_TYPE_INT) {
@@ -53,17 +66,10 @@ PyObject *readControl(QRVAprob qprob, QSLPprob slpprob, int identifier, int type
     int rc = library ? QSLPgetdblcontrol(slpprob, identifier, &value) : QRVAgetdblcontrol(qprob, identifier, &value);
     return rc ? nullptr : PyFloat_FromDouble(value);
   }
-  std::vector<char> buffer(1024);
-  for (;;) {
-    int length = 0;
-    int rc = library ? QSLPgetstrcontrol(slpprob, identifier, buffer.data(), (int)buffer.size(), &length)
-                     : QRVAgetstrcontrol(qprob, identifier, buffer.data(), (int)buffer.size(), &length);
-    if (rc) return nullptr;
-    if (length < (int)buffer.size()) break;
-    buffer.resize((size_t)length + 1);
-  }
-  buffer.back() = '\0';
-  return PyUnicode_FromString(buffer.data());
+  return readLibraryString([&](char *value, int maxbytes, int *nbytes) {
+    return library ? QSLPgetstrcontrol(slpprob, identifier, value, maxbytes, nbytes)
+                   : QRVAgetstrcontrol(qprob, identifier, value, maxbytes, nbytes);
+  });
 }
 
 int storeEntry(PyObject *table, const std::string &key, int identifier, int type, int library) {
@@ -176,16 +182,10 @@ PyObject *problem_getParamValue(problem_s *problem, int identifier, int type, in
                  : QRVAgetdblattrib(problem->qprob, identifier, &value);
     if (!rc) result = PyFloat_FromDouble(value);
   } else {
-    std::vector<char> buffer(1024);
-    for (;;) {
-      int length = 0;
-      rc = library ? QSLPgetstrattrib(problem->slpprob, identifier, buffer.data(), (int)buffer.size(), &length)
-                   : QRVAgetstringattrib(problem->qprob, identifier, buffer.data(), (int)buffer.size(), &length);
-      if (rc || length < (int)buffer.size()) break;
-      buffer.resize((size_t)length + 1);
-    }
-    buffer.back() = '\0';
-    if (!rc) result = PyUnicode_FromString(buffer.data());
+    result = readLibraryString([&](char *value, int maxbytes, int *nbytes) {
+      return library ? QSLPgetstrattrib(problem->slpprob, identifier, value, maxbytes, nbytes)
+                     : QRVAgetstringattrib(problem->qprob, identifier, value, maxbytes, nbytes);
+    });
   }
   return setQrvaErrIfNull((PyObject *)problem, result);
 }
