@@ -1,0 +1,112 @@
+// Functions of the optimizer interface that this version does not provide
+// yet. Each checks its handle and then fails with
+// "<function>: not available yet in this version of the library" as the
+// last error of its object, never succeeding silently. A function leaves
+// this list when its real implementation arrives.
+#include "api/support.h"
+#include "mip/branchobj.h"
+
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+
+namespace {
+
+int notAvailable(QRVAprob prob, const char *function) {
+  return qrva::withProblem(prob, function, [&](qrva_problem_s &p) {
+    return p.fail(QRVA_ERR_NOT_AVAILABLE, qrva::notAvailableText(function));
+  });
+}
+
+int notAvailable(QRVAbranchobject bo, const char *function) {
+  return qrva::withBranchObject(bo, function, [&](qrva_branchobj_s &b) {
+    return b.fail(QRVA_ERR_NOT_AVAILABLE, qrva::notAvailableText(function));
+  });
+}
+
+}  // namespace
+
+#define NOT_YET(name, handle, params) \
+  int name params { return notAvailable(handle, #name); }
+
+extern "C" {
+NOT_YET(QRVAgetpresolvesol, prob, (QRVAprob prob, double x[], double slack[], double dual[], double dj[]))
+NOT_YET(QRVAgetpresolvebasis, prob, (QRVAprob prob, int rstatus[], int cstatus[]))
+NOT_YET(QRVAgetpresolvemap, prob, (QRVAprob prob, int rowmap[], int colmap[]))
+NOT_YET(QRVAgetpivotorder, prob, (QRVAprob prob, int pivots[]))
+NOT_YET(QRVAgetpivots, prob, (QRVAprob prob, int in, int outlist[], double x[], double *dobj, int *npiv, int maxpiv))
+NOT_YET(QRVAgetdirs, prob, (QRVAprob prob, int *ndirs, int colind[], int priority[], char branchdir[], double uppseudo[], double downpseudo[]))
+NOT_YET(QRVAgetiisdata, prob, (QRVAprob prob, int num, int *nrows, int *ncols, int miisrow[], int miiscol[], char constrainttype[], char colbndtype[], double duals[], double rdcs[], char isolationrows[], char isolationcols[]))
+NOT_YET(QRVAtune, prob, (QRVAprob prob, const char *flags))
+NOT_YET(QRVAtunerwritemethod, prob, (QRVAprob prob, const char *methodfile))
+NOT_YET(QRVAtunerreadmethod, prob, (QRVAprob prob, const char *methodfile))
+NOT_YET(QRVApostsolve, prob, (QRVAprob prob))
+NOT_YET(QRVAfixglobals, prob, (QRVAprob prob, int ifround))
+NOT_YET(QRVAiisfirst, prob, (QRVAprob prob, int mode, int *status))
+NOT_YET(QRVAiisnext, prob, (QRVAprob prob, int *status))
+NOT_YET(QRVAiisall, prob, (QRVAprob prob))
+NOT_YET(QRVAiisclear, prob, (QRVAprob prob))
+NOT_YET(QRVAiisisolations, prob, (QRVAprob prob, int num))
+NOT_YET(QRVAiiswrite, prob, (QRVAprob prob, int num, const char *filename, int type, const char *typeflags))
+NOT_YET(QRVAiisstatus, prob, (QRVAprob prob, int *niis, int rowsizes[], int colsizes[], double suminfeas[], int numinfeas[]))
+NOT_YET(QRVArepairinfeas, prob, (QRVAprob prob, int *status, char pflags, char oflags, char gflags, double lrp, double grp, double lbp, double ubp, double delta))
+NOT_YET(QRVArepairweightedinfeas, prob, (QRVAprob prob, int *status, const double lrp[], const double grp[], const double lbp[], const double ubp[], char phase2, double delta, const char *optflags))
+NOT_YET(QRVArepairweightedinfeasbounds, prob, (QRVAprob prob, int *status, const double lrp[], const double grp[], const double lbp[], const double ubp[], const double lrb[], const double grb[], const double lbb[], const double ubb[], char phase2, double delta, const char *optflags))
+NOT_YET(QRVAobjsa, prob, (QRVAprob prob, int ncols, const int colind[], double lower[], double upper[]))
+NOT_YET(QRVArhssa, prob, (QRVAprob prob, int nrows, const int rowind[], double lower[], double upper[]))
+NOT_YET(QRVAstrongbranch, prob, (QRVAprob prob, int nbounds, const int colind[], const char bndtype[], const double bndval[], int itrlimit, double objval[], int status[]))
+NOT_YET(QRVAstrongbranchcb, prob, (QRVAprob prob, int nbounds, const int colind[], const char bndtype[], const double bndval[], int itrlimit, double objval[], int status[], QRVAcbsolvenode callback, void *data))
+NOT_YET(QRVAestimaterowdualranges, prob, (QRVAprob prob, int nrows, const int rowind[], int iterlimit, double mindualactivity[], double maxdualactivity[]))
+NOT_YET(QRVAcalcobjective, prob, (QRVAprob prob, const double solution[], double *objval))
+NOT_YET(QRVAcalcslacks, prob, (QRVAprob prob, const double solution[], double slacks[]))
+NOT_YET(QRVAcalcreducedcosts, prob, (QRVAprob prob, const double duals[], const double solution[], double djs[]))
+NOT_YET(QRVAcalcsolinfo, prob, (QRVAprob prob, const double solution[], const double dual[], int property, double *value))
+NOT_YET(QRVAbasisstability, prob, (QRVAprob prob, int type, int norm, int ifscaled, double *value))
+NOT_YET(QRVAbtran, prob, (QRVAprob prob, double vec[]))
+NOT_YET(QRVAftran, prob, (QRVAprob prob, double vec[]))
+NOT_YET(QRVArefinemipsol, prob, (QRVAprob prob, int options, const char *flags, const double solution[], double refined[], int *status))
+NOT_YET(QRVApresolverow, prob, (QRVAprob prob, char rowtype, int ncoefs, const int colind[], const double rowcoef[], double rhs, int maxcoefs, int *ncoefsout, int colindout[], double rowcoefout[], double *rhsout, int *status))
+NOT_YET(QRVAscale, prob, (QRVAprob prob, const int rowscale[], const int colscale[]))
+NOT_YET(QRVAloadpresolvebasis, prob, (QRVAprob prob, const int rstatus[], const int cstatus[]))
+NOT_YET(QRVAloaddirs, prob, (QRVAprob prob, int ndirs, const int colind[], const int priority[], const char branchdir[], const double uppseudo[], const double downpseudo[]))
+NOT_YET(QRVAloadpresolvedirs, prob, (QRVAprob prob, int ndirs, const int colind[], const int priority[], const char branchdir[], const double uppseudo[], const double downpseudo[]))
+NOT_YET(QRVAloadbranchdirs, prob, (QRVAprob prob, int ncols, const int colind[], const int branch[]))
+NOT_YET(QRVAloadsecurevecs, prob, (QRVAprob prob, int nrows, int ncols, const int rowind[], const int colind[]))
+NOT_YET(QRVAloaddelayedrows, prob, (QRVAprob prob, int nrows, const int rowind[]))
+NOT_YET(QRVAloadmodelcuts, prob, (QRVAprob prob, int nrows, const int rowind[]))
+NOT_YET(QRVAreadbasis, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAwritebasis, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAreaddirs, prob, (QRVAprob prob, const char *filename))
+NOT_YET(QRVAwritedirs, prob, (QRVAprob prob, const char *filename))
+NOT_YET(QRVAreadbinsol, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAreadslxsol, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAwritebinsol, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAwriteslxsol, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAwritesol, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAwriteprtsol, prob, (QRVAprob prob, const char *filename, const char *flags))
+NOT_YET(QRVAsave, prob, (QRVAprob prob))
+NOT_YET(QRVArestore, prob, (QRVAprob prob, const char *probname, const char *flags))
+NOT_YET(QRVAaddcuts64, prob, (QRVAprob prob, int ncuts, const int cuttype[], const char rowtype[], const double rhs[], const int64_t start[], const int colind[], const double cutcoef[]))
+NOT_YET(QRVAstorecuts64, prob, (QRVAprob prob, int ncuts, int nodupl, const int cuttype[], const char rowtype[], const double rhs[], const int64_t start[], QRVAcut cutind[], const int colind[], const double cutcoef[]))
+NOT_YET(QRVAloadcuts, prob, (QRVAprob prob, int cuttype, int interp, int ncuts, const QRVAcut cutind[]))
+NOT_YET(QRVAdelcuts, prob, (QRVAprob prob, int basis, int cuttype, int interp, double delta, int ncuts, const QRVAcut cutind[]))
+NOT_YET(QRVAdelcpcuts, prob, (QRVAprob prob, int cuttype, int interp, int ncuts, const QRVAcut cutind[]))
+NOT_YET(QRVAgetcutlist, prob, (QRVAprob prob, int cuttype, int interp, int *ncuts, int maxcuts, QRVAcut cutind[]))
+NOT_YET(QRVAgetcpcutlist, prob, (QRVAprob prob, int cuttype, int interp, double delta, int *ncuts, int maxcuts, QRVAcut cutind[], double viol[]))
+NOT_YET(QRVAgetcpcuts64, prob, (QRVAprob prob, int ncuts, int64_t maxcoefs, const QRVAcut cutind[], int cuttype[], char rowtype[], int64_t start[], int colind[], double cutcoef[], double rhs[]))
+NOT_YET(QRVAgetcutmap, prob, (QRVAprob prob, int ncuts, const QRVAcut cutind[], int cutmap[]))
+NOT_YET(QRVAgetcutslack, prob, (QRVAprob prob, QRVAcut cut, double *slack))
+NOT_YET(QRVAsetbranchcuts, prob, (QRVAprob prob, int ncuts, const QRVAcut cutind[]))
+NOT_YET(QRVAstorebounds, prob, (QRVAprob prob, int nbounds, const int colind[], const char bndtype[], const double bndval[], void **bounds))
+NOT_YET(QRVAsetbranchbounds, prob, (QRVAprob prob, void *bounds))
+NOT_YET(QRVA_bo_addbranches, bo, (QRVAbranchobject bo, int nbranches))
+NOT_YET(QRVA_bo_getbranches, bo, (QRVAbranchobject bo, int *nbranches))
+NOT_YET(QRVA_bo_addbounds, bo, (QRVAbranchobject bo, int branch, int nbounds, const char bndtype[], const int colind[], const double bndval[]))
+NOT_YET(QRVA_bo_getbounds, bo, (QRVAbranchobject bo, int branch, int *nbounds, int maxbounds, char bndtype[], int colind[], double bndval[]))
+NOT_YET(QRVA_bo_addrows, bo, (QRVAbranchobject bo, int branch, int nrows, int nelems, const char rowtype[], const double rhs[], const int start[], const int colind[], const double rowcoef[]))
+NOT_YET(QRVA_bo_getrows, bo, (QRVAbranchobject bo, int branch, int *nrows, int maxrows, int *nelems, int maxelems, char rowtype[], double rhs[], int start[], int colind[], double rowcoef[]))
+NOT_YET(QRVA_bo_addcuts, bo, (QRVAbranchobject bo, int branch, int ncuts, const QRVAcut cutind[]))
+NOT_YET(QRVA_bo_setpreferredbranch, bo, (QRVAbranchobject bo, int branch))
+NOT_YET(QRVA_bo_setpriority, bo, (QRVAbranchobject bo, int priority))
+NOT_YET(QRVA_bo_getid, bo, (QRVAbranchobject bo, int *id))
+NOT_YET(QRVA_bo_store, bo, (QRVAbranchobject bo, int *status))
+NOT_YET(QRVA_bo_validate, bo, (QRVAbranchobject bo, int *status))
+}  // extern "C"

@@ -1,0 +1,79 @@
+#include "model/problem.h"
+
+#include "slp/problem.h"
+#include "core/text.h"
+
+#include "interfaces/highs_c_api.h"
+
+void qrva::HighsDeleter::operator()(void *highs) const {
+  if (highs) Highs_destroy(highs);
+}
+
+qrva_problem_s::qrva_problem_s()
+    : qrva_object_s(Kind::Problem), name(""), controls(qrva::optimizerCatalog().defaultControls()),
+      store(std::make_unique<qrva::ProblemStore>()) {}
+
+void qrva_problem_s::changed() {
+  solve = qrva::SolveState{};
+  solution = qrva::Solution{};
+}
+
+void qrva_problem_s::replaceStore(std::unique_ptr<qrva::ProblemStore> fresh) {
+  store = std::move(fresh);
+  basis = qrva::Basis{};
+  mipStarts.clear();
+  changed();
+  if (slpLayer != nullptr) slpLayer->optimizerStoreReplaced();
+}
+
+void qrva_problem_s::copyDataFrom(const qrva_problem_s &src, const std::string &newName) {
+  if (&src == this) {
+    name = newName;
+    return;
+  }
+  auto copy = std::make_unique<qrva::ProblemStore>(*src.store);
+  qrva::Basis basisCopy = src.basis;
+  std::vector<qrva::MipStart> startsCopy = src.mipStarts;
+  name = newName;
+  replaceStore(std::move(copy));
+  basis = std::move(basisCopy);
+  mipStarts = std::move(startsCopy);
+}
+
+int qrva_problem_s::fail(int code, const std::string &text) {
+  lastError.code = code;
+  lastError.text = text;
+  return code;
+}
+
+int64_t qrva_problem_s::intControl(int id) const {
+  const auto &catalog = qrva::optimizerCatalog();
+  return controls[catalog.indexOf(catalog.find(id))].i;
+}
+
+double qrva_problem_s::dblControl(int id) const {
+  const auto &catalog = qrva::optimizerCatalog();
+  return controls[catalog.indexOf(catalog.find(id))].d;
+}
+
+qrva::ProblemCounts qrva_problem_s::counts() const {
+  return store->counts();
+}
+
+bool qrva_problem_s::messagesHeard() const {
+  const qrva::Environment &env = qrva::Environment::instance();
+  return !callbacks.entries(qrva::CallbackKind::Message).empty() || env.hasHandlers() ||
+         logFile != nullptr || (env.messagesEnabled() && intControl(qrva::kOutputLog) != 0);
+}
+
+void qrva_problem_s::message(int msgtype, const std::string &text) {
+  for (const auto &entry : callbacks.entries(qrva::CallbackKind::Message))
+    reinterpret_cast<QRVAcbmessage>(entry.function)(this, entry.data, text.c_str(),
+                                                    static_cast<int>(text.size()), msgtype);
+  qrva::Environment::instance().deliver(asObject(), text, msgtype,
+                                        intControl(qrva::kOutputLog) != 0);
+  if (logFile && msgtype != QRVA_MSG_FLUSH) {
+    std::fprintf(logFile.get(), "%s\n", text.c_str());
+    std::fflush(logFile.get());
+  }
+}

@@ -1,0 +1,124 @@
+// The SLP library's controls and attributes: one row per entry.
+#include <climits>
+
+#include "slp/problem.h"
+#include "core/version.h"
+
+namespace qrva {
+namespace {
+
+using S = qslp_problem_s;
+using Spec = ParamSpec<S>;
+
+int slpFlags(const Spec &spec) {
+  int flags = 0;
+  switch (spec.type) {
+    case ParamType::Int:
+    case ParamType::Int64: flags = QSLP_CA_INT; break;
+    case ParamType::Double: flags = QSLP_CA_DOUBLE; break;
+    case ParamType::String: flags = QSLP_CA_STRING; break;
+    case ParamType::Pointer: flags = QSLP_CA_POINTER; break;
+  }
+  return spec.isControl ? flags | QSLP_CA_CONTROL : flags;
+}
+
+const char *objectiveSenseRule(double value) {
+  return value == 1.0 || value == -1.0 ? nullptr
+                                       : "the sense is 1.0 (minimize) or -1.0 (maximize)";
+}
+
+// Rows and columns as the SLP engine sees them: those of the optimizer
+// problem below (0 once it is gone).
+int64_t optimizerRows(const S &s) { return s.qprob ? s.qprob->counts().rows : 0; }
+int64_t optimizerCols(const S &s) { return s.qprob ? s.qprob->counts().cols : 0; }
+
+std::vector<Spec> slpEntries() {
+  const double kInf = QRVA_INFINITY;
+  return {
+      // Integer controls.
+      Spec::intControl(12001, "slpiterlimit", 1000, 0, INT_MAX,
+                       "Most SLP iterations of one nonlinear solve"),
+      Spec::intControl(12002, "slplog", 1, 0, 2,
+                       "SLP log: 0 none, 1 one line per iteration, 2 details"),
+      Spec::intControl(12003, "slpthreads", 0, 0, 1024,
+                       "Threads of the SLP engine; 0 lets the engine choose"),
+      Spec::intControl(12004, "slpsecondorder", 1, 0, 1,
+                       "Give the linearizations a quadratic term learnt from the iterations "
+                       "(quasi-Newton curvature, solved as a convex QP) (1) or keep them linear "
+                       "(0)"),
+      Spec::intControl(12415, "slpechooptimizerlog", 1, 0, 1,
+                       "Pass the log of the inner LP solves on (1) or only the SLP log (0)"),
+      // Double controls.
+      Spec::dblControl(12101, "slpfeastol", 1e-6, 1e-11, 1e-1,
+                       "Largest violation of a nonlinear row counted as feasible"),
+      Spec::dblControl(12102, "slpconvtol", 1e-6, 0.0, 1.0,
+                       "Relative change of a column between iterations counted as converged"),
+      Spec::dblControl(12103, "slppenaltycost", 1000.0, 0.0, kInf,
+                       "Starting cost of the penalty error vectors"),
+      Spec::dblControl(12104, "slptimelimit", kInf, 0.0, kInf,
+                       "Seconds a nonlinear solve may run; 1e20 means no limit"),
+      Spec::dblControl(12146, "slpobjsense", 1.0, -1.0, 1.0,
+                       "Objective sense of the nonlinear problem: 1.0 minimize, -1.0 maximize",
+                       objectiveSenseRule),
+      // String controls.
+      Spec::strControl(12301, "slpuniqueprefix", "", 32,
+                       "Prefix of the names of rows and columns the SLP engine adds"),
+      // Integer attributes.
+      Spec::intAttrib(11999, "slprows", optimizerRows,
+                      "Rows of the problem as the SLP engine sees it"),
+      Spec::intAttrib(12000, "slpcols", optimizerCols,
+                      "Columns of the problem as the SLP engine sees it"),
+      Spec::intAttrib(12013, "slpunitcol", [](const S &) -> int64_t { return -1; },
+                      "Column that carries formulas standing on their own; -1: they are kept "
+                      "apart from the columns (give them column -1)"),
+      Spec::intAttrib(12016, "slpcoefficients",
+                      [](const S &s) -> int64_t { return s.counts().coefficients; },
+                      "Formula coefficients"),
+      Spec::intAttrib(12026, "slpnonlinearrows",
+                      [](const S &s) -> int64_t { return s.counts().nonlinearRows; },
+                      "Rows holding formula coefficients"),
+      Spec::intAttrib(12030, "slpvars",
+                      [](const S &s) -> int64_t { return s.counts().variables; },
+                      "Columns with SLP settings"),
+      Spec::intAttrib(12031, "slpuserfuncs",
+                      [](const S &s) -> int64_t { return s.counts().userFunctions; },
+                      "User functions"),
+      Spec::intAttrib(12032, "slptolsets",
+                      [](const S &s) -> int64_t { return s.counts().tolsets; },
+                      "Tolerance sets"),
+      Spec::intAttrib(12040, "slpiterations",
+                      [](const S &s) -> int64_t { return s.state.iterations; },
+                      "SLP iterations of the last nonlinear solve"),
+      Spec::intAttrib(12044, "nlpstatus",
+                      [](const S &s) -> int64_t { return s.state.nlpStatus; },
+                      "NLP status: 0 unstarted, 1 solution, 2 globally optimal, 3 locally "
+                      "infeasible, 4 infeasible, 5 unbounded, 6 unfinished"),
+      Spec::intAttrib(12045, "slpstopstatus",
+                      [](const S &s) -> int64_t { return s.state.stopStatus; },
+                      "Why the last nonlinear solve stopped early (as stopstatus)"),
+      Spec::intAttrib(12062, "slpstatus",
+                      [](const S &s) -> int64_t { return s.state.statusBits; },
+                      "Status bits: 1 constructed, 0x20000000 presolved"),
+      // Double attributes.
+      Spec::dblAttrib(12179, "nlpobjval", [](const S &s) { return s.state.objective; },
+                      "Objective value of the last nonlinear solve"),
+      Spec::dblAttrib(12180, "slpsolvetime", [](const S &s) { return s.state.solveTime; },
+                      "Seconds the last nonlinear solve took"),
+      // String attributes.
+      Spec::strAttrib(12350, "slpversion", [](const S &) { return std::string(kVersionText); },
+                      "Version of the SLP engine"),
+      // Pointer attributes.
+      Spec::ptrAttrib(12601, "optimizerproblem",
+                      [](const S &s) -> void * { return static_cast<QRVAprob>(s.qprob); },
+                      "The optimizer problem under this SLP problem"),
+  };
+}
+
+}  // namespace
+
+const Catalog<qslp_problem_s> &slpCatalog() {
+  static const Catalog<qslp_problem_s> catalog(slpEntries(), slpFlags, "qslp");
+  return catalog;
+}
+
+}  // namespace qrva

@@ -1,0 +1,93 @@
+// The nonlinear solver: successive linear programming on HiGHS with a trust
+// region. Each iteration linearizes every nonlinear part of the rows (formula
+// coefficients and quadratic row terms) and of the objective (its quadratic
+// part) at the current point, bounds the step of every nonlinear column,
+// gives every nonlinear row error vectors priced by a penalty (so the
+// linearization always solves), and judges the step by an exact penalty
+// merit function: good steps are taken and widen the step bounds, bad ones
+// are refused and narrow them. With the second-order control on, the LP gets
+// a quadratic term from quasi-Newton (damped BFGS) updates of the
+// Lagrangian's curvature, which HiGHS solves as a convex QP. Where the
+// linearization sees no better point although one may exist (rows or the
+// objective flat to first order, as x^2 >= 1 at 0), moves along the columns
+// judged by the same merit take the solve on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "slp/problem.h"
+
+namespace qrva {
+
+// SLP controls.
+enum SlpParam {
+  kSlpIterLimit = 12001,
+  kSlpLog = 12002,
+  kSlpSecondOrder = 12004,
+  kSlpEchoOptimizerLog = 12415,
+  kSlpFeasTol = 12101,
+  kSlpConvTol = 12102,
+  kSlpPenaltyCost = 12103,
+  kSlpTimeLimit = 12104,
+  kSlpObjSense = 12146,
+};
+
+// NLP statuses (attribute 12044).
+enum NlpStatus {
+  kNlpUnstarted = 0,
+  kNlpLocallyOptimal = 1,
+  kNlpGloballyOptimal = 2,
+  kNlpLocallyInfeasible = 3,
+  kNlpInfeasible = 4,
+  kNlpUnbounded = 5,
+  kNlpUnfinished = 6,
+};
+
+struct NlpSettings {
+  int iterLimit = 1000, log = 1;
+  bool echoLpLog = true, secondOrder = true;
+  double feasTol = 1e-6, convTol = 1e-6, penaltyCost = 1000.0, timeLimit = 1e20;
+  int sense = 1;  // 1 minimize, -1 maximize
+};
+
+// Settings from an SLP problem's controls.
+NlpSettings settingsOf(const qslp_problem_s &slp);
+
+struct NlpOutcome {
+  int nlpStatus = kNlpUnstarted, stopStatus = 0, iterations = 0;
+  int64_t lpIterations = 0;  // simplex and QP iterations of the linearizations
+  double objective = 0.0;
+  SlpSolution solution;
+};
+
+// Starting values of the columns: SLP initial values where given, else 0;
+// moved into the bounds, and for columns in nonlinear parts (when
+// nonlinearCols is given) a little inside them, where formulas such as
+// log(x) or sqrt(x) are defined and differentiable.
+std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
+                                  const std::vector<char> *nonlinearCols);
+
+// Solves the problem of p with the formula coefficients of slp (may be
+// null: quadratic rows and objective only). Throws Failure for problems the
+// engine does not take (discrete columns, sets, indicators) and for a
+// starting point where a formula cannot be evaluated. relaxed: solve the
+// continuous relaxation (discrete columns and sets ignored).
+NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
+                          const Check &chk, bool relaxed = false);
+
+// Records a finished solve on the SLP problem: statuses, iterations,
+// objective, time, solution and the SLP variables' values.
+void recordNonlinearSolve(qslp_problem_s &slp, NlpOutcome out, double seconds);
+
+// Whether the optimizer's own solves must go through this solver: the
+// problem has quadratic rows, or formula coefficients in its SLP problem.
+bool needsNonlinearSolver(const qrva_problem_s &p);
+
+// QRVAlpoptimize / QRVAmipoptimize of such a problem: the nonlinear solve
+// with the optimizer problem's objective sense, reported as the optimizer's
+// statuses, objective and solution.
+int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip);
+
+}  // namespace qrva

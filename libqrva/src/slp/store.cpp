@@ -1,0 +1,115 @@
+#include "slp/store.h"
+
+#include <set>
+
+#include "core/text.h"
+
+namespace qrva {
+namespace {
+
+// New index of every kept entry, -1 for deleted ones.
+std::vector<int> renumbering(const std::vector<char> &keep) {
+  std::vector<int> to(keep.size(), -1);
+  int next = 0;
+  for (size_t i = 0; i < keep.size(); ++i)
+    if (keep[i]) to[i] = next++;
+  return to;
+}
+
+// f * F as tokens: F itself for f = 1, else F f *.
+void appendScaled(Formula &out, const Formula &f, double factor) {
+  out.insert(out.end(), f.begin(), f.end());
+  if (factor != 1.0) {
+    out.push_back(Token{kTokConstant, factor});
+    out.push_back(Token{kTokOperator, kOpMultiply});
+  }
+}
+
+}  // namespace
+
+int SlpStore::nonlinearRows() const {
+  std::set<int> rows;
+  for (const auto &c : coefficients) rows.insert(c.first.first);
+  return static_cast<int>(rows.size());
+}
+
+void SlpStore::addCoefficient(int row, int col, double factor, Formula formula) {
+  auto found = coefficients.find({row, col});
+  if (found == coefficients.end()) {
+    coefficients[{row, col}] = SlpCoefficient{factor, std::move(formula)};
+    return;
+  }
+  SlpCoefficient &c = found->second;
+  Formula sum;
+  if (c.factor == factor) {
+    // f F1 + f F2 = f (F1 + F2)
+    sum = c.formula;
+    sum.insert(sum.end(), formula.begin(), formula.end());
+  } else {
+    appendScaled(sum, c.formula, c.factor);
+    appendScaled(sum, formula, factor);
+    c.factor = 1.0;
+  }
+  sum.push_back(Token{kTokOperator, kOpAdd});
+  c.formula = std::move(sum);
+}
+
+int SlpStore::stringIndex(const std::string &text) {
+  for (size_t k = 0; k < strings.size(); ++k)
+    if (strings[k] == text) return static_cast<int>(k) + 1;
+  strings.push_back(text);
+  return static_cast<int>(strings.size());
+}
+
+void SlpStore::keepRows(const std::vector<char> &keep) {
+  std::vector<int> to = renumbering(keep);
+  std::map<CoefficientKey, SlpCoefficient> kept;
+  for (auto &c : coefficients) {
+    int row = c.first.first;
+    if (row >= 0 && row < static_cast<int>(to.size()) && to[row] >= 0)
+      kept[{to[row], c.first.second}] = std::move(c.second);
+  }
+  coefficients = std::move(kept);
+  for (auto &v : variables) {
+    int &r = v.second.detrow;
+    if (r >= 0 && r < static_cast<int>(to.size())) r = to[r];
+  }
+  solution = SlpSolution{};
+}
+
+void SlpStore::keepCols(const std::vector<char> &keep) {
+  std::vector<int> to = renumbering(keep);
+  auto mapped = [&](int col) { return col >= 0 && col < static_cast<int>(to.size()) ? to[col] : -1; };
+  std::map<CoefficientKey, SlpCoefficient> kept;
+  for (auto &c : coefficients) {
+    int col = c.first.second;
+    if (col >= 0 && mapped(col) < 0) continue;
+    for (Token &t : c.second.formula)
+      if (t.type == kTokVariable) t.value = mapped(static_cast<int>(t.value));
+    kept[{c.first.first, col < 0 ? col : mapped(col)}] = std::move(c.second);
+  }
+  coefficients = std::move(kept);
+  std::map<int, SlpVariable> vars;
+  for (auto &v : variables)
+    if (mapped(v.first) >= 0) vars[mapped(v.first)] = v.second;
+  variables = std::move(vars);
+  solution = SlpSolution{};
+}
+
+std::string SlpStore::formulaUseOfDeleted(const std::vector<char> &keep) const {
+  for (const auto &c : coefficients) {
+    // A coefficient in a deleted column goes with it; its formula does not matter.
+    int col = c.first.second;
+    if (col >= 0 && col < static_cast<int>(keep.size()) && !keep[col]) continue;
+    for (size_t k = 0; k < c.second.formula.size(); ++k) {
+      const Token &t = c.second.formula[k];
+      int v = static_cast<int>(t.value);
+      if (t.type == kTokVariable && v < static_cast<int>(keep.size()) && !keep[v])
+        return formatText("column %d is used in the formula of coefficient (row %d, column %d)",
+                          v, c.first.first, col);
+    }
+  }
+  return std::string();
+}
+
+}  // namespace qrva

@@ -1,0 +1,77 @@
+// The nonlinear store of an SLP problem, beside the optimizer problem's
+// store: formula coefficients, SLP settings of columns, the string table,
+// user functions, and the last nonlinear solution. Formula coefficient
+// (row i, column j, factor f, formula F) adds f * F(x) * x_j to the activity
+// of row i; column -1 adds f * F(x) alone. One coefficient per (row, column):
+// a second one for the same place is summed into the first.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "slp/formula.h"
+
+namespace qrva {
+
+struct SlpCoefficient {
+  double factor = 1.0;
+  Formula formula;
+};
+
+// The SLP settings and state of one column (QSLPchgvar / QSLPgetvar).
+struct SlpVariable {
+  int detrow = -1, tolset = 0, history = 0, converged = 0, vartype = 0;
+  int delta = 0, penaltydelta = 0, updaterow = -1;
+  double initStepBound = 0.0, stepBound = 0.0, penalty = 0.0, damp = 1.0;
+  double initValue = 0.0, value = 0.0, oldValue = 0.0;
+  bool hasInitValue = false;
+};
+
+// Bit of a user function's flags (its definition's type-86 token): the
+// function gives partial derivatives through its results array.
+const int kUserFunctionDerivatives = 0x1000;
+
+struct UserFunction {
+  std::string name;
+  int flags = 0;
+  int linkage = 0;  // string index of the calling convention ("DirectC")
+  void *address = nullptr;
+  void *object = nullptr;
+  bool givesDerivatives() const { return (flags & kUserFunctionDerivatives) != 0; }
+};
+
+// What the last nonlinear solve left behind, over the problem's rows and
+// columns at that time.
+struct SlpSolution {
+  std::vector<double> x, slack, dual, dj;
+  bool known() const { return !x.empty() || !slack.empty(); }
+};
+
+using CoefficientKey = std::pair<int, int>;  // (row, column)
+
+struct SlpStore {
+  std::map<CoefficientKey, SlpCoefficient> coefficients;  // by row, then column
+  std::map<int, SlpVariable> variables;                   // by column
+  std::vector<std::string> strings;                       // index k at k - 1
+  std::vector<UserFunction> functions;                    // index k at k - 1
+  SlpSolution solution;
+
+  int nonlinearRows() const;
+  // Adds a coefficient, summing it into one already at (row, col).
+  void addCoefficient(int row, int col, double factor, Formula formula);
+  // Index (1-based) of text in the string table, adding it when new.
+  int stringIndex(const std::string &text);
+
+  // After rows / columns of the optimizer problem were deleted: coefficients
+  // of deleted rows and columns go, the rest are renumbered (also in the
+  // variable tokens of formulas).
+  void keepRows(const std::vector<char> &keep);
+  void keepCols(const std::vector<char> &keep);
+  // The first use of a column that keep deletes in a formula's variable
+  // tokens, as text; empty when there is none.
+  std::string formulaUseOfDeleted(const std::vector<char> &keep) const;
+};
+
+}  // namespace qrva
