@@ -4,7 +4,7 @@ PYTHON ?= python3
 VENV ?= .venv
 PY := $(VENV)/bin/python
 
-.PHONY: demo test install venv clean bench
+.PHONY: demo test install venv clean bench dev
 
 $(PY):
 	$(PYTHON) -m venv $(VENV)
@@ -30,3 +30,9 @@ bench: install
 
 clean:
 	rm -rf $(VENV) build dist *.egg-info
+
+# Incremental build for development: the same install, but CMake's build tree
+# is kept in build/dev so that only changed sources are compiled again.
+dev: $(PY)
+	$(PY) -m pip install --quiet scikit-build-core 'numpy>=1.22,<2' highsbox==1.15.1 'pytest>=7'
+	$(PY) -m pip install --quiet --no-build-isolation --no-deps -Cbuild-dir=build/dev .
