@@ -33,6 +33,9 @@ clean:
 
 # Incremental build for development: the same install, but CMake's build tree
 # is kept in build/dev so that only changed sources are compiled again.
+# ccache, when installed, shares compiled objects between checkouts.
+CCACHE := $(shell command -v ccache 2>/dev/null)
 dev: $(PY)
 	$(PY) -m pip install --quiet scikit-build-core 'numpy>=1.22,<2' highsbox==1.15.1 'pytest>=7'
-	$(PY) -m pip install --quiet --no-build-isolation --no-deps -Cbuild-dir=build/dev .
+	CCACHE_BASEDIR=$(CURDIR) $(PY) -m pip install --quiet --no-build-isolation --no-deps -Cbuild-dir=build/dev \
+	  $(if $(CCACHE),-Ccmake.define.CMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) .
