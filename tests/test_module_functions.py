@@ -111,7 +111,7 @@ class TestModuleWideControls:
     def test_type_checks_and_unknown_names(self):
         with pytest.raises(quorva.ModelError, match="^Cannot set non-numerical value to a floating-point control$"):
             quorva.controls.feastol = "tight"
-        quorva.controls.feastol = 1  # an int is a number
+        quorva.controls.timelimit = 100  # an int is a number
         with pytest.raises(quorva.ModelError, match="^Incorrect control name$"):
             quorva.controls.no_such_control = 1
         with pytest.raises(quorva.ModelError, match="^Incorrect control name$"):

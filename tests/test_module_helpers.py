@@ -64,10 +64,10 @@ class TestIndexSelection:
         with pytest.raises(quorva.ModelError, match=r"^Error in index list\(s\): must contain only integers$"):
             select(self.source, [bad])
 
-    def test_out_of_range_is_an_index_error(self):
-        with pytest.raises(IndexError):
+    def test_out_of_range_is_a_model_error(self):
+        with pytest.raises(quorva.ModelError, match="^Index 4 is out of range"):
             select(self.source, [4])
-        with pytest.raises(IndexError):
+        with pytest.raises(quorva.ModelError, match="^Index -1 is out of range"):
             select(self.source, [-1])
 
 

@@ -76,7 +76,7 @@ class TestLookups:
         assert p.getVariable(index=[0, [2, 1]]) == [xs[0], xs[2], xs[1]]
         assert p.getVariable(first=1, last=2) == xs[1:3]
         assert p.getVariable(first=2, last=1) == []
-        with pytest.raises(IndexError):
+        with pytest.raises(quorva.ModelError, match="^Index 4 is out of range"):
             p.getVariable(4)
 
     @pytest.mark.parametrize(

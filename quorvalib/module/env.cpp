@@ -31,7 +31,7 @@ int turnQRVAon(int force) {
     int code = 0, length = 0;
     if (QRVA_ge_getlasterror(&code, text, sizeof text, &length) != 0 || text[0] == '\0')
       PyOS_snprintf(text, sizeof text, "Could not initialize the optimization environment (code %d)", code);
-    PyErr_SetString(PyExc_RuntimeError, text);
+    qrva_py_raise_text(PyExc_RuntimeError, text);
     return -1;
   }
   {

@@ -6,9 +6,21 @@
 #include "module/qrvalibs.h"
 #include "problem/problem.h"
 
+#include <cstring>
+
 PyObject *qpy_model_exc = nullptr;
 PyObject *qpy_interf_exc = nullptr;
 PyObject *qpy_solver_exc = nullptr;
+PyObject *qpy_unknown_name_exc = nullptr;
+
+PyObject *qrva_py_text(const char *text) {
+  return PyUnicode_DecodeUTF8(text, (Py_ssize_t)strlen(text), "backslashreplace");
+}
+
+void qrva_py_raise_text(PyObject *exc, const char *text) {
+  PyRef message(qrva_py_text(text));
+  if (message) PyErr_SetObject(exc, message.get());
+}
 
 void qrva_py_raise_global_error() {
   char text[QRVA_PY_ERRBUF] = "";
@@ -21,23 +33,25 @@ void qrva_py_raise_global_error() {
   if (code == 0 && text[0] == '\0')
     PyErr_SetString(qpy_interf_exc, "Unidentified error associated with the global environment");
   else
-    PyErr_SetString(qpy_interf_exc, text);
+    qrva_py_raise_text(qpy_interf_exc, text);
 }
 
-static void raiseProblemError(problem_s *problem) {
+void qrva_py_raise_handle_error(QRVAprob qprob, QSLPprob slpprob) {
   char text[QRVA_PY_ERRBUF] = "";
-  if (!problem->qprob || QRVAgetlasterror(problem->qprob, text) != 0) text[0] = '\0';
+  if (!qprob || QRVAgetlasterror(qprob, text) != 0) text[0] = '\0';
   text[sizeof text - 1] = '\0';
-  if (text[0] == '\0' && problem->slpprob) {
+  if (text[0] == '\0' && slpprob) {
     int code = 0;
-    if (QSLPgetlasterror(problem->slpprob, &code, text) != 0) text[0] = '\0';
+    if (QSLPgetlasterror(slpprob, &code, text) != 0) text[0] = '\0';
     text[sizeof text - 1] = '\0';
   }
   if (text[0] == '\0')
     PyErr_SetString(qpy_solver_exc, "Unidentified error associated with optimization problem");
   else
-    PyErr_SetString(qpy_solver_exc, text);
+    qrva_py_raise_text(qpy_solver_exc, text);
 }
+
+static void raiseProblemError(problem_s *problem) { qrva_py_raise_handle_error(problem->qprob, problem->slpprob); }
 
 static void raiseBranchobjError(branchobj_s *branchobj) {
   char text[QRVA_PY_ERRBUF] = "";
@@ -48,7 +62,7 @@ static void raiseBranchobjError(branchobj_s *branchobj) {
   if (code == 0 && text[0] == '\0')
     PyErr_SetString(qpy_solver_exc, "Unidentified error associated with a branching object");
   else
-    PyErr_SetString(qpy_solver_exc, text);
+    qrva_py_raise_text(qpy_solver_exc, text);
 }
 
 PyObject *setQrvaErrIfNull(PyObject *object, PyObject *result) {

@@ -183,15 +183,29 @@ PyObject *forEachNested(PyObject *problem, PyObject *object, nested_leaf_fn fn, 
   Py_RETURN_NONE;
 }
 
+PyObject *listItemAt(PyObject *list, PyObject *index) {
+  /* Integers beyond Py_ssize_t are clipped, so they fail as out of range. */
+  Py_ssize_t i = PyNumber_AsSsize_t(index, nullptr);
+  if (i == -1 && PyErr_Occurred()) return nullptr;
+  Py_ssize_t n = PyList_GET_SIZE(list);
+  if (n == 0) {
+    PyErr_Format(qpy_model_exc, "Index %S is out of range: there are no objects", index);
+    return nullptr;
+  }
+  if (i < 0 || i >= n) {
+    PyErr_Format(qpy_model_exc, "Index %S is out of range: valid indices are 0 to %zd", index, n - 1);
+    return nullptr;
+  }
+  return PyList_GET_ITEM(list, i);
+}
+
 PyObject *appendItem(PyObject *, PyObject *index, void *pair) {
   PyObject **lists = static_cast<PyObject **>(pair);
   if (!isIntegerObject(index)) {
     PyErr_SetString(qpy_model_exc, "Error in index list(s): must contain only integers");
     return nullptr;
   }
-  Py_ssize_t i = PyNumber_AsSsize_t(index, PyExc_IndexError);
-  if (i == -1 && PyErr_Occurred()) return nullptr;
-  PyObject *item = PyList_GetItem(lists[0], i); /* borrowed; IndexError when outside */
+  PyObject *item = listItemAt(lists[0], index);
   if (!item) return nullptr;
   if (PyList_Append(lists[1], item) != 0) return nullptr;
   Py_RETURN_NONE;

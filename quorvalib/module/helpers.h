@@ -45,6 +45,9 @@ PyObject *forEachNested(PyObject *problem, PyObject *object, nested_leaf_fn fn, 
 /* Leaf function for forEachNested: data points to two lists {source,
  * target}; appends source[index] to target. */
 PyObject *appendItem(PyObject *problem, PyObject *index, void *pair);
+/* Item index (an integer object) of a list, borrowed; an index outside the
+ * list raises ModelError naming the index and the count. */
+PyObject *listItemAt(PyObject *list, PyObject *index);
 
 /* Classifies one entry of a library's control and attribute list.
  * Optimizer entries by their flags; SLP entries through the library. */

@@ -141,7 +141,11 @@ int createExceptions() {
   qpy_model_exc = PyErr_NewException("quorva.ModelError", nullptr, nullptr);
   qpy_interf_exc = PyErr_NewException("quorva.InterfaceError", nullptr, nullptr);
   qpy_solver_exc = PyErr_NewException("quorva.SolverError", nullptr, nullptr);
-  return qpy_model_exc && qpy_interf_exc && qpy_solver_exc ? 0 : -1;
+  if (!qpy_model_exc || !qpy_interf_exc || !qpy_solver_exc) return -1;
+  PyRef bases(PyTuple_Pack(2, qpy_model_exc, PyExc_AttributeError));
+  if (!bases) return -1;
+  qpy_unknown_name_exc = PyErr_NewException("quorva.UnknownNameError", bases.get(), nullptr);
+  return qpy_unknown_name_exc ? 0 : -1;
 }
 
 /* Adds an object under a name; the module takes a reference of its own. */
@@ -159,7 +163,8 @@ int fillModule(PyObject *module) {
     if (addObject(module, named.name, (PyObject *)named.type) != 0) return -1;
   if (addObject(module, "ModelError", qpy_model_exc) != 0 ||
       addObject(module, "InterfaceError", qpy_interf_exc) != 0 ||
-      addObject(module, "SolverError", qpy_solver_exc) != 0)
+      addObject(module, "SolverError", qpy_solver_exc) != 0 ||
+      addObject(module, "UnknownNameError", qpy_unknown_name_exc) != 0)
     return -1;
   if (quorva_redirect_comparisons() != 0) return -1;
   for (const Constant &constant : kConstants) {

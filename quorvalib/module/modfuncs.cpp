@@ -45,7 +45,7 @@ static PyObject *quorvamod_getlasterror(PyObject *, PyObject *) {
   PyObject *result = nullptr;
   if (turnQRVAon(0) == 0 && QRVA_ge_getlasterror(&code, text, sizeof text, &length) == 0) {
     text[sizeof text - 1] = '\0';
-    result = Py_BuildValue("(is)", code, text);
+    result = Py_BuildValue("(iN)", code, qrva_py_text(text));
   }
   return setQrvaErrIfNull(nullptr, result);
 }

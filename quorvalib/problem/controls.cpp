@@ -210,34 +210,79 @@ int check_setCtrl(int type, PyObject *value) {
   }
 }
 
-int problem_setControl_single(problem_s *problem, int identifier, int type, int library, PyObject *value) {
+/* The name of a control by its identifier, for messages ("?" if unknown). */
+static PyObject *controlName(int identifier, int library) {
+  PyRef snapshot;
+  {
+    LockGuard guard(lock_ctrltable);
+    snapshot.reset(PyDict_Copy(qrv_py_env.control_table));
+  }
+  PyObject *name, *entry;
+  Py_ssize_t pos = 0;
+  while (snapshot && PyDict_Next(snapshot.get(), &pos, &name, &entry)) {
+    int id = 0, type = 0, lib = 0;
+    if (PyArg_ParseTuple(entry, "iii", &id, &type, &lib) && id == identifier && lib == library) {
+      Py_INCREF(name);
+      return name;
+    }
+    PyErr_Clear();
+  }
+  PyErr_Clear();
+  return PyUnicode_FromString("?");
+}
+
+/* Sets one control on a pair of library problems: 0 done, -1 with a Python
+ * error set (the value cannot be passed), 1 refused by the library (its text
+ * is on the problems). */
+static int setLibraryControl(QRVAprob qprob, QSLPprob slpprob, int identifier, int type, int library,
+                             PyObject *value) {
   if (check_setCtrl(type, value) != 0) return -1;
   int rc;
   if (type == QRVA_PY_TYPE_INT) {
-    long v = PyLong_AsLong(value);
+    int overflow = 0;
+    long long v = PyLong_AsLongLongAndOverflow(value, &overflow);
     if (v == -1 && PyErr_Occurred()) return -1;
-    if (v < INT32_MIN || v > INT32_MAX) {
-      PyErr_SetString(qpy_model_exc, "Cannot set non-integer value to an integer control");
+    if (overflow || v < INT32_MIN || v > INT32_MAX) {
+      /* The libraries take int values: this one cannot even be passed. */
+      PyRef name(controlName(identifier, library));
+      PyErr_Format(qpy_model_exc,
+                   "Value %S for integer control %d (%S) is outside the range of integer controls [%d, %d]", value,
+                   identifier, name.get(), INT32_MIN, INT32_MAX);
       return -1;
     }
-    rc = library ? QSLPsetintcontrol(problem->slpprob, identifier, (int)v)
-                 : QRVAsetintcontrol(problem->qprob, identifier, (int)v);
+    rc = library ? QSLPsetintcontrol(slpprob, identifier, (int)v) : QRVAsetintcontrol(qprob, identifier, (int)v);
   } else if (type == QRVA_PY_TYPE_DBL) {
     double v = PyFloat_AsDouble(value);
     if (v == -1.0 && PyErr_Occurred()) return -1;
-    rc = library ? QSLPsetdblcontrol(problem->slpprob, identifier, v)
-                 : QRVAsetdblcontrol(problem->qprob, identifier, v);
+    rc = library ? QSLPsetdblcontrol(slpprob, identifier, v) : QRVAsetdblcontrol(qprob, identifier, v);
   } else {
     PyStrCopy text(value);
     if (!text.get()) return -1;
-    rc = library ? QSLPsetstrcontrol(problem->slpprob, identifier, text.get())
-                 : QRVAsetstrcontrol(problem->qprob, identifier, text.get());
+    rc = library ? QSLPsetstrcontrol(slpprob, identifier, text.get())
+                 : QRVAsetstrcontrol(qprob, identifier, text.get());
   }
-  if (rc) {
-    setQrvaErrIfNull((PyObject *)problem, nullptr);
+  return rc ? 1 : 0;
+}
+
+int problem_setControl_single(problem_s *problem, int identifier, int type, int library, PyObject *value) {
+  int rc = setLibraryControl(problem->qprob, problem->slpprob, identifier, type, library, value);
+  if (rc > 0) setQrvaErrIfNull((PyObject *)problem, nullptr);
+  return rc ? -1 : 0;
+}
+
+/* A module-wide value is tried on a scratch problem before it is stored, so
+ * that a value no problem can take is refused now, with the library's own
+ * text, rather than by every problem created later. */
+static int checkOnScratchProblem(int identifier, int type, int library, PyObject *value) {
+  if (turnQRVAon(0) != 0) return -1;
+  TemporaryProblems scratch;
+  if (QRVAcreateprob(&scratch.qprob) != 0 || QSLPcreateprob(&scratch.slpprob, &scratch.qprob) != 0) {
+    qrva_py_raise_global_error();
     return -1;
   }
-  return 0;
+  int rc = setLibraryControl(scratch.qprob, scratch.slpprob, identifier, type, library, value);
+  if (rc > 0) qrva_py_raise_handle_error(scratch.qprob, scratch.slpprob);
+  return rc ? -1 : 0;
 }
 
 /* Looks a name up in a table: borrowed (id, type, library) tuple or NULL. */
@@ -350,7 +395,7 @@ static PyObject *control_getattro(PyObject *self, PyObject *name) {
     PyObject *value = PyDict_GetItemWithError(qrv_py_env.control_defaults, name);
     if (!value && !PyErr_Occurred()) value = PyDict_GetItemWithError(object->dict, name);
     if (!value) {
-      if (!PyErr_Occurred()) PyErr_SetString(qpy_model_exc, unknown);
+      if (!PyErr_Occurred()) PyErr_SetString(qpy_unknown_name_exc, unknown);
       return nullptr;
     }
     Py_INCREF(value);
@@ -358,7 +403,7 @@ static PyObject *control_getattro(PyObject *self, PyObject *name) {
   }
   PyObject *entry = lookupEntry(object->dict, name);
   if (!entry) {
-    PyErr_SetString(qpy_model_exc, unknown);
+    PyErr_SetString(qpy_unknown_name_exc, unknown);
     return nullptr;
   }
   int identifier, type, library;
@@ -380,7 +425,7 @@ static int control_setattro(PyObject *self, PyObject *name, PyObject *value) {
   }
   PyObject *entry = PyUnicode_Check(name) ? lookupEntry(qrv_py_env.control_table, name) : nullptr;
   if (!entry) {
-    PyErr_SetString(qpy_model_exc, "Incorrect control name");
+    PyErr_SetString(qpy_unknown_name_exc, "Incorrect control name");
     return -1;
   }
   int identifier, type, library;
@@ -390,7 +435,7 @@ static int control_setattro(PyObject *self, PyObject *name, PyObject *value) {
     if (!problem) return -1;
     return problem_setControl_single(problem, identifier, type, library, value);
   }
-  if (check_setCtrl(type, value) != 0) return -1;
+  if (checkOnScratchProblem(identifier, type, library, value) != 0) return -1;
   LockGuard guard(lock_ctrltable);
   return PyDict_SetItem(qrv_py_env.control_defaults, name, value);
 }

@@ -337,7 +337,7 @@ static PyObject *problem_read(PyObject *pself, PyObject *args, PyObject *kwargs)
       char slp_text[QRVA_PY_ERRBUF] = "";
       QSLPgetlasterror(self->slpprob, &code, slp_text);
       slp_text[sizeof slp_text - 1] = '\0';
-      PyErr_SetString(qpy_solver_exc, code == QRVA_ERR_NOT_AVAILABLE || !slp_text[0] ? text : slp_text);
+      qrva_py_raise_text(qpy_solver_exc, code == QRVA_ERR_NOT_AVAILABLE || !slp_text[0] ? text : slp_text);
       return setQrvaErrIfNull(pself, nullptr);
     }
   }
@@ -421,7 +421,7 @@ static PyObject *problem_copy(PyObject *pself, PyObject *) {
     QRVAgetlasterror(target->qprob, text);
     text[sizeof text - 1] = '\0';
     if (text[0] != '\0') {
-      PyErr_SetString(qpy_solver_exc, text);
+      qrva_py_raise_text(qpy_solver_exc, text);
       return nullptr;
     }
     return setQrvaErrIfNull(pself, nullptr);
@@ -485,9 +485,7 @@ static PyObject *getObjects(PyObject *pself, PyObject *list, PyObject *args, PyO
   }
   if (index) {
     if (isIntegerObject(index)) {
-      Py_ssize_t i = PyNumber_AsSsize_t(index, PyExc_IndexError);
-      if (i == -1 && PyErr_Occurred()) return setQrvaErrIfNull(pself, nullptr);
-      PyObject *item = PyList_GetItem(list, i); /* IndexError outside the list */
+      PyObject *item = listItemAt(list, index);
       Py_XINCREF(item);
       return setQrvaErrIfNull(pself, item);
     }
