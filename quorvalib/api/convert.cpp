@@ -30,10 +30,7 @@ static int objectIndex(PyObject *object, const rowcolmap *map, const char *missi
 int ObjInt2int(PyObject *object, problem_s *problem, int *index, int kind) {
   if (PyLong_Check(object) || PyArray_IsScalar(object, Int) || PyArray_IsScalar(object, Long) ||
       PyArray_IsScalar(object, LongLong)) {
-    long value = PyLong_AsLong(object);
-    if (value == -1 && PyErr_Occurred()) return -1;
-    *index = (int)value;
-    return 0;
+    return pyIntToIndex(object, index);
   }
   if (PyUnicode_Check(object) || PyBytes_Check(object)) {
     PyStrCopy name(object);
@@ -75,7 +72,13 @@ static size_t elementWidth(int kind) {
   }
 }
 
-static bool isIntegerScalar(PyObject *item) { return isIntegerObject(item) != 0; }
+/* Integer arrays take ints and NumPy's integer scalars only: a float would
+ * be cut silently. 0, or -1 with an error set. */
+static int requireInteger(PyObject *item) {
+  if (isIntegerObject(item)) return 0;
+  PyErr_Format(qpy_model_exc, "Integer required in array, found %.100s", Py_TYPE(item)->tp_name);
+  return -1;
+}
 
 /* Converts one item into element i of the array. 0 or -1. */
 static int convertItem(problem_s *problem, PyObject *item, void *array, size_t i, int kind) {
@@ -85,14 +88,11 @@ static int convertItem(problem_s *problem, PyObject *item, void *array, size_t i
     case KIND_SET:
       return ObjInt2int(item, problem, static_cast<int *>(array) + i, kind);
     case KIND_INT: {
-      if (!isIntegerScalar(item)) return -1;
-      long value = PyLong_AsLong(item);
-      if (value == -1 && PyErr_Occurred()) return -1;
-      static_cast<int *>(array)[i] = (int)value;
-      return 0;
+      if (requireInteger(item) != 0) return -1;
+      return pyIntToIndex(item, static_cast<int *>(array) + i);
     }
     case KIND_INT64: {
-      if (!isIntegerScalar(item)) return -1;
+      if (requireInteger(item) != 0) return -1;
       long long value = PyLong_AsLongLong(item);
       if (value == -1 && PyErr_Occurred()) return -1;
       static_cast<int64_t *>(array)[i] = (int64_t)value;
@@ -115,7 +115,12 @@ static int convertItem(problem_s *problem, PyObject *item, void *array, size_t i
       return 0;
     }
     case KIND_CUT: {
-      static_cast<QRVAcut *>(array)[i] = poolcut_getcut(item);
+      QRVAcut cut = poolcut_getcut(item);
+      if (!cut) {
+        PyErr_Format(qpy_model_exc, "Invalid cut object %S", item);
+        return -1;
+      }
+      static_cast<QRVAcut *>(array)[i] = cut;
       return 0;
     }
     default:
@@ -136,6 +141,12 @@ struct ArrayHolder {
   }
 };
 }  // namespace
+
+static int mismatchedLengths(int64_t expected, int64_t found) {
+  PyErr_Format(qpy_model_exc, "Mismatched lengths in arguments: expected %lld, found %lld", (long long)expected,
+               (long long)found);
+  return -1;
+}
 
 int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **out, int kind) {
   *out = nullptr;
@@ -166,6 +177,10 @@ int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **
       if (convertItem(problem, item.get(), array.block, n, kind) != 0) return -1;
       ++n;
     }
+    /* An iterator's length is known only now; an array of its group that
+     * fixed the count must not be read past its end. */
+    if (count && *count >= 0 && *count != (int64_t)n)
+      return mismatchedLengths(*count, (int64_t)n);
     if (count) *count = (int64_t)n;
     *out = array.release();
     return 0;
@@ -184,10 +199,7 @@ int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **
     return -1;
   }
   if (count) {
-    if (*count >= 0 && *count != size) {
-      PyErr_Format(qpy_model_exc, "Mismatched lengths in arguments: expected %d, found %d", (int)*count, (int)size);
-      return -1;
-    }
+    if (*count >= 0 && *count != size) return mismatchedLengths(*count, (int64_t)size);
     *count = size;
   }
   /* One byte at least, so that an empty sequence still gives an array. */

@@ -5,6 +5,7 @@
 #include "module/qrvalibs.h"
 #include "module/numpy_api.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -108,6 +109,19 @@ int compareInt(const void *a, const void *b) {
 int isIntegerObject(PyObject *object) {
   return PyLong_Check(object) || PyArray_IsScalar(object, Int) || PyArray_IsScalar(object, Long) ||
          PyArray_IsScalar(object, LongLong);
+}
+
+int pyIntToIndex(PyObject *object, int *out) {
+  long long value = PyLong_AsLongLong(object);
+  if (value == -1 && PyErr_Occurred()) {
+    if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return -1;
+    PyErr_Clear();
+  } else if (value >= INT_MIN && value <= INT_MAX) {
+    *out = (int)value;
+    return 0;
+  }
+  PyErr_Format(PyExc_OverflowError, "Index %R is outside the range of 32-bit integers", object);
+  return -1;
 }
 
 /* ---- the walk over nested arguments ---- */

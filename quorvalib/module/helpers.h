@@ -31,6 +31,11 @@ int compareInt(const void *a, const void *b);
 /* True for a Python int and NumPy's int, long and long long scalars. */
 int isIntegerObject(PyObject *object);
 
+/* An integer object (isIntegerObject) as a library index or count, a 32-bit
+ * int. 0, or -1 with OverflowError when the value does not fit: a cast
+ * would wrap it onto another index. */
+int pyIntToIndex(PyObject *object, int *out);
+
 /* Called for each leaf; returns a new reference (None) or NULL on error. */
 typedef PyObject *(*nested_leaf_fn)(PyObject *problem, PyObject *leaf, void *data);
 

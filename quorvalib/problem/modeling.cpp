@@ -433,9 +433,7 @@ static int addOneSOS(problem_s *self, PyObject *leaf) {
       if (rowcolmap_get(self->varmap, VAR_SERIAL(member), &cols[(size_t)i]) != 0)
         return modelFail("SOS contains variable that was not added to the problem"), -1;
     } else if (isIntegerObject(member)) {
-      long col = PyLong_AsLong(member);
-      if (col == -1 && PyErr_Occurred()) return -1;
-      cols[(size_t)i] = (int)col;
+      if (pyIntToIndex(member, &cols[(size_t)i]) != 0) return -1;
     } else {
       return modelFail("SOS indices must be passed as a list"), -1;
     }
@@ -501,10 +499,9 @@ static int deletePositions(problem_s *self, PyObject *list, const DeleteKind &ki
     if (!index || index == Py_None) return modelFail("At least one parameter must be specified"), -1;
     int single;
     if (isIntegerObject(index)) {
-      long value = PyLong_AsLong(index);
-      if (value == -1 && PyErr_Occurred()) return -1;
-      if (value >= 0) {
-        positions.push_back((int)value);
+      if (pyIntToIndex(index, &single) != 0) return -1;
+      if (single >= 0) {
+        positions.push_back(single);
         return 0;
       }
     }
