@@ -97,3 +97,15 @@ class TestErrorTexts:
             p.read(str(path))
         code, text = quorva.getlasterror()
         assert isinstance(text, str)
+
+    def test_reading_a_directory_or_an_empty_file(self, tmp_path):
+        p = quorva.problem()
+        x = quorva.var("x")
+        p.addVariable(x)
+        with pytest.raises(quorva.SolverError, match=f"cannot read '{tmp_path}': it is a directory$"):
+            p.read(str(tmp_path))
+        empty = tmp_path / "empty.mps"
+        empty.write_text("")
+        with pytest.raises(quorva.SolverError, match="the file holds no MPS sections"):
+            p.read(str(empty))
+        assert p.getVariable() == [x]  # a failed read keeps the problem

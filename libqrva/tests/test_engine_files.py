@@ -187,6 +187,34 @@ def test_file_errors(m, tmp_path):
         "QRVAreadprob: line 6: 'abc' is not a number"
 
 
+def refused_reads(fails, tmp_path):
+    """The texts of reading a directory (named with and without an
+    extension) and a file without any section."""
+    folder = tmp_path / "models"
+    folder.mkdir()
+    (tmp_path / "dir.mps").mkdir()
+    empty = tmp_path / "empty.mps"
+    empty.write_text("* only a comment\n\n")
+    return [fails(str(path).encode(), b"") for path in (folder, tmp_path / "dir.mps", empty)]
+
+
+def test_directories_and_empty_files_are_refused(m, tmp_path):
+    folder, named, empty = refused_reads(lambda *a: m.fails("QRVAreadprob", *a), tmp_path)
+    # the name as given, not the one with ".mps" added
+    assert folder == f"QRVAreadprob: cannot read '{tmp_path}/models': it is a directory"
+    assert named == f"QRVAreadprob: cannot read '{tmp_path}/dir.mps': it is a directory"
+    assert empty == "QRVAreadprob: the file holds no MPS sections (NAME, ROWS, COLUMNS, ...)"
+
+
+def test_slp_reads_refuse_them_too(slp_problem, tmp_path):
+    texts = refused_reads(lambda *a: slp_problem.sfails("QSLPreadprob", *a)[1], tmp_path)
+    assert [t.split(": ", 1)[1] for t in texts] == [
+        f"cannot read '{tmp_path}/models': it is a directory",
+        f"cannot read '{tmp_path}/dir.mps': it is a directory",
+        "the file holds no MPS sections (NAME, ROWS, COLUMNS, ...)",
+    ]
+
+
 def test_lp_files_of_other_writers(m, tmp_path):
     """Double inequalities, constants on either side, "=<"/"=>", bounds with the
     number first, a quadratic objective without "/ 2", comments, sets

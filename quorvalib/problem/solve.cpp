@@ -294,11 +294,11 @@ struct IndexWalk {
 };
 }  // namespace
 
-static const char *const kBadQueryObject = "Incorrect object(s) passed: need index, variable, constraint, or SOS";
-
-/* The index one query object stands for. 0 or -1 with an error. */
+/* The index one query object stands for. 0 or -1 with an error. The texts
+ * begin as the documented ones and say which object was wrong and why. */
 static int queryIndex(IndexWalk &walk, PyObject *object, int *index) {
   problem_s *self = walk.problem;
+  const char *what = walk.columns ? "column" : "row";
   int found = 0;
   *index = -1;
   PyTypeObject *type = Py_TYPE(object);
@@ -315,6 +315,10 @@ static int queryIndex(IndexWalk &walk, PyObject *object, int *index) {
       setQrvaErrIfNull((PyObject *)self, nullptr);
       return -1;
     }
+    if (*index < 0) {
+      PyErr_Format(qpy_model_exc, "Index out of range: the problem has no %s named %R", what, object);
+      return -1;
+    }
   } else if (isIntegerObject(object)) {
     long value = PyLong_AsLong(object);
     if (value == -1 && PyErr_Occurred()) {
@@ -322,12 +326,19 @@ static int queryIndex(IndexWalk &walk, PyObject *object, int *index) {
       value = -1; /* far outside any problem */
     }
     *index = value < 0 || value > walk.count ? -1 : (int)value;
+    if (*index < 0 || *index >= walk.count) {
+      PyErr_Format(qpy_model_exc, "Index out of range: %S is not a %s index of the problem (it has %d %ss)", object,
+                   what, walk.count, what);
+      return -1;
+    }
   } else {
-    PyErr_SetString(qpy_model_exc, kBadQueryObject);
+    PyErr_SetString(qpy_model_exc, walk.columns
+                                       ? "Incorrect object(s) passed: need index, variable or column name"
+                                       : "Incorrect object(s) passed: need index, constraint, SOS or row name");
     return -1;
   }
   if (found != 0 || *index < 0 || *index >= walk.count) {
-    PyErr_SetString(qpy_model_exc, "Index out of range");
+    PyErr_Format(qpy_model_exc, "Index out of range: %s %S is not in this problem", type->tp_name, object);
     return -1;
   }
   return 0;

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <unordered_set>
 
+#include <sys/stat.h>
+
 #include "api/support.h"
 #include "io/problem_files.h"
 
@@ -80,6 +82,16 @@ ProblemFile problemFile(const char *filename, const char *flags) {
   return file;
 }
 
+ProblemFile problemFileToRead(const Check &chk, const char *filename, const char *flags) {
+  ProblemFile file = problemFile(filename, flags);
+  for (const std::string &path : {std::string(filename), file.path}) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+      chk.fail(formatText("cannot read %s: it is a directory", quoted(path.c_str()).c_str()));
+  }
+  return file;
+}
+
 void writeWholeFile(const Check &chk, const std::string &path, const std::string &text) {
   std::ofstream out(path, std::ios::binary);
   if (!out)
@@ -131,7 +143,7 @@ int QRVAreadprob(QRVAprob prob, const char *filename, const char *flags) {
   return qrva::withProblem(prob, "QRVAreadprob", [&](P &p) {
     qrva::Check chk("QRVAreadprob");
     chk.array(filename, "filename");
-    qrva::ProblemFile file = qrva::problemFile(filename, flags);
+    qrva::ProblemFile file = qrva::problemFileToRead(chk, filename, flags);
     std::ifstream in(file.path, std::ios::binary);
     if (!in)
       chk.fail(formatText("cannot open %s: %s", qrva::quoted(file.path.c_str()).c_str(),

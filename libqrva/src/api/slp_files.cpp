@@ -381,7 +381,7 @@ int QSLPreadprob(QSLPprob slp, const char *filename, const char *flags) {
   return qrva::withSlp(slp, "QSLPreadprob", [&](S &s) {
     Check chk("QSLPreadprob");
     chk.array(filename, "filename");
-    qrva::ProblemFile file = qrva::problemFile(filename, flags);
+    qrva::ProblemFile file = qrva::problemFileToRead(chk, filename, flags);
     std::string all = qrva::readWholeFile(chk, file.path);
     std::string name, optimizerPart;
     std::vector<std::string> slpLines;

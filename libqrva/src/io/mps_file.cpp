@@ -323,6 +323,8 @@ std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::s
       s.indicatorComp[i] = parseNumber(chk, f[3], lineNo) == 1 ? 1 : -1;
     }
   }
+  // An empty file, or one of blank lines and comments, is no problem at all.
+  if (section.empty()) chk.fail("the file holds no MPS sections (NAME, ROWS, COLUMNS, ...)");
   for (auto it = s.qrows.begin(); it != s.qrows.end();) it = it->second.empty() ? s.qrows.erase(it) : std::next(it);
   return store;
 }

@@ -44,6 +44,9 @@ struct ProblemFile {
   bool lp = false;
 };
 ProblemFile problemFile(const char *filename, const char *flags);
+// The file a read opens: problemFile's, after refusing a directory by the
+// name the caller gave (not by the name with an extension added).
+ProblemFile problemFileToRead(const Check &chk, const char *filename, const char *flags);
 
 // Writes text as the whole file at path (or fails naming the path).
 void writeWholeFile(const Check &chk, const std::string &path, const std::string &text);
