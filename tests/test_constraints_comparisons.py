@@ -106,6 +106,36 @@ class TestArrays:
         mixed = np.array([1, "a", None], dtype=object) == np.array([1, "b", None], dtype=object)
         assert mixed.tolist() == [True, False, True]
 
+    @pytest.mark.parametrize("left, right", [
+        (np.array(["x", "y", 1], dtype=object), "x"),
+        ("x", np.array(["x", "y", 1], dtype=object)),
+        (np.array([[1, 2.5], [None, 3]], dtype=object), np.array([1, 2.5], dtype=object)),
+        (np.array([3, 1, 2], dtype=object), 2),
+        (np.array([], dtype=object), 1),
+        (np.array([1, 2], dtype=object), [1, 3]),
+    ])
+    def test_object_arrays_without_modeling_objects_are_numpy_results(self, left, right):
+        """A comparison of such arrays is a boolean array that can serve as a mask."""
+        for op, ufunc in ((lambda a, b: a == b, np.equal), (lambda a, b: a <= b, np.less_equal),
+                          (lambda a, b: a >= b, np.greater_equal)):
+            try:
+                expected = ufunc(left, right)
+            except TypeError:
+                with pytest.raises(TypeError):
+                    op(left, right)
+                continue
+            result = op(left, right)
+            assert result.dtype == expected.dtype == bool
+            assert result.shape == expected.shape and (result == expected).all()
+        a = np.array(["x", "y", "x"], dtype=object)
+        assert a[a == "x"].tolist() == ["x", "x"]
+
+    def test_a_modeling_object_anywhere_builds_constraints(self, ops):
+        left = np.array([[1, 2], [3, ops["x"]]], dtype=object)
+        result = left <= 2
+        assert result.dtype == object and type(result[1, 1]) is quorva.constraint
+        assert (2 >= left).dtype == object and (left == np.array([1, 2], dtype=object)).dtype == object
+
     def test_failing_element_raises(self, ops):
         with pytest.raises(quorva.ModelError):
             np.array([ops["x"]], dtype=object) <= np.array(["abc"], dtype=object)

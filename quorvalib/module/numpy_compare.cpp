@@ -1,10 +1,14 @@
 /* Redirecting NumPy's array comparisons. The operators <=, >= and == on
  * arrays go through NumPy's table of numeric operations; the module installs
- * copies of less_equal, greater_equal and equal there whose object loops
- * build constraints, and puts NumPy's own ufuncs back when it is freed. */
+ * a dispatcher there for each of less_equal, greater_equal and equal. When an
+ * operand holds a modeling object, the dispatcher calls a copy of NumPy's
+ * ufunc whose object loops build constraints; any other comparison goes to
+ * NumPy's own ufunc, so its result (a boolean array) is unchanged. NumPy's
+ * own ufuncs go back into the table when the module is freed. */
 #include "module/numpy_api.h"
 
 #include "model/numpy_loops.h"
+#include "model/types.h"
 
 #include <vector>
 
@@ -15,7 +19,7 @@ struct ComparisonCopy {
   PyUFuncGenericFunction loop;
   const char *doc;
   PyObject *numpy_ufunc; /* NumPy's own ufunc, kept for restoring */
-  PyObject *replacement; /* the copy installed in NumPy's table */
+  PyObject *replacement; /* the copy the dispatcher calls for modeling objects */
   /* The copied arrays handed to the new ufunc, which does not copy them. */
   std::vector<PyUFuncGenericFunction> functions;
   std::vector<void *> data;
@@ -82,6 +86,52 @@ PyObject *makeReplacement(ComparisonCopy &cmp) {
   return copy;
 }
 
+/* True when the operand is a modeling object or an object array (or a
+ * sequence that becomes one) with a modeling object among its elements.
+ * An operand NumPy cannot convert counts as none: NumPy's own ufunc then
+ * reports it. */
+bool holdsModelingObject(PyObject *operand) {
+  if (isModelingObject(operand)) return true;
+  PyRef array;
+  if (PyArray_Check(operand)) {
+    array = PyRef::borrow(operand);
+  } else if (PyList_Check(operand) || PyTuple_Check(operand)) {
+    array.reset(PyArray_FROM_O(operand));
+    if (!array) {
+      PyErr_Clear();
+      return false;
+    }
+  } else {
+    return false;
+  }
+  PyArrayObject *a = reinterpret_cast<PyArrayObject *>(array.get());
+  if (PyArray_TYPE(a) != NPY_OBJECT || PyArray_SIZE(a) == 0) return false;
+  PyRef iterator(PyArray_IterNew(array.get()));
+  if (!iterator) {
+    PyErr_Clear();
+    return false;
+  }
+  PyArrayIterObject *it = reinterpret_cast<PyArrayIterObject *>(iterator.get());
+  while (it->index < it->size) {
+    PyObject *element = *reinterpret_cast<PyObject **>(it->dataptr);
+    if (element && isModelingObject(element)) return true;
+    PyArray_ITER_NEXT(it);
+  }
+  return false;
+}
+
+/* The callable in NumPy's table; self is the tuple (NumPy's ufunc, the
+ * constraint-building copy). */
+PyObject *dispatchComparison(PyObject *self, PyObject *args, PyObject *kwargs) {
+  Py_ssize_t n = PyTuple_GET_SIZE(args);
+  bool modeling = false;
+  for (Py_ssize_t i = 0; i < n && i < 2 && !modeling; ++i) modeling = holdsModelingObject(PyTuple_GET_ITEM(args, i));
+  return PyObject_Call(PyTuple_GET_ITEM(self, modeling ? 1 : 0), args, kwargs);
+}
+
+PyMethodDef dispatchDef = {"comparison", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(dispatchComparison)),
+                           METH_VARARGS | METH_KEYWORDS, "NumPy's comparison, or constraints for modeling objects"};
+
 /* Frees the copied arrays, unless a replacement ufunc is still referenced
  * from elsewhere: its loops point into them, so they then stay allocated. */
 void releaseCopies() {
@@ -117,11 +167,13 @@ int quorva_redirect_comparisons() {
     Py_INCREF(numpy_ufunc);
     cmp.numpy_ufunc = numpy_ufunc;
     PyRef copy(makeReplacement(cmp));
-    if (!copy || PyDict_SetItemString(replacements.get(), cmp.name, copy.get()) != 0) {
+    PyRef pair(copy ? PyTuple_Pack(2, numpy_ufunc, copy.get()) : nullptr);
+    PyRef dispatcher(pair ? PyCFunction_New(&dispatchDef, pair.get()) : nullptr);
+    cmp.replacement = copy.release();
+    if (!dispatcher || PyDict_SetItemString(replacements.get(), cmp.name, dispatcher.get()) != 0) {
       releaseCopies();
       return -1;
     }
-    cmp.replacement = copy.release();
   }
   if (PyArray_SetNumericOps(replacements.get()) != 0) {
     releaseCopies();
@@ -138,7 +190,8 @@ void quorva_restore_comparisons() {
   if (originals) {
     for (ComparisonCopy &cmp : comparisons)
       PyDict_SetItemString(originals.get(), cmp.name, cmp.numpy_ufunc);
-    /* NumPy's table holds the replacements until this call releases them. */
+    /* NumPy's table holds the dispatchers, and they the copies, until this
+     * call releases them. */
     PyArray_SetNumericOps(originals.get());
   }
   PyErr_Clear();
