@@ -76,3 +76,45 @@ def test_inplace_operators_keep_identity():
         exec("e %s= value" % op)
         assert e is alias
     assert describe(alias) == "expression:-1 +3 x -1.5 y +1.5 x*y"
+
+
+
+class TestReferenceCycles:
+    """Objects that may hold arbitrary objects are seen by the cycle
+    collector; variables hold only their str or bytes name."""
+
+    @staticmethod
+    def collected(make):
+        import weakref
+
+        class Marker:
+            pass
+
+        marker = Marker()
+        gone = weakref.ref(marker)
+        make(marker)
+        del marker
+        gc.collect()
+        return gone() is None
+
+    def test_constraint_naming_itself(self):
+        def make(marker):
+            c = quorva.var("x") + 1 <= 2
+            c.name = (c, marker)
+
+        assert self.collected(make)
+
+    def test_body_set_to_the_constraint_itself(self):
+        def make(marker):
+            c = quorva.var("x") <= 2
+            c.body = (c, marker)
+
+        assert self.collected(make)
+
+    def test_user_function_holding_its_constraint(self):
+        def make(marker):
+            holder = {"marker": marker}
+            c = quorva.constraint(body=quorva.user(lambda *args: holder, quorva.var("x")), lb=0)
+            holder["c"] = c
+
+        assert self.collected(make)

@@ -43,8 +43,13 @@ def test_names_must_be_strings():
     assert str(quorva.var(b"bx")) == "bx"
     assert str(quorva.var(name=None)).startswith("C")
     x = quorva.var("x")
-    x.name = 42  # the member takes any object; printing converts it
-    assert str(x) == "42" and str(2 * x) == "2*42"
+    for bad in (42, x, None):  # the member takes what the constructor takes
+        with pytest.raises(quorva.ModelError, match=r"^Invalid variable name \(must be a string\)$"):
+            x.name = bad
+    with pytest.raises(quorva.ModelError, match=r"^Invalid variable name"):
+        del x.name
+    x.name = b"bytes"
+    assert str(x) == "bytes" and str(2 * x) == "2*bytes"
 
 
 def test_members_are_writable():

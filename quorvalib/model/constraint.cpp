@@ -134,9 +134,24 @@ static int constraint_init(PyObject *self, PyObject *args, PyObject *kwds) {
   return 0;
 }
 
+/* The name and the body may be any object (a nonlinear body holds user
+ * functions, which may hold the constraint): constraints take part in the
+ * cycle collector. */
+static int constraint_traverse(PyObject *self, visitproc visit, void *arg) {
+  Py_VISIT(CONSTRAINT(self)->name);
+  Py_VISIT(CONSTRAINT(self)->body);
+  return 0;
+}
+
+static int constraint_clear(PyObject *self) {
+  Py_CLEAR(CONSTRAINT(self)->name);
+  Py_CLEAR(CONSTRAINT(self)->body);
+  return 0;
+}
+
 static void constraint_dealloc(PyObject *self) {
-  Py_XDECREF(CONSTRAINT(self)->name);
-  Py_XDECREF(CONSTRAINT(self)->body);
+  PyObject_GC_UnTrack(self);
+  constraint_clear(self);
   Py_TYPE(self)->tp_free(self);
 }
 
@@ -339,7 +354,7 @@ PyTypeObject quorva_constraintType = {
 };
 
 void constraint_prepareType() {
-  quorva_constraintType.tp_flags = Py_TPFLAGS_DEFAULT;
+  quorva_constraintType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
   quorva_constraintType.tp_doc = QRVA_DOC(
       "A constraint lb <= body <= ub.",
       "quorva.constraint(constraint=None, body=None, lb=None, ub=None, sense=None, rhs=None, name=None)",
@@ -352,6 +367,9 @@ void constraint_prepareType() {
       "quorva.problem.addConstraint, quorva.var");
   quorva_constraintType.tp_init = constraint_init;
   quorva_constraintType.tp_dealloc = constraint_dealloc;
+  quorva_constraintType.tp_traverse = constraint_traverse;
+  quorva_constraintType.tp_clear = constraint_clear;
+  quorva_constraintType.tp_free = PyObject_GC_Del;
   quorva_constraintType.tp_str = constraint_str;
   quorva_constraintType.tp_repr = constraint_str;
   quorva_constraintType.tp_methods = constraint_methods;

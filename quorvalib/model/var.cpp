@@ -293,8 +293,33 @@ PyObject *var_idiv(PyObject *left, PyObject *right) {
 
 /* ---- the class ---- */
 
+/* Names are str or bytes, as the constructor takes them: a variable then
+ * never holds an object that could lead back to it, so variables (made by
+ * the million) stay outside the cycle collector. */
+static PyObject *var_getName(PyObject *self, void *) {
+  PyObject *name = asVar(self)->name;
+  if (!name) return var_nameText(self);
+  Py_INCREF(name);
+  return name;
+}
+
+static int var_setName(PyObject *self, PyObject *value, void *) {
+  if (!value || !(PyUnicode_Check(value) || PyBytes_Check(value))) {
+    modelError("Invalid variable name (must be a string)");
+    return -1;
+  }
+  Py_INCREF(value);
+  Py_XSETREF(asVar(self)->name, value);
+  return 0;
+}
+
+static PyGetSetDef var_getset[] = {
+    {const_cast<char *>("name"), var_getName, var_setName, const_cast<char *>("The variable's name (str or bytes)."),
+     nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
 static PyMemberDef var_members[] = {
-    {const_cast<char *>("name"), T_OBJECT_EX, offsetof(var_s, name), 0, const_cast<char *>("The variable's name.")},
     {const_cast<char *>("lb"), T_DOUBLE, offsetof(var_s, lb), 0, const_cast<char *>("Lower bound.")},
     {const_cast<char *>("ub"), T_DOUBLE, offsetof(var_s, ub), 0, const_cast<char *>("Upper bound.")},
     {const_cast<char *>("threshold"), T_DOUBLE, offsetof(var_s, threshold), 0,
@@ -337,6 +362,7 @@ void var_prepareType() {
   quorva_varType.tp_repr = var_str;
   quorva_varType.tp_hash = var_hash;
   quorva_varType.tp_members = var_members;
+  quorva_varType.tp_getset = var_getset;
   quorva_varType.tp_richcompare = modeling_richcompare;
   quorva_varType.tp_as_number = &var_number;
 }
