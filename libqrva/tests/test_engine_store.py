@@ -157,3 +157,38 @@ def test_load_failure_keeps_old_problem(m):
     assert text == "QRVAloadlp64: row index 4 in 'rowind' at position 0 is out of range " \
                    "(rows 0 to 0)"
     assert (m.rows, m.cols) == (3, 3)
+
+
+@pytest.mark.parametrize("value", [1e20, -1e20, 1e25, float("inf"), float("-inf")])
+def test_coefficients_at_infinity_are_refused_and_bounds_there_kept(m, value):
+    small(m)
+    calls = [
+        ("QRVAchgobj", 1, ints([1]), dbl([value])),
+        ("QRVAchgobj", 1, ints([-1]), dbl([value])),
+        ("QRVAchgcoef", 0, 1, value),
+        ("QRVAchgmcoef", 1, ints([0]), ints([1]), dbl([value])),
+        ("QRVAchgmqobj64", 1, ints([0]), ints([1]), dbl([value])),
+        ("QRVAchgqrowcoeff", 0, 0, 1, value),
+        ("QRVAaddcols64", 1, 1, dbl([value]), int64s([0, 1]), ints([0]), dbl([1]), dbl([0]), dbl([1])),
+        ("QRVAaddcols64", 1, 1, dbl([1]), int64s([0, 1]), ints([0]), dbl([value]), dbl([0]), dbl([1])),
+        ("QRVAaddrows64", 1, 1, b"L", dbl([1]), None, int64s([0, 1]), ints([0]), dbl([value])),
+    ]
+    for name, *args in calls:
+        assert "1e20" in m.fails(name, *args), name
+    assert m.cols == 3 and m.rows == 3
+    assert m.rows_of(0, 0) == [{0: 1, 2: 2}]
+    # A bound at infinity still means "none".
+    m.add_cols([1], [-INF], [INF])
+    assert m.get("QRVAgetlb", 1, first=3) == [-INF]
+
+
+def test_an_indicators_column_cannot_be_deleted(m):
+    small(m)
+    m.ok("QRVAchgcoltype", 1, ints([2]), b"B")
+    m.ok("QRVAsetindicators", 1, ints([0]), ints([2]), ints([1]))
+    text = m.fails("QRVAdelcols", 2, ints([0, 2]))
+    assert "column 2 (z) is the indicator column of row 0 (c0)" in text
+    assert m.cols == 3
+    m.ok("QRVAdelrows", 1, ints([0]))
+    m.ok("QRVAdelcols", 2, ints([0, 2]))
+    assert m.cols == 1

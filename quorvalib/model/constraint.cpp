@@ -325,6 +325,21 @@ void getRhsSense(PyObject *constraint, char *sense, double *rhs, double *range) 
   }
 }
 
+/* ---- truth value ---- */
+
+/* A constraint has no truth value. Python would otherwise read
+ * 2 <= x + y <= 4 as (2 <= x + y) and (x + y <= 4) and keep only the last
+ * part, and list membership or index() would take any two objects for
+ * equal. */
+static int constraint_bool(PyObject *) {
+  PyErr_SetString(PyExc_TypeError,
+                  "A constraint has no truth value: a chained comparison such as 2 <= x + y <= 4 keeps only its "
+                  "last part. Write a range as quorva.constraint(body=x + y, lb=2, ub=4) or as two constraints.");
+  return -1;
+}
+
+static PyNumberMethods constraint_number;
+
 /* ---- the class ---- */
 
 static PyMethodDef constraint_methods[] = {
@@ -374,4 +389,6 @@ void constraint_prepareType() {
   quorva_constraintType.tp_repr = constraint_str;
   quorva_constraintType.tp_methods = constraint_methods;
   quorva_constraintType.tp_members = constraint_members;
+  constraint_number.nb_bool = constraint_bool;
+  quorva_constraintType.tp_as_number = &constraint_number;
 }

@@ -9,9 +9,13 @@
 #include "nonlinear/convert.h"
 #include "nonlinear/nonlinear.h"
 
+#include <cmath>
+#include <cstdio>
 #include <new>
 
 namespace {
+
+const double kInfinity = 1e20;
 
 const char *const kLinearTermMissing = "Variable in linear term defining constraint has not been added to problem yet";
 const char *const kQuadraticTermMissing =
@@ -38,8 +42,24 @@ struct Converter {
     return 0;
   }
 
+  /* A coefficient at or beyond the library's infinity has no meaning (a
+   * bound there means "none"); NaN none either. */
+  int checkCoefficient(PyObject *variable, double coef) {
+    if (std::fabs(coef) < kInfinity) return 0;
+    PyRef name(var_nameText(variable));
+    if (!name) return -1;
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", coef);
+    PyErr_Format(qpy_model_exc,
+                 "Invalid coefficient %s of variable %U in the %s: coefficients must lie strictly between "
+                 "-quorva.infinity and quorva.infinity (1e20)",
+                 text, name.get(), objective ? "objective" : "constraint");
+    return -3;
+  }
+
   int addLinear(PyObject *variable, double coef, const char *missing) {
     if (coef == 0.0) return 0;
+    if (int rc = checkCoefficient(variable, coef)) return rc;
     int col;
     if (int rc = column(variable, missing, &col)) return rc;
     linear.col.push_back(col);
@@ -49,6 +69,7 @@ struct Converter {
 
   int addQuadratic(PyObject *x, PyObject *y, double coef, const char *missing) {
     if (coef == 0.0) return 0;
+    if (int rc = checkCoefficient(x, coef)) return rc;
     int c1, c2;
     if (int rc = column(x, missing, &c1)) return rc;
     if (int rc = column(y, missing, &c2)) return rc;
@@ -174,7 +195,17 @@ int convertExpr(problem_s *problem, PyObject *expr, bool objective, double *cons
                 QuadraticEntries &quadratic, FormulaEntries &formulas) {
   Converter converter{problem, objective, constant, linear, quadratic, formulas};
   try {
-    return converter.convert(expr);
+    int rc = converter.convert(expr);
+    if (rc == 0 && objective && !(std::fabs(*constant) < kInfinity)) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%g", *constant);
+      PyErr_Format(qpy_model_exc,
+                   "Invalid objective constant %s: it must lie strictly between -quorva.infinity and "
+                   "quorva.infinity (1e20)",
+                   text);
+      return -3;
+    }
+    return rc;
   } catch (const std::bad_alloc &) {
     PyErr_NoMemory();
     return -1;

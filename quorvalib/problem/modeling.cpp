@@ -22,6 +22,7 @@
 #include "problem/problem.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <string>
@@ -230,6 +231,12 @@ static int appendRow(problem_s *self, RowBatch &batch, PyObject *object, int row
   char sense = 'N';
   double rhs = -constant, range = 0.0;
   getRhsSense(object, &sense, &rhs, &range);
+  /* NaN compares false with every bound and would read as "no bound". */
+  if (std::isnan(c->lb) || std::isnan(c->ub) || std::isnan(rhs)) {
+    PyRef text(c->name ? PyObject_Str(c->name) : PyUnicode_FromFormat("R%u", c->serial));
+    if (text) PyErr_Format(qpy_model_exc, "Constraint %U has a NaN bound or right-hand side", text.get());
+    return -1;
+  }
   if (sense == 'N') rhs = 0.0;
   PyObject *name = c->name;
   if (name && (PyUnicode_Check(name) || PyBytes_Check(name))) {

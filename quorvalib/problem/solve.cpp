@@ -227,8 +227,11 @@ static PyObject *problem_solve(PyObject *pself, PyObject *args, PyObject *kwargs
 
 /* ---- objective value and status ---- */
 
+static int requireSolution(problem_s *self);
+
 static PyObject *problem_getObjVal(PyObject *pself, PyObject *) {
   problem_s *self = PROBLEM(pself);
+  if (requireSolution(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   double value = 0.0;
   int is_mip = 0, rc;
   if (problem_hasNonlinear(self))
@@ -250,6 +253,41 @@ static int readStatus(problem_s *self, int *status, StatusTable *table) {
   if (problem_isMIP(self, &is_mip) != 0) return -1;
   *table = is_mip ? STATUS_MIP : STATUS_LP;
   return QRVAgetintattrib(self->qprob, is_mip ? QRVA_ATTR_MIPSTATUS : QRVA_ATTR_LPSTATUS, status) ? -1 : 0;
+}
+
+/* The statuses after which the model-level queries have a solution to
+ * give: an optimal LP, a MIP with an integer solution, an NLP at a solution. */
+static bool statusHasSolution(StatusTable table, int status) {
+  switch (table) {
+    case STATUS_NLP: return status == QSLP_NLP_LOCALLY_OPTIMAL || status == QSLP_NLP_GLOBALLY_OPTIMAL;
+    case STATUS_MIP: return status == QRVA_MIP_SOLUTION || status == QRVA_MIP_OPTIMAL;
+    default: return status == QRVA_LP_OPTIMAL;
+  }
+}
+
+static const char *statusName(StatusTable table, int status);
+
+/* What a status without a solution means, for the error. */
+static const char *noSolutionReason(StatusTable table, int status) {
+  if (table == STATUS_LP && status == QRVA_LP_NONCONVEX) return ": the quadratic objective is not convex";
+  if ((table == STATUS_LP && status == QRVA_LP_UNSTARTED) || (table == STATUS_MIP && status == QRVA_MIP_NOT_LOADED) ||
+      (table == STATUS_NLP && status == QSLP_NLP_UNSTARTED))
+    return ": the problem has not been solved since it was last changed";
+  return "";
+}
+
+/* 0 when the last solve left a solution, else -1 with quorva.SolverError
+ * naming the status: the model-level queries never hand out values of a
+ * solve that found none (the library-named queries still reach the last
+ * iterate). */
+static int requireSolution(problem_s *self) {
+  int status = 0;
+  StatusTable table;
+  if (readStatus(self, &status, &table) != 0) return -1;
+  if (statusHasSolution(table, status)) return 0;
+  PyErr_Format(qpy_solver_exc, "No solution available: the last solve ended with status %s%s",
+               statusName(table, status), noSolutionReason(table, status));
+  return -1;
 }
 
 static PyObject *problem_getProbStatus(PyObject *pself, PyObject *) {
@@ -393,6 +431,7 @@ static PyObject *solutionValues(PyObject *pself, PyObject *args, SolutionPart pa
     return setQrvaErrIfNull(pself, raise(qpy_solver_exc, "Cannot retrieve dual variables in a MIP"));
   if (!nonlinear && is_mip && part == PART_RCOST)
     return setQrvaErrIfNull(pself, raise(qpy_solver_exc, "Cannot retrieve reduced cost in a MIP"));
+  if (requireSolution(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   try {
     IndexWalk walk{self, columns, count, {}};
     bool single = isSingleQuery(args), all = PyTuple_GET_SIZE(args) == 0;

@@ -187,6 +187,9 @@ int QRVAdelcols(QRVAprob prob, int ncols, const int colind[]) {
   return qrva::withProblem(prob, "QRVAdelcols", [&](P &p) {
     Check chk("QRVAdelcols");
     auto keep = keepFlags(chk, ncols, colind, p.store->ncols(), "column");
+    // Without its column an indicator row would hold unconditionally.
+    std::string indicator = p.store->indicatorUseOfDeleted(keep);
+    if (!indicator.empty()) chk.fail(indicator, QRVA_ERR_STATE);
     if (p.slpLayer) {
       // A formula must not lose a column it reads.
       std::string use = p.slpLayer->store->formulaUseOfDeleted(keep);
@@ -230,7 +233,7 @@ int QRVAchgobj(QRVAprob prob, int ncols, const int colind[], const double objcoe
     chk.array(objcoef, "objcoef");
     for (int k = 0; k < ncols; ++k) {
       if (colind[k] != -1) chk.col(colind[k], s.ncols(), "colind", k);
-      chk.number(objcoef[k], "objcoef", k);
+      chk.coefficient(objcoef[k], "objcoef", k);
     }
     // Column -1 holds minus the objective constant.
     for (int k = 0; k < ncols; ++k) {
@@ -257,7 +260,7 @@ int QRVAchgmqobj64(QRVAprob prob, int64_t ncoefs, const int col1[], const int co
     for (int64_t k = 0; k < ncoefs; ++k) {
       chk.col(col1[k], s.ncols(), "col1", k);
       chk.col(col2[k], s.ncols(), "col2", k);
-      chk.number(coef[k], "coef", k);
+      chk.coefficient(coef[k], "coef", k);
     }
     for (int64_t k = 0; k < ncoefs; ++k) {
       auto key = qrva::quadKey(col1[k], col2[k]);
@@ -344,7 +347,7 @@ int QRVAchgmcoef(QRVAprob prob, int ncoefs, const int rowind[], const int colind
     for (int k = 0; k < ncoefs; ++k) {
       chk.row(rowind[k], s.nrows(), "rowind", k);
       chk.col(colind[k], s.ncols(), "colind", k);
-      chk.number(rowcoef[k], "rowcoef", k);
+      chk.coefficient(rowcoef[k], "rowcoef", k);
     }
     for (int k = 0; k < ncoefs; ++k) s.setElement(rowind[k], colind[k], rowcoef[k]);
     p.changed();
@@ -358,7 +361,7 @@ int QRVAchgcoef(QRVAprob prob, int row, int col, double coef) {
     auto &s = *p.store;
     chk.row(row, s.nrows(), "row");
     chk.col(col, s.ncols(), "col");
-    chk.number(coef, "coef", 0);
+    chk.coefficient(coef, "coef", 0);
     s.setElement(row, col, coef);
     p.changed();
     return QRVA_OK;
@@ -372,7 +375,7 @@ int QRVAchgqrowcoeff(QRVAprob prob, int row, int col1, int col2, double coef) {
     chk.row(row, s.nrows(), "row");
     chk.col(col1, s.ncols(), "col1");
     chk.col(col2, s.ncols(), "col2");
-    chk.number(coef, "coef", 0);
+    chk.coefficient(coef, "coef", 0);
     auto key = qrva::quadKey(col1, col2);
     if (coef == 0.0) {
       auto it = s.qrows.find(row);

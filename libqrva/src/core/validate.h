@@ -54,6 +54,17 @@ class Check {
   void number(double v, const char *name, int64_t pos) const {
     if (std::isnan(v)) fail(formatText("'%s' at position %lld is NaN", name, (long long)pos));
   }
+  // A coefficient of the objective or the matrix: a number strictly inside
+  // the library's infinity (bounds at or beyond 1e20 mean "none"; a
+  // coefficient there has no such meaning and would make every objective
+  // value infinite).
+  void coefficient(double v, const char *name, int64_t pos) const {
+    number(v, name, pos);
+    if (!(std::fabs(v) < 1e20))
+      fail(formatText("'%s' at position %lld is %g; a coefficient must lie strictly between "
+                      "-1e20 and 1e20 (the library's infinity)",
+                      name, (long long)pos, v));
+  }
   void rowType(char t, const char *name, int64_t pos) const {
     if (t != 'L' && t != 'G' && t != 'E' && t != 'R' && t != 'N')
       fail(formatText("row type %s in '%s' at position %lld is not one of L G E R N",

@@ -1,5 +1,7 @@
 #include "model/store.h"
 
+#include "core/text.h"
+
 #include <algorithm>
 
 namespace qrva {
@@ -225,6 +227,18 @@ void ProblemStore::keepCols(const std::vector<char> &keep) {
     if (indicatorCol[i] < 0) indicatorComp[i] = 0;  // its column went: a plain row again
   }
   matrixChanged();
+}
+
+std::string ProblemStore::indicatorUseOfDeleted(const std::vector<char> &keep) const {
+  for (size_t i = 0; i < indicatorCol.size(); ++i) {
+    int col = indicatorCol[i];
+    if (col >= 0 && col < static_cast<int>(keep.size()) && !keep[col])
+      return formatText("column %d (%s) is the indicator column of row %d (%s); delete the "
+                        "indicator row first",
+                        col, colNames.get(col).c_str(), static_cast<int>(i),
+                        rowNames.get(i).c_str());
+  }
+  return std::string();
 }
 
 void ProblemStore::keepSets(const std::vector<char> &keep) {

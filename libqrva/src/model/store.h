@@ -120,6 +120,9 @@ struct ProblemStore {
   void keepRows(const std::vector<char> &keep);
   void keepCols(const std::vector<char> &keep);
   void keepSets(const std::vector<char> &keep);
+  // The first indicator row whose column is not kept, as a text for the
+  // refusal; empty when there is none.
+  std::string indicatorUseOfDeleted(const std::vector<char> &keep) const;
 
   const RowWise &rowWise() const;
   void matrixChanged() { rowWise_.reset(); }

@@ -40,7 +40,7 @@ void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
     chk.array(b.value, "value");
   }
   for (int j = 0; j < b.n; ++j) {
-    if (b.obj) chk.number(b.obj[j], "objcoef", j);
+    if (b.obj) chk.coefficient(b.obj[j], "objcoef", j);
     if (b.lb) chk.number(b.lb[j], "lb", j);
     if (b.ub) chk.number(b.ub[j], "ub", j);
     if (b.lb && b.ub && b.lb[j] > b.ub[j] && b.lb[j] < 1e20 && b.ub[j] > -1e20) {
@@ -56,7 +56,7 @@ void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
     range(j, from, to);
     for (int64_t k = from; k < to; ++k) {
       chk.row(b.rowind[k], m, "rowind", k);
-      chk.number(b.value[k], "value", k);
+      chk.coefficient(b.value[k], "value", k);
     }
   }
   int first = s.ncols();
@@ -99,7 +99,7 @@ void appendRows(ProblemStore &s, const Check &chk, const RowBlock &b) {
     }
     for (int64_t k = 0; k < b.ncoefs; ++k) {
       chk.col(b.colind[k], s.ncols(), "colind", k);
-      chk.number(b.value[k], "rowcoef", k);
+      chk.coefficient(b.value[k], "rowcoef", k);
     }
   }
   int first = s.nrows();
@@ -122,7 +122,7 @@ void addQuadratic(ProblemStore &s, const Check &chk, int row, int64_t n, const i
   for (int64_t k = 0; k < n; ++k) {
     chk.col(col1[k], s.ncols(), "col1", k);
     chk.col(col2[k], s.ncols(), "col2", k);
-    chk.number(coef[k], "coef", k);
+    chk.coefficient(coef[k], "coef", k);
   }
   if (n == 0) return;
   QuadTerms &terms = row == -1 ? s.qobj : s.qrows[row];
