@@ -33,7 +33,7 @@ from ctypes import byref, c_char_p, c_double, c_int, c_void_p
 SONAME = "libqrva.so.34.01"
 # The engine's defaults, given to HiGHS so both solve the same problem.
 HIGHS_OPTIONS = """primal_feasibility_tolerance = 1e-6
-dual_feasibility_tolerance = 1e-6
+dual_feasibility_tolerance = 1e-7
 mip_feasibility_tolerance = 1e-6
 mip_rel_gap = 1e-4
 mip_abs_gap = 0

@@ -67,7 +67,7 @@ def test_every_entry_reads_with_its_type_and_attributes_of_an_empty_problem(env,
         assert values[ident] == 0, ident
     assert values[2001] == 0.0 and values[2003] == 0.0
     assert values[1158] == 1 and values[3001] == "" and values[3002] == "34.01.00"
-    assert values[8035] == 1 and values[7001] == 1e-6
+    assert values[8035] == 1 and values[7001] == 1e-7
     elems = c_int64(-1)
     assert env.QRVAgetintattrib64(prob, 1002, byref(elems)) == 0 and elems.value == 0
 
@@ -98,7 +98,7 @@ def test_double_controls_refuse_nan_and_out_of_range(env, prob):
     assert "(feastol) is outside its range" in problem_error(env, prob)
     assert env.QRVAgetdblcontrol(prob, 7001, byref(value)) == 0 and value.value == 1e-5
     assert env.QRVAsetdefaults(prob) == 0
-    assert env.QRVAgetdblcontrol(prob, 7001, byref(value)) == 0 and value.value == 1e-6
+    assert env.QRVAgetdblcontrol(prob, 7001, byref(value)) == 0 and value.value == 1e-7
 
 
 def test_string_controls_sizes_and_limits(env, prob):

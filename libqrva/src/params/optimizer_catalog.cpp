@@ -47,9 +47,9 @@ std::vector<Spec> optimizerEntries() {
       Spec::intControl(kOutputLog, "outputlog", 1, 0, 1,
                        "Print this problem's log to standard output (1) or not (0); message callbacks and handlers receive it either way"),
       // Double controls.
-      Spec::dblControl(7001, "feastol", 1e-6, 1e-11, 1e-1,
+      Spec::dblControl(7001, "feastol", 1e-7, 1e-11, 1e-1,
                        "Largest violation of a bound or row counted as feasible"),
-      Spec::dblControl(7002, "optimalitytol", 1e-6, 1e-11, 1e-1,
+      Spec::dblControl(7002, "optimalitytol", 1e-7, 1e-11, 1e-1,
                        "Largest reduced-cost violation counted as optimal"),
       Spec::dblControl(7003, "integralitytol", 1e-6, 1e-11, 0.5,
                        "Largest distance from an integer counted as integral"),
