@@ -304,13 +304,13 @@ def test_solver_log_reaches_message_callbacks(m, env):
     production(m)
     m.ok("QRVAlpoptimize", b"")
     assert any("HiGHS" in line for line in lines)
-    assert any(line.startswith("QRVAlpoptimize: LP status 1") for line in lines)
+    assert any(line.startswith("QRVAlpoptimize: lp_optimal") for line in lines)
     # The output control only governs standard output: the log still arrives.
     lines.clear()
     m.ok("QRVAsetintcontrol", 8035, 0)
     m.ok("QRVAlpoptimize", b"")
     assert any("Coefficient ranges" in line for line in lines)
-    assert any(line.startswith("QRVAlpoptimize: LP status 1") for line in lines)
+    assert any(line.startswith("QRVAlpoptimize: lp_optimal") for line in lines)
 
 
 def test_mip_start_and_loaded_solution(m):

@@ -444,6 +444,21 @@ int lpStatusOf(int ms) {
   }
 }
 
+// The status names users see for the status numbers (the package's constants).
+const char *lpStatusName(int status) {
+  static const char *const names[] = {"lp_unstarted", "lp_optimal",    "lp_infeas",
+                                      "lp_cutoff",    "lp_unfinished", "lp_unbounded",
+                                      "lp_cutoff_in_dual", "lp_unsolved", "lp_nonconvex"};
+  return status >= 0 && status <= 8 ? names[status] : "lp status unknown";
+}
+
+const char *mipStatusName(int status) {
+  static const char *const names[] = {"mip_not_loaded", "mip_lp_not_optimal", "mip_lp_optimal",
+                                      "mip_no_sol_found", "mip_solution", "mip_infeas",
+                                      "mip_optimal", "mip_unbounded"};
+  return status >= 0 && status <= 7 ? names[status] : "mip status unknown";
+}
+
 int stopOf(int ms, int interruptReason, bool nodeLimitHit) {
   switch (ms) {
     case kHighsModelStatusTimeLimit: return QRVA_STOP_TIMELIMIT;
@@ -524,6 +539,11 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   std::vector<HighsInt> start, index;
   std::vector<double> value;
   m.flatten(start, index, value);
+  // Our infinity (1e20) as HiGHS's own, so that it neither warns about nor
+  // rescales bounds that are meant to be absent.
+  for (std::vector<double> *bounds : {&m.colLower, &m.colUpper, &m.rowLower, &m.rowUpper})
+    for (double &b : *bounds)
+      if (infinite(b)) b = b > 0 ? HUGE_VAL : -HUGE_VAL;
   int sense = s.objSense == -1 ? kHighsObjSenseMaximize : kHighsObjSenseMinimize;
   HighsInt rc = Highs_passModel(h, ncol, nrow, static_cast<HighsInt>(index.size()), 0,
                                 kHighsMatrixFormatColwise, 0, sense, s.objConstant,
@@ -597,6 +617,9 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
     if (discrete) {
       Highs_getDoubleInfoValue(h, "mip_dual_bound", &st.bestBound);
       Highs_getDoubleInfoValue(h, "mip_gap", &st.mipGap);
+      // HiGHS calls a search optimal once the gap is within the tolerances;
+      // a gap left open means the search stopped on them, not on a proof.
+      if (ms == kHighsModelStatusOptimal && st.mipGap > 0.0) st.stopStatus = QRVA_STOP_MIPGAP;
     } else {
       st.bestBound = objective;
     }
@@ -669,8 +692,8 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
     }
   }
   p.message(QRVA_MSG_INFO,
-            formatText("%s: %s status %d, objective %.12g, %.3f s", function,
-                       mipRun ? "MIP" : "LP", mipRun ? st.mipStatus : st.lpStatus,
+            formatText("%s: %s, objective %.12g, %.3f s", function,
+                       mipRun ? mipStatusName(st.mipStatus) : lpStatusName(st.lpStatus),
                        mipRun ? st.mipObjective : st.lpObjective, st.solveTime));
   return QRVA_OK;
 }

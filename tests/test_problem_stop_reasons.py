@@ -1,0 +1,37 @@
+"""What the attributes and the log say about how a solve ended."""
+import quorva
+
+P0548 = "/work/shared/instances/p0548.mps"
+
+
+def solved(**controls):
+    lines = []
+    p = quorva.problem()
+    p.controls.outputlog = 0
+    p.read(P0548)
+    for name, value in controls.items():
+        setattr(p.controls, name, value)
+    handler = lambda *args: lines.append(args[3])  # (problem, data, object, text, length, level)
+    quorva.addcbmsghandler(handler, None, 0)
+    try:
+        p.solve()
+    finally:
+        quorva.removecbmsghandler(handler, None)
+    return p, lines
+
+
+def test_a_stop_on_the_gap_tolerance_says_so_and_a_proof_does_not():
+    loose, _ = solved(miprelgaptol=0.05)
+    assert loose.getProbStatusString() == "mip_optimal"
+    assert loose.attributes.mipgap > 0
+    assert loose.attributes.stopstatus == quorva.stop_mipgap
+    tight, _ = solved(miprelgaptol=0.0)
+    assert tight.attributes.mipgap == 0 and tight.attributes.stopstatus == 0
+    assert tight.getObjVal() == 8691
+
+
+def test_the_log_names_statuses_and_takes_infinite_bounds_as_they_are():
+    p, lines = solved()
+    assert not [line for line in lines if line and "treated as" in line]
+    summary = [line for line in lines if line and line.startswith("QRVAmipoptimize:")]
+    assert summary and "mip_optimal" in summary[-1]
