@@ -1,7 +1,9 @@
 """What the attributes and the log say about how a solve ended."""
 import quorva
 
-P0548 = "/work/shared/instances/p0548.mps"
+import os
+
+P0548 = os.path.join(os.path.dirname(__file__), "data", "p0548.mps")  # MIPLIB 3, optimum 8691
 
 
 def solved(**controls):
