@@ -1,7 +1,7 @@
 """What the attributes and the log say about how a solve ended."""
-import quorva
-
 import os
+
+import quorva
 
 P0548 = os.path.join(os.path.dirname(__file__), "data", "p0548.mps")  # MIPLIB 3, optimum 8691
 
@@ -37,3 +37,12 @@ def test_the_log_names_statuses_and_takes_infinite_bounds_as_they_are():
     assert not [line for line in lines if line and "treated as" in line]
     summary = [line for line in lines if line and line.startswith("QRVAmipoptimize:")]
     assert summary and "mip_optimal" in summary[-1]
+
+
+def test_a_new_thread_count_runs_the_next_solve():
+    # HiGHS fixes its scheduler's thread count at the first run of the process;
+    # later counts must still solve, never end as an unsolved "result".
+    for threads in (1, 2, 1, 0):
+        p, _ = solved(threads=threads)
+        assert p.getProbStatusString() == "mip_optimal", threads
+        assert p.getObjVal() == 8691

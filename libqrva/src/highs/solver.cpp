@@ -377,6 +377,30 @@ extern "C" void highsCallback(int type, const char *message, const HighsCallback
   }
 }
 
+namespace {
+std::mutex schedulerMutex;
+int schedulerUsers = 0;
+int schedulerThreads = -1;  // the count the scheduler was started with; -1: not started
+}  // namespace
+
+SchedulerHold::SchedulerHold(int threads) {
+  std::lock_guard<std::mutex> lock(schedulerMutex);
+  if (schedulerUsers > 0 && schedulerThreads != threads) {
+    heldAt_ = schedulerThreads;
+    return;
+  }
+  if (schedulerThreads != -1 && schedulerThreads != threads) Highs_resetGlobalScheduler(1);
+  schedulerThreads = threads;
+  ++schedulerUsers;
+  ok_ = true;
+}
+
+SchedulerHold::~SchedulerHold() {
+  if (!ok_) return;
+  std::lock_guard<std::mutex> lock(schedulerMutex);
+  --schedulerUsers;
+}
+
 void attachHighsCallbacks(void *h, RunContext &ctx) {
   Highs_setCallback(h, highsCallback, &ctx);
   Highs_startCallback(h, kHighsCallbackLogging);
@@ -581,6 +605,13 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
                             start0.values.data());
   }
 
+  int threads = static_cast<int>(std::min<int64_t>(p.intControl(8006), 2147483647));
+  SchedulerHold scheduler(threads);
+  if (!scheduler.ok())
+    chk.fail(formatText("threads is %d but another solve is running with %d threads; HiGHS "
+                        "runs every solve of the process with one thread count",
+                        threads, scheduler.heldAt()),
+             QRVA_ERR_SOLVER);
   int ms;
   {
     SigintGuard guard(&p);
@@ -595,6 +626,9 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
     }
   }
   flushLog(ctx, true);
+  if (ms == kHighsModelStatusNotset || ms == kHighsModelStatusLoadError ||
+      ms == kHighsModelStatusModelError || ms == kHighsModelStatusSolveError)
+    chk.fail(formatText("HiGHS did not solve the model (its model status %d)", ms), QRVA_ERR_SOLVER);
 
   int reason = p.interruptReason.load();
   HighsInt iters = 0, ipmIters = 0, primalStatus = 0;

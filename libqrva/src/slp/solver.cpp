@@ -303,6 +303,14 @@ class LpRunner {
     if (!quadratic && basisCols_.size() == static_cast<size_t>(ncol) &&
         basisRows_.size() == static_cast<size_t>(nrow))
       Highs_setBasis(h, basisCols_.data(), basisRows_.data());
+    SchedulerHold scheduler(0);  // subproblems run with HiGHS's own thread count
+    if (!scheduler.ok()) {
+      p_.message(QRVA_MSG_WARNING,
+                 formatText("SLP: a subproblem cannot run while another solve holds HiGHS at %d "
+                            "threads",
+                            scheduler.heldAt()));
+      return r;
+    }
     Highs_zeroAllClocks(h);
     Highs_run(h);
     flushLog(ctx_, true);
