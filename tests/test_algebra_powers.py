@@ -18,9 +18,9 @@ POW = {
     "E C": NONLINEAR, "E V": NONLINEAR, "E L": NONLINEAR, "E Q": NONLINEAR, "E E": NONLINEAR,
     # NumPy raises element by element; 1 to any quadratic power is 1.0.
     "A V": ["nonlinear:(1.0 ** x)", "nonlinear:(2.0 ** x)"],
-    "A L": ["nonlinear:(1.0 ** 2*y)", "nonlinear:(2.0 ** 2*y)"],
-    "A Q": ["float:1.0", "nonlinear:(2.0 ** x*y)"],
-    "A E": ["float:1.0", "nonlinear:(2.0 ** 1 + x)"],
+    "A L": ["nonlinear:(1.0 ** (2*y))", "nonlinear:(2.0 ** (2*y))"],
+    "A Q": ["float:1.0", "nonlinear:(2.0 ** (x*y))"],
+    "A E": ["float:1.0", "nonlinear:(2.0 ** (1 + x))"],
 }
 
 

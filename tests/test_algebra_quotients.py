@@ -20,9 +20,9 @@ DIV = {
     "E E": NONLINEAR, "E A": ["expression:1 + x", "expression:0.5 +0.5 x"],
     # NumPy divides element by element: each element is a nonlinear quotient.
     "A V": ["nonlinear:(1.0 / x)", "nonlinear:(2.0 / x)"],
-    "A L": ["nonlinear:(1.0 / 2*y)", "nonlinear:(2.0 / 2*y)"],
-    "A Q": ["nonlinear:(1.0 / x*y)", "nonlinear:(2.0 / x*y)"],
-    "A E": ["nonlinear:(1.0 / 1 + x)", "nonlinear:(2.0 / 1 + x)"],
+    "A L": ["nonlinear:(1.0 / (2*y))", "nonlinear:(2.0 / (2*y))"],
+    "A Q": ["nonlinear:(1.0 / (x*y))", "nonlinear:(2.0 / (x*y))"],
+    "A E": ["nonlinear:(1.0 / (1 + x))", "nonlinear:(2.0 / (1 + x))"],
 }
 
 

@@ -34,7 +34,7 @@ CASES = [
     ("x + 1 == y + 1", "  x - y", 0.0, 0.0),
     # nonlinear bodies: a constant closing a sum or one side of a subtraction moves too
     ("e + 3 <= 5", "(exp (x))", -INF, 2.0),
-    ("e + y + 3 >= 5", "(exp (x) +   y)", 2.0, INF),
+    ("e + y + 3 >= 5", "(exp (x) + y)", 2.0, INF),
     ("e - 3 <= 5", "(exp (x) - 3)", -INF, 5.0),
     ("e <= 2", "exp (x)", -INF, 2.0),
     ("3 - e <= 0", "exp (x)", 3.0, INF),

@@ -50,9 +50,9 @@ class TestSum:
         e1, e2 = x + 1, y + 2
         n = quorva.exp(z) + x
         total = quorva.Sum(e1, e2, n, e1)
-        assert str(total) == "(exp (z) + 4 +3 x + y)"
+        assert str(total) == "(exp (z) + 4 + 3*x + y)"
         assert (str(e1), str(e2), str(n)) == ("1 + x", "2 + y", "(exp (z) + x)")
-        assert str(quorva.Sum([0, n, y])) == "(exp (z) +   x + y)" and str(n) == "(exp (z) + x)"
+        assert str(quorva.Sum([0, n, y])) == "(exp (z) + x + y)" and str(n) == "(exp (z) + x)"
 
     def test_generator_is_consumed_once(self, xyz):
         gen = (v for v in xyz)

@@ -535,6 +535,57 @@ static PyObject *expression_str(PyObject *self) {
   return setQrvaErrIfNull(nullptr, PyUnicode_FromStringAndSize(out.data(), (Py_ssize_t)out.size()));
 }
 
+/* A number as Python writes it: the shortest text that reads back exactly. */
+static std::string exactNumber(double v) {
+  char *text = PyOS_double_to_string(v, 'r', 0, 0, nullptr);
+  if (!text) return formatNumber("%.17g", v);
+  std::string result(text);
+  PyMem_Free(text);
+  return result;
+}
+
+/* Appends one term of the formula form: " + a*t", " - a*t", first "a*t". */
+static void appendFormulaTerm(std::string &out, bool preceded, double coef, const std::string &term) {
+  if (preceded) out += coef < 0 ? " - " : " + ";
+  else if (coef < 0) out += "-";
+  double size = std::fabs(coef);
+  if (size != 1.0) out += exactNumber(size) + "*";
+  out += term;
+}
+
+int expression_appendFormula(std::string &out, PyObject *object, int *pieces) {
+  PyRef copy(expression_copy(object, 1.0));
+  if (!copy) return -1;
+  const expression_s *e = EXPRESSION(copy.get());
+  *pieces = 0;
+  if (e->constant != 0.0 || (!hasLinearTerms(e) && !hasQuadraticTerms(e))) {
+    out += exactNumber(e->constant);
+    ++*pieces;
+  }
+  if (e->linear)
+    for (const auto &entry : e->linear->entries) {
+      std::string term;
+      if (nameOf(entry.first.var, term) != 0) return -1;
+      appendFormulaTerm(out, *pieces > 0, entry.second, term);
+      ++*pieces;
+    }
+  if (e->quadratic)
+    for (const auto &outer : e->quadratic->entries)
+      for (const auto &inner : outer.second->entries) {
+        std::string term;
+        if (nameOf(outer.first.var, term) != 0) return -1;
+        if (VAR_SERIAL(outer.first.var) == VAR_SERIAL(inner.first.var)) {
+          term += "**2";
+        } else {
+          term += '*';
+          if (nameOf(inner.first.var, term) != 0) return -1;
+        }
+        appendFormulaTerm(out, *pieces > 0, inner.second, term);
+        ++*pieces;
+      }
+  return 0;
+}
+
 /* ---- the class ---- */
 
 static PyNumberMethods expression_number;

@@ -5,6 +5,8 @@
 
 #include "model/maps.h"
 
+#include <string>
+
 struct expression_s {
   PyObject_HEAD
   double constant;
@@ -33,6 +35,11 @@ int expression_addToQuadTerm(PyObject *e, PyObject *x, PyObject *y, double coef)
 /* A new expression equal to factor * obj, for any operand kind (a
  * nonlinear operand gives a nonlinear copy). */
 PyObject *expression_copy(PyObject *obj, double factor);
+/* Appends a constant, variable, term or expression as a formula that Python
+ * reads back to the same value ("3 + 2*x - y**2"), with exact numbers: the
+ * form nonlinear printing uses for its operands. pieces: the number of terms
+ * written (the constant counts as one). */
+int expression_appendFormula(std::string &out, PyObject *object, int *pieces);
 /* p + sign * q as a new object. */
 PyObject *expression_alg_sum(PyObject *p, PyObject *q, double sign);
 /* p + sign * q, changing p when it is an expression (and returning it);

@@ -640,7 +640,24 @@ PyObject *nonlin_copy(PyObject *x, double f) {
 
 /* ---- printing ---- */
 
-static int printObject(std::string &out, PyObject *o, int depth);
+/* Where an operand stands: beside which infix operator, on which side;
+ * PLACE_FREE is an argument of a function or of a unary operator. */
+enum Place { PLACE_FREE, PLACE_SUM, PLACE_SUB_LEFT, PLACE_SUB_RIGHT, PLACE_MUL, PLACE_DIV_LEFT, PLACE_DIV_RIGHT,
+             PLACE_POW_LEFT, PLACE_POW_RIGHT };
+
+/* The place of argument i of an infix operator. */
+static Place placeOf(int op, Py_ssize_t i) {
+  switch (op) {
+    case 0: return PLACE_SUM;
+    case 1: return i == 0 ? PLACE_SUB_LEFT : PLACE_SUB_RIGHT;
+    case 3: return PLACE_MUL;
+    case 4: return i == 0 ? PLACE_DIV_LEFT : PLACE_DIV_RIGHT;
+    case 5: return i == 0 ? PLACE_POW_LEFT : PLACE_POW_RIGHT;
+    default: return PLACE_FREE;
+  }
+}
+
+static int printObject(std::string &out, PyObject *o, int depth, Place place);
 
 static int printNode(std::string &out, PyObject *self, int depth) {
   if (depth < 0) {
@@ -662,7 +679,7 @@ static int printNode(std::string &out, PyObject *self, int depth) {
     }
     if (info.style == -1) out.append(info.name).append(" (");
     else out += "(";
-    if (printObject(out, args, depth - 1) != 0) return -1;
+    if (printObject(out, args, depth - 1, PLACE_FREE) != 0) return -1;
     out += ")";
     if (info.style == 1) out.append(" ").append(info.name);
     return 0;
@@ -674,10 +691,14 @@ static int printNode(std::string &out, PyObject *self, int depth) {
     }
     if (info.style == -1) out.append(info.name).append(" ");
     out += "(";
-    if (printObject(out, PyTuple_GET_ITEM(args, 0), depth - 1) != 0) return -1;
+    if (printObject(out, PyTuple_GET_ITEM(args, 0), depth - 1, info.style == 0 ? placeOf(node->op, 0) : PLACE_FREE) !=
+        0)
+      return -1;
     if (info.style == 0) out.append(" ").append(info.name).append(" ");
     else out += ", ";
-    if (printObject(out, PyTuple_GET_ITEM(args, 1), depth - 1) != 0) return -1;
+    if (printObject(out, PyTuple_GET_ITEM(args, 1), depth - 1, info.style == 0 ? placeOf(node->op, 1) : PLACE_FREE) !=
+        0)
+      return -1;
     out += ")";
     if (info.style == 1) out.append(" ").append(info.name);
     return 0;
@@ -694,21 +715,54 @@ static int printNode(std::string &out, PyObject *self, int depth) {
       if (info.style == 0) out.append(" ").append(info.name).append(" ");
       else out += ", ";
     }
-    if (printObject(out, PySequence_Fast_ITEMS(args)[i], depth - 1) != 0) return -1;
+    if (printObject(out, PySequence_Fast_ITEMS(args)[i], depth - 1,
+                    info.style == 0 ? placeOf(node->op, i) : PLACE_FREE) != 0)
+      return -1;
   }
   out += ")";
   if (info.style == 1) out.append(" ").append(info.name);
   return 0;
 }
 
-static int printObject(std::string &out, PyObject *o, int depth) {
-  if (nonlinear_check(o)) return printNode(out, o, depth);
-  if (operandKind(o) == KIND_INVALID && PyCallable_Check(o)) {
+/* Operands print so that reading the text back gives the same formula. By
+ * its form an operand is an atom (a name, a non-negative number, a function,
+ * an infix node in its own parentheses), negative (a negative number, a
+ * unary minus), a product ("2*x", "-x*y") or a sum ("1 + x"); it is enclosed
+ * in parentheses where Python would otherwise bind it differently. */
+static bool needsParentheses(const std::string &text, bool negativeAtom, int pieces, Place place) {
+  bool power = place == PLACE_POW_LEFT || place == PLACE_POW_RIGHT;
+  if (pieces > 1) return place != PLACE_FREE && place != PLACE_SUM && place != PLACE_SUB_LEFT;
+  if (negativeAtom) return place == PLACE_POW_LEFT;
+  bool product = text.find('*') != std::string::npos || (!text.empty() && text[0] == '-');
+  return product && (power || place == PLACE_DIV_RIGHT);
+}
+
+static int printObject(std::string &out, PyObject *o, int depth, Place place) {
+  int kind = operandKind(o);
+  std::string text;
+  int pieces = 1;
+  bool negativeAtom = false;
+  if (nonlinear_check(o)) {
+    if (printNode(text, o, depth) != 0) return -1;
+    negativeAtom = NONLINEAR(o)->op == 2;
+    if (negativeAtom && place == PLACE_POW_LEFT) text = "(" + text + ")";
+    out += text;
+    return 0;
+  }
+  if (kind == KIND_INVALID && PyCallable_Check(o)) {
     out += "user";
     return 0;
   }
-  PyRef text(PyObject_Str(o));
-  return text ? appendText(out, text.get()) : -1;
+  if (kind == KIND_LINTERM || kind == KIND_QUADTERM || kind == KIND_EXPRESSION) {
+    if (expression_appendFormula(text, o, &pieces) != 0) return -1;
+  } else {
+    PyRef str(PyObject_Str(o));
+    if (!str || appendText(text, str.get()) != 0) return -1;
+    negativeAtom = kind == KIND_CONSTANT && !text.empty() && text[0] == '-';
+  }
+  if (needsParentheses(text, negativeAtom, pieces, place)) text = "(" + text + ")";
+  out += text;
+  return 0;
 }
 
 static PyObject *nonlin_str(PyObject *self) {
