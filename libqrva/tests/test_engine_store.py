@@ -134,6 +134,12 @@ def test_copyprob_is_independent(env, m):
     ("QRVAchgobjsense", (0,), "QRVAchgobjsense: objsense 0 is not 1 (minimize) or -1 (maximize)"),
     ("QRVAaddsets64", (1, 2, b"3", int64s([0, 2]), ints([0, 1]), dbl([1, 2])),
      "QRVAaddsets64: set type '3' in 'settype' at position 0 is not one of 1 2"),
+    ("QRVAaddsets64", (1, 3, b"1", int64s([0, 3]), ints([1, 0, 1]), dbl([1, 2, 3])),
+     "QRVAaddsets64: set 0 has column 1 twice (positions 0 and 2); a column is a member of a "
+     "set once"),
+    ("QRVAaddsets64", (1, 3, b"2", int64s([0, 3]), ints([0, 1, 2]), dbl([2, 1, 2])),
+     "QRVAaddsets64: set 0 has the weight 2 twice (positions 0 and 2); weights order the "
+     "members and must differ"),
     ("QRVAsetindicators", (1, ints([0]), ints([0]), ints([1])),
      "QRVAsetindicators: column 0 at position 0 is of type 'C'; an indicator column must be "
      "binary"),

@@ -151,13 +151,28 @@ void appendSets(ProblemStore &s, const Check &chk, int n, int64_t nelems, const 
     chk.col(colind[k], s.ncols(), "colind", k);
     chk.number(refval[k], "refval", k);
   }
+  // Weights order the members and each column is a member once: both are
+  // checked by sorting (value, position) pairs, so large sets stay cheap.
+  auto firstRepeat = [](auto value, int64_t from, int64_t to, int64_t &a, int64_t &b) {
+    std::vector<int64_t> order(static_cast<size_t>(to - from));
+    for (int64_t k = from; k < to; ++k) order[static_cast<size_t>(k - from)] = k;
+    std::sort(order.begin(), order.end(), [&](int64_t x, int64_t y) {
+      return value(x) < value(y) || (value(x) == value(y) && x < y);
+    });
+    for (size_t k = 1; k < order.size(); ++k)
+      if (value(order[k - 1]) == value(order[k])) return a = order[k - 1], b = order[k], true;
+    return false;
+  };
   for (int i = 0; i < n; ++i) {
-    for (int64_t k = start[i]; k < start[i + 1]; ++k)
-      for (int64_t l = start[i]; l < k; ++l)
-        if (refval[l] == refval[k])
-          chk.fail(formatText("set %d has the weight %g twice (positions %lld and %lld); "
-                              "weights order the members and must differ",
-                              i, refval[k], (long long)l, (long long)k));
+    int64_t a, b;
+    if (firstRepeat([&](int64_t k) { return refval[k]; }, start[i], start[i + 1], a, b))
+      chk.fail(formatText("set %d has the weight %g twice (positions %lld and %lld); "
+                          "weights order the members and must differ",
+                          i, refval[b], (long long)a, (long long)b));
+    if (firstRepeat([&](int64_t k) { return colind[k]; }, start[i], start[i + 1], a, b))
+      chk.fail(formatText("set %d has column %d twice (positions %lld and %lld); "
+                          "a column is a member of a set once",
+                          i, colind[b], (long long)a, (long long)b));
   }
   for (int i = 0; i < n; ++i) {
     SosSet set;
