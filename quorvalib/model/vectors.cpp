@@ -405,7 +405,9 @@ PyMethodDef quorvamod_vectorMethods[] = {
               "iterator or NumPy array (summed along its first axis). None elements are skipped.",
               "s = quorva.Sum(c[i] * x[i] for i in range(n))",
               "Sum builds one new expression and adds every element into it, so it is much faster than adding "
-              "with +; the elements themselves are never changed. An empty collection gives the empty expression.",
+              "with +; the elements themselves are never changed. An empty collection gives the empty expression. "
+              "For nonlinear terms the difference grows with the count: s = s + f in a loop copies s at every "
+              "step (time quadratic in the count), while Sum and s += f take linear time.",
               "quorva.Prod, quorva.Dot")},
     {"Prod", quorvamod_Prod, METH_VARARGS,
      QRVA_DOC("The product of a collection of variables, terms, expressions, nonlinear expressions or numbers.",

@@ -824,7 +824,9 @@ void nonlinear_prepareType() {
   quorva_nonlinearType.tp_doc =
       "A nonlinear expression: a tree of operators (products, quotients, powers, functions, maxima, minima, user "
       "functions) over variables, terms, expressions and constants. Made by the operators and by quorva.exp, "
-      "quorva.sin, ..., quorva.max, quorva.min and quorva.user.";
+      "quorva.sin, ..., quorva.max, quorva.min and quorva.user. Operators never change their operands, so "
+      "s = s + f copies the whole sum s each time: a loop of n such steps takes time growing with n squared. "
+      "Build long sums with quorva.Sum(...) or with s += f, which adds to s in place, in time linear in n.";
   quorva_nonlinearType.tp_init = nonlinear_init;
   quorva_nonlinearType.tp_dealloc = nonlinear_dealloc;
   quorva_nonlinearType.tp_traverse = nonlinear_traverse;
