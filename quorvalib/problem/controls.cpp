@@ -5,6 +5,7 @@
 #include "module/errors.h"
 #include "module/helpers.h"
 #include "module/qrvalibs.h"
+#include "problem/busy.h"
 
 #include <cctype>
 #include <string>
@@ -371,6 +372,7 @@ static problem_s *boundProblem(control_s *object) {
                                        : "The problem of these controls no longer exists");
     return nullptr;
   }
+  if (problem_enter(object->problem) != 0) return nullptr;
   return object->problem;
 }
 

@@ -14,6 +14,7 @@
 #include "module/errors.h"
 #include "module/helpers.h"
 #include "nonlinear/userfunc.h"
+#include "problem/busy.h"
 #include "problem/controls.h"
 
 #include <cstring>
@@ -667,6 +668,7 @@ void problem_prepareType() {
     for (PyMethodDef *family : kProblemMethodFamilies)
       for (PyMethodDef *m = family; m->ml_name; ++m) problemMethods.push_back(*m);
     problemMethods.push_back({nullptr, nullptr, 0, nullptr});
+    problem_guardMethods(problemMethods);
   }
   quorva_problemType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
   quorva_problemType.tp_doc = QRVA_DOC(

@@ -32,6 +32,8 @@ struct problem_s {
   PyObject *userfuncs;        /* dict of user functions or NULL */
   int obj_transfer_col;       /* objective transfer column or -1 */
   int obj_transfer_row;       /* objective transfer row or -1 */
+  int solving;                  /* 1 while solve() runs (problem/busy.h) */
+  unsigned long solving_thread; /* the thread running it */
 };
 typedef struct problem_s problem_s;
 

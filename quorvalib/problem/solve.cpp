@@ -12,6 +12,7 @@
 #include "module/helpers.h"
 #include "module/interrupt.h"
 #include "module/numpy_api.h"
+#include "problem/busy.h"
 #include "problem/convert.h"
 #include "problem/problem.h"
 
@@ -204,6 +205,7 @@ static PyObject *problem_solve(PyObject *pself, PyObject *args, PyObject *kwargs
 
   int rc = 0;
   bool attributes_failed = false;
+  if (problem_beginSolve(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   PyThreadState *thread = PyEval_SaveThread();
   int is_mip = 0;
   if (problem_isMIP(self, &is_mip) != 0) {
@@ -219,6 +221,7 @@ static PyObject *problem_solve(PyObject *pself, PyObject *args, PyObject *kwargs
     resetSigIntHandler();
   }
   PyEval_RestoreThread(thread);
+  problem_endSolve(self);
   if (attributes_failed || rc != 0) return setQrvaErrIfNull(pself, nullptr);
   /* A callback or message handler that raised left its error pending. */
   if (PyErr_Occurred()) return setQrvaErrIfNull(pself, nullptr);
