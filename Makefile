@@ -3,8 +3,10 @@
 PYTHON ?= python3
 VENV ?= .venv
 PY := $(VENV)/bin/python
+# What a build without pip's isolation needs in its venv (make dev, check-sanitize).
+BUILD_DEPS := scikit-build-core 'numpy>=1.22,<2' highsbox==1.15.1 'pytest>=7'
 
-.PHONY: demo test install venv clean bench dev
+.PHONY: demo test install venv clean bench dev check-sanitize check-debugmalloc
 
 $(PY):
 	$(PYTHON) -m venv $(VENV)
@@ -29,13 +31,47 @@ bench: install
 	$(PY) bench/run_all.py
 
 clean:
-	rm -rf $(VENV) build dist *.egg-info
+	rm -rf $(VENV) $(SAN_VENV) build dist *.egg-info
 
 # Incremental build for development: the same install, but CMake's build tree
 # is kept in build/dev so that only changed sources are compiled again.
 # ccache, when installed, shares compiled objects between checkouts.
 CCACHE := $(shell command -v ccache 2>/dev/null)
 dev: $(PY)
-	$(PY) -m pip install --quiet scikit-build-core 'numpy>=1.22,<2' highsbox==1.15.1 'pytest>=7'
+	$(PY) -m pip install --quiet $(BUILD_DEPS)
 	CCACHE_BASEDIR=$(CURDIR) $(PY) -m pip install --quiet --no-build-isolation --no-deps -Cbuild-dir=build/dev \
 	  $(if $(CCACHE),-Ccmake.define.CMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) .
+
+# Memory checks (CI runs both after `make test`).
+# check-sanitize: both suites against libqrva and the extension built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, in a venv and build tree of
+# their own. The interpreter is not instrumented, so gcc's runtimes are
+# preloaded; Python allocates through malloc so that its objects are checked
+# too. Leaks are not reported (the interpreter keeps memory until exit); any
+# other finding stops the run with an error.
+SAN_VENV := .venv-sanitize
+# A finding ends the process: pytest leaves stderr alone so the report shows.
+CHECK_PYTEST := -p no:cacheprovider --capture=sys
+SAN_PY := $(SAN_VENV)/bin/python
+SAN_CXX := g++
+SAN_FLAGS := -O1 -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer
+SAN_ENV := LD_PRELOAD="$$($(SAN_CXX) -print-file-name=libasan.so) $$($(SAN_CXX) -print-file-name=libubsan.so)" \
+  PYTHONMALLOC=malloc \
+  ASAN_OPTIONS=detect_leaks=0:halt_on_error=1:allocator_may_return_null=1:check_initialization_order=1 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+check-sanitize:
+	test -x $(SAN_PY) || $(PYTHON) -m venv $(SAN_VENV)
+	$(SAN_PY) -m pip install --quiet $(BUILD_DEPS)
+	CCACHE_BASEDIR=$(CURDIR) $(SAN_PY) -m pip install --quiet --no-build-isolation --no-deps \
+	  -Cbuild-dir=build/sanitize -Ccmake.build-type=Debug \
+	  -Ccmake.define.CMAKE_CXX_COMPILER=$(SAN_CXX) -Ccmake.define.CMAKE_CXX_FLAGS="$(SAN_FLAGS)" \
+	  $(if $(CCACHE),-Ccmake.define.CMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) .
+	$(SAN_ENV) $(SAN_PY) -m pytest -q $(CHECK_PYTEST) libqrva/tests
+	$(SAN_ENV) $(SAN_PY) -m pytest -q $(CHECK_PYTEST) tests
+
+# check-debugmalloc: both suites on the ordinary build under Python's debug
+# allocator, which catches memory used without the interpreter lock, writes
+# past a Python buffer and objects used after they were freed.
+check-debugmalloc: install
+	PYTHONMALLOC=debug $(PY) -m pytest -q $(CHECK_PYTEST) libqrva/tests
+	PYTHONMALLOC=debug $(PY) -m pytest -q $(CHECK_PYTEST) tests
