@@ -140,6 +140,8 @@ PROTOS = _prototypes()
 FUNCTIONS = sorted(set(PROTOS) - _stubs() - LIFECYCLE)
 HANDLES = ("QRVAprob", "QSLPprob", "QRVAbranchobject", "QSLPfunc")
 COUNT_ARGS = re.compile(r"^(n|max)")
+# Per-item element counts: how many entries of the element arrays each item owns.
+COUNT_ARRAYS = {"mnel", "qcnquads"}
 
 
 def _ctype(typ):
@@ -169,7 +171,11 @@ def bad_values(typ, arg, keep):
         values.append(("NaNs", _array(c_double, [math.nan] * 256, keep)))
     if typ == "const int*" and arg not in ANY_INT:
         values.append(("-1s", _array(c_int, [-1] * 256, keep)))
-        values.append(("1e7s", _array(c_int, [10 ** 7] * 256, keep)))
+        # Element counts of 1e7 would claim arrays far longer than the 256
+        # entries passed: nothing can refuse that, the library would read
+        # past the caller's arrays. Negative counts are refused before any read.
+        if arg not in COUNT_ARRAYS:
+            values.append(("1e7s", _array(c_int, [10 ** 7] * 256, keep)))
     if typ == "const char*" and arg in ("rowtype", "coltype", "bndtype", "settype"):
         values.append(("'X's", ctypes.cast(ctypes.c_char_p(b"X" * 64), c_void_p)))
     return values
