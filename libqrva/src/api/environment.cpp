@@ -1,7 +1,7 @@
 // Environment functions: start and stop, version and banner, checked mode,
 // global last error and global message handlers.
 #include "api/support.h"
-#include "interfaces/highs_c_api.h"
+#include "highs/subproblem.h"
 #include "core/version.h"
 
 using qrva::Environment;
@@ -39,7 +39,7 @@ int QRVAgetbanner(char *banner) {
   if (banner == nullptr)
     return failGlobal(QRVA_ERR_ARGUMENT, "QRVAgetbanner: argument 'banner' is NULL");
   return qrva::withEnvironment("QRVAgetbanner", [&] {
-    const char *highs = Highs_version();
+    const char *highs = qrva::highsVersionText();
     std::string highsVersion = highs ? highs : "(unknown version)";
     if (!highsVersion.empty() && highsVersion[0] != 'v') highsVersion = "v" + highsVersion;
     qrva::copyTruncated(formatText("%s v%s, running on HiGHS %s", qrva::kLibraryName,

@@ -3,12 +3,6 @@
 #include "slp/problem.h"
 #include "core/text.h"
 
-#include "interfaces/highs_c_api.h"
-
-void qrva::HighsDeleter::operator()(void *highs) const {
-  if (highs) Highs_destroy(highs);
-}
-
 qrva_problem_s::qrva_problem_s()
     : qrva_object_s(Kind::Problem), name(""), controls(qrva::optimizerCatalog().defaultControls()),
       store(std::make_unique<qrva::ProblemStore>()) {}

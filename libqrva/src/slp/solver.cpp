@@ -5,8 +5,7 @@
 #include <cmath>
 #include <memory>
 
-#include "highs/solver.h"
-#include "interfaces/highs_c_api.h"
+#include "highs/subproblem.h"
 #include "slp/userfunc.h"
 
 namespace qrva {
@@ -255,96 +254,6 @@ void evaluate(const Nlp &nlp, Point &pt, bool gradients) {
   if (!pt.ok) pt.error = "the objective is not finite";
 }
 
-// --- The LP (or QP) of one iteration ---------------------------------------------
-
-struct Subproblem {
-  std::vector<double> cost, colLower, colUpper, rowLower, rowUpper;
-  std::vector<HighsInt> start, index;
-  std::vector<double> value;
-  std::vector<HighsInt> qStart, qIndex;
-  std::vector<double> qValue;
-};
-
-struct LpResult {
-  int modelStatus = 0;
-  std::vector<double> x, dj, dual;
-};
-
-class LpRunner {
- public:
-  LpRunner(qrva_problem_s &p, const NlpSettings &settings)
-      : p_(p), settings_(settings), highs_(Highs_create()), ctx_{&p, std::string(), 0} {
-    void *h = highs_.get();
-    attachHighsCallbacks(h, ctx_);
-    Highs_setBoolOptionValue(h, "output_flag", settings.echoLpLog && p.messagesHeard());
-    Highs_setBoolOptionValue(h, "log_to_console", false);
-    Highs_setStringOptionValue(h, "log_file", "");
-    Highs_setDoubleOptionValue(h, "primal_feasibility_tolerance", std::min(1e-7, settings.feasTol));
-  }
-
-  LpResult run(const Subproblem &sp, double secondsLeft) {
-    void *h = highs_.get();
-    HighsInt ncol = static_cast<HighsInt>(sp.cost.size());
-    HighsInt nrow = static_cast<HighsInt>(sp.rowLower.size());
-    bool quadratic = !sp.qValue.empty();
-    HighsInt rc = Highs_passModel(
-        h, ncol, nrow, static_cast<HighsInt>(sp.index.size()),
-        quadratic ? static_cast<HighsInt>(sp.qValue.size()) : 0, kHighsMatrixFormatColwise,
-        kHighsHessianFormatTriangular, kHighsObjSenseMinimize, 0.0, sp.cost.data(),
-        sp.colLower.data(), sp.colUpper.data(), sp.rowLower.data(), sp.rowUpper.data(),
-        sp.start.data(), sp.index.data(), sp.value.data(), quadratic ? sp.qStart.data() : nullptr,
-        quadratic ? sp.qIndex.data() : nullptr, quadratic ? sp.qValue.data() : nullptr, nullptr);
-    LpResult r;
-    if (rc == kHighsStatusError) return r;
-    if (secondsLeft < kInf) Highs_setDoubleOptionValue(h, "time_limit", std::max(0.0, secondsLeft));
-    // HiGHS's QP solver can cycle on degenerate steps: a bounded run falls
-    // back to the linear step instead of hanging.
-    if (quadratic) Highs_setIntOptionValue(h, "qp_iteration_limit", 1000 + 20 * (ncol + nrow));
-    if (!quadratic && basisCols_.size() == static_cast<size_t>(ncol) &&
-        basisRows_.size() == static_cast<size_t>(nrow))
-      Highs_setBasis(h, basisCols_.data(), basisRows_.data());
-    SchedulerHold scheduler(0);  // subproblems run with HiGHS's own thread count
-    if (!scheduler.ok()) {
-      p_.message(QRVA_MSG_WARNING,
-                 formatText("SLP: a subproblem cannot run while another solve holds HiGHS at %d "
-                            "threads",
-                            scheduler.heldAt()));
-      return r;
-    }
-    Highs_zeroAllClocks(h);
-    Highs_run(h);
-    flushLog(ctx_, true);
-    HighsInt simplex = 0, qp = 0;
-    Highs_getIntInfoValue(h, "simplex_iteration_count", &simplex);
-    if (quadratic) Highs_getIntInfoValue(h, "qp_iteration_count", &qp);
-    iterations_ += std::max<HighsInt>(0, simplex) + std::max<HighsInt>(0, qp);
-    r.modelStatus = Highs_getModelStatus(h);
-    if (r.modelStatus == kHighsModelStatusOptimal) {
-      r.x.resize(ncol), r.dj.resize(ncol), r.dual.resize(nrow);
-      std::vector<double> act(nrow);
-      Highs_getSolution(h, r.x.data(), r.dj.data(), act.data(), r.dual.data());
-      HighsInt valid = 0;
-      Highs_getIntInfoValue(h, "basis_validity", &valid);
-      if (valid && !quadratic) {
-        basisCols_.resize(ncol), basisRows_.resize(nrow);
-        Highs_getBasis(h, basisCols_.data(), basisRows_.data());
-      }
-    }
-    return r;
-  }
-
-  // Simplex and QP iterations of every run so far.
-  int64_t iterations() const { return iterations_; }
-
- private:
-  qrva_problem_s &p_;
-  const NlpSettings &settings_;
-  int64_t iterations_ = 0;
-  std::unique_ptr<void, HighsDeleter> highs_;
-  RunContext ctx_;
-  std::vector<HighsInt> basisCols_, basisRows_;
-};
-
 // Damped BFGS approximation of the Lagrangian's curvature over the
 // nonlinear columns (dense; small problems only).
 class QuasiNewton {
@@ -446,7 +355,7 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
     }
     for (const Entry &e : c)
       if (e.value != 0.0) sp.index.push_back(e.index), sp.value.push_back(e.value);
-    sp.start.push_back(static_cast<HighsInt>(sp.index.size()));
+    sp.start.push_back(static_cast<int>(sp.index.size()));
   }
   sp.start.pop_back();
   if (qn && qn->active()) {
@@ -463,10 +372,10 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
       }
     }
     for (int j = 0; j < n; ++j) {
-      sp.qStart[j] = static_cast<HighsInt>(sp.qIndex.size());
+      sp.qStart[j] = static_cast<int>(sp.qIndex.size());
       for (const auto &e : lower[j]) sp.qIndex.push_back(e.first), sp.qValue.push_back(e.second);
     }
-    for (int j = n; j < n + 2 * nr; ++j) sp.qStart[j] = static_cast<HighsInt>(sp.qIndex.size());
+    for (int j = n; j < n + 2 * nr; ++j) sp.qStart[j] = static_cast<int>(sp.qIndex.size());
   }
   return sp;
 }
@@ -538,7 +447,7 @@ Subproblem linearProjection(const Nlp &nlp, const std::vector<double> &x0) {
   sp.start.assign(1, 0);
   for (const auto &c : cols) {
     for (const Entry &e : c) sp.index.push_back(e.index), sp.value.push_back(e.value);
-    sp.start.push_back(static_cast<HighsInt>(sp.index.size()));
+    sp.start.push_back(static_cast<int>(sp.index.size()));
   }
   sp.start.pop_back();
   return sp;
@@ -557,7 +466,7 @@ bool linearRowsHold(const Nlp &nlp, const Point &pt, double tol) {
 class Solver {
  public:
   Solver(qrva_problem_s &p, Nlp &nlp, const NlpSettings &settings, const Check &chk)
-      : p_(p), nlp_(nlp), set_(settings), chk_(chk), lp_(p, settings),
+      : p_(p), nlp_(nlp), set_(settings), chk_(chk), lp_(p, settings.echoLpLog, settings.feasTol),
         started_(std::chrono::steady_clock::now()) {}
 
   NlpOutcome run(const SlpStore *slp) {
@@ -575,12 +484,12 @@ class Solver {
     if (!linearRowsHold(nlp_, cur, set_.feasTol)) {
       LpResult r = lp_.run(linearProjection(nlp_, cur.x), secondsLeft());
       ++out.iterations;
-      if (r.modelStatus == kHighsModelStatusInfeasible) {
+      if (r.outcome == LpOutcome::Infeasible) {
         log("SLP: the linear rows and bounds have no solution");
         out.nlpStatus = kNlpInfeasible;
         return finish(out, cur);
       }
-      if (r.modelStatus == kHighsModelStatusOptimal) {
+      if (r.outcome == LpOutcome::Optimal) {
         cur.x.assign(r.x.begin(), r.x.begin() + nlp_.n);
         evaluate(nlp_, cur, true);
         if (!cur.ok) {
@@ -624,27 +533,26 @@ class Solver {
       ++out.iterations;
       for (size_t a = 0; a < nc; ++a) stepBound[a] = radius * scale[a];
       LpResult r = lp_.run(linearization(nlp_, cur, stepBound, penalty, qn.get()), secondsLeft());
-      if (r.modelStatus != kHighsModelStatusOptimal && qn && qn->active()) {
+      if (r.outcome != LpOutcome::Optimal && qn && qn->active()) {
         // A QP HiGHS could not solve: start the curvature again from nothing.
         qn->reset();
         r = lp_.run(linearization(nlp_, cur, stepBound, penalty, nullptr), secondsLeft());
       }
-      if (r.modelStatus == kHighsModelStatusUnbounded ||
-          r.modelStatus == kHighsModelStatusUnboundedOrInfeasible) {
+      if (r.outcome == LpOutcome::Unbounded) {
         out.nlpStatus = kNlpUnbounded;
         break;
       }
-      if (r.modelStatus == kHighsModelStatusInfeasible) {
+      if (r.outcome == LpOutcome::Infeasible) {
         out.nlpStatus = kNlpInfeasible;
         break;
       }
-      if (r.modelStatus != kHighsModelStatusOptimal) {
+      if (r.outcome != LpOutcome::Optimal) {
         int reason = p_.interruptReason.load();
         out.stopStatus = reason ? reason
-                                : (r.modelStatus == kHighsModelStatusTimeLimit ? QRVA_STOP_TIMELIMIT
+                                : (r.outcome == LpOutcome::TimeLimit ? QRVA_STOP_TIMELIMIT
                                                                                : 0);
         out.nlpStatus = kNlpUnfinished;
-        if (!reason && r.modelStatus != kHighsModelStatusTimeLimit)
+        if (!reason && r.outcome != LpOutcome::TimeLimit)
           log(formatText("SLP: HiGHS could not solve the linearization (model status %d)",
                          r.modelStatus));
         break;
@@ -836,7 +744,7 @@ class Solver {
     }
     Point out;
     LpResult r = lp_.run(linearization(nlp_, base, stepBound, penalty, qn), secondsLeft());
-    if (r.modelStatus != kHighsModelStatusOptimal) return out;
+    if (r.outcome != LpOutcome::Optimal) return out;
     out.x.assign(r.x.begin(), r.x.begin() + nlp_.n);
     evaluate(nlp_, out, true);
     return out;
