@@ -62,6 +62,12 @@ std::string wrapped(const Piece &p, bool parenthesize) {
   return parenthesize ? "(" + p.text + ")" : p.text;
 }
 
+void appendWrapped(std::string &out, const Piece &p, bool parenthesize) {
+  if (parenthesize) out += '(';
+  out += p.text;
+  if (parenthesize) out += ')';
+}
+
 }  // namespace
 
 bool userFunctionNameWritable(const std::string &name) {
@@ -106,7 +112,11 @@ std::string formulaToText(const Check &chk, const Formula &f,
         // exponent is bracketed unless it is one.
         bool parenA = p == kPower ? a.precedence < kAtom : a.precedence < p;
         bool parenB = p == kPower ? b.precedence < kAtom : b.precedence <= p;
-        out.text = wrapped(a, parenA) + sign + wrapped(b, parenB);
+        // The left operand's text is extended in place: a long sum written
+        // term by term would otherwise be copied once per term.
+        out.text = parenA ? wrapped(a, true) : std::move(a.text);
+        out.text += sign;
+        appendWrapped(out.text, b, parenB);
         out.precedence = p;
         out.depth = std::max(a.depth + parenA, b.depth + parenB + (p == kPower ? 1 : 0));
         break;

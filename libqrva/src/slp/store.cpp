@@ -39,19 +39,22 @@ void SlpStore::addCoefficient(int row, int col, double factor, Formula formula) 
     coefficients[{row, col}] = SlpCoefficient{factor, std::move(formula)};
     return;
   }
+  // The sum is built in place on the stored formula: copying it for every
+  // added term would make a row of n terms cost n^2.
   SlpCoefficient &c = found->second;
-  Formula sum;
-  if (c.factor == factor) {
-    // f F1 + f F2 = f (F1 + F2)
-    sum = c.formula;
-    sum.insert(sum.end(), formula.begin(), formula.end());
-  } else {
-    appendScaled(sum, c.formula, c.factor);
-    appendScaled(sum, formula, factor);
+  if (c.factor != factor) {
+    // f1 F1 + f2 F2 = 1 (F1 f1 * + F2 f2 *)
+    if (c.factor != 1.0) {
+      c.formula.push_back(Token{kTokConstant, c.factor});
+      c.formula.push_back(Token{kTokOperator, kOpMultiply});
+    }
     c.factor = 1.0;
+    appendScaled(c.formula, formula, factor);
+  } else {
+    // f F1 + f F2 = f (F1 + F2)
+    c.formula.insert(c.formula.end(), formula.begin(), formula.end());
   }
-  sum.push_back(Token{kTokOperator, kOpAdd});
-  c.formula = std::move(sum);
+  c.formula.push_back(Token{kTokOperator, kOpAdd});
 }
 
 int SlpStore::stringIndex(const std::string &text) {
