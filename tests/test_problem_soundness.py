@@ -168,3 +168,66 @@ class TestNoSolution:
         p.solve()
         assert p.getObjVal() == pytest.approx(4.0) and p.getSolution() == pytest.approx([4.0])
         assert p.getRCost(x) == pytest.approx(1.0)
+
+
+class TestChangesAfterAdding:
+    """What the objects say is what every problem holding them solves, writes and copies."""
+
+    def test_variable_bounds_and_type_reach_every_problem(self, tmp_path):
+        x = quorva.var(lb=-10, ub=10)
+        p, q = quiet_problem(x), quiet_problem(x)
+        for prob in (p, q):
+            prob.setObjective(x, sense=quorva.maximize)
+        x.ub = 3.5
+        for prob in (p, q):
+            prob.solve()
+            assert prob.getObjVal() == pytest.approx(3.5)
+        x.vartype = quorva.integer
+        p.solve()
+        assert p.getProbStatusString() == "mip_optimal" and p.getObjVal() == pytest.approx(3.0)
+        x.lb, x.ub = -2, -1
+        copy = p.copy()
+        p.write(str(tmp_path / "m.lp"))
+        read = quiet_problem()
+        read.read(str(tmp_path / "m.lp"))
+        assert (read.getVariable(0).lb, read.getVariable(0).ub) == (-2, -1)
+        copy.solve()
+        assert copy.getObjVal() == pytest.approx(-1.0)
+
+    def test_constraint_bounds_reach_the_problem(self):
+        x, y = quorva.var(), quorva.var(ub=1)
+        c = x + y <= 4
+        r = quorva.constraint(body=x + 1, lb=0, ub=3)  # the body's constant stays out of the bounds
+        p = quiet_problem(x, y)
+        p.addConstraint(c, r)
+        p.setObjective(x + y, sense=quorva.maximize)
+        c.ub = 2
+        p.solve()
+        assert p.getObjVal() == pytest.approx(2.0)
+        c.ub = quorva.infinity
+        p.solve()
+        assert p.getObjVal() == pytest.approx(3.0)
+        r.lb = 1.5  # a range 1.5 <= x + 1 <= 3
+        p.setObjective(x)
+        p.solve()
+        assert p.getObjVal() == pytest.approx(0.5)
+        r.lb, r.ub = 2, 2
+        p.solve()
+        assert p.getObjVal() == pytest.approx(1.0)
+
+    def test_refused_changes_send_nothing(self):
+        x = quorva.var(ub=5)
+        p = quiet_problem(x)
+        p.setObjective(x, sense=quorva.maximize)
+        with pytest.raises(quorva.ModelError, match="NaN"):
+            x.ub = float("nan")
+        with pytest.raises(TypeError):
+            x.lb = "low"
+        x.vartype = quorva.semicontinuous
+        x.threshold = 7  # above the upper bound
+        with pytest.raises(quorva.ModelError, match="threshold"):
+            p.solve()
+        x.threshold = 2
+        x.ub = 4
+        p.solve()
+        assert p.getObjVal() == pytest.approx(4.0)

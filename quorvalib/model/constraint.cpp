@@ -10,6 +10,7 @@
 #include "model/var.h"
 #include "module/docs.h"
 #include "module/env.h"
+#include "module/helpers.h"
 #include "nonlinear/nonlinear.h"
 
 #include <structmember.h>
@@ -101,6 +102,7 @@ static int constraint_init(PyObject *self, PyObject *args, PyObject *kwds) {
     Py_XSETREF(c->body, from->body);
     c->lb = from->lb;
     c->ub = from->ub;
+    markChanged(&c->changed);
     return 0;
   }
 
@@ -131,6 +133,7 @@ static int constraint_init(PyObject *self, PyObject *args, PyObject *kwds) {
   Py_XSETREF(c->body, newBody.release());
   c->lb = lb;
   c->ub = ub;
+  markChanged(&c->changed); /* a second __init__ may change an added constraint */
   return 0;
 }
 
@@ -352,14 +355,23 @@ static PyMethodDef constraint_methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+/* Bounds: every problem holding the constraint sends a change to the
+ * library before its next solve, write or copy. */
+static StampedField constraint_lbField{offsetof(constraint_s, lb), offsetof(constraint_s, changed)};
+static StampedField constraint_ubField{offsetof(constraint_s, ub), offsetof(constraint_s, changed)};
+
+static PyGetSetDef constraint_getset[] = {
+    {const_cast<char *>("lb"), stampedDouble_get, stampedDouble_set,
+     const_cast<char *>("Lower bound; -quorva.infinity for none."), &constraint_lbField},
+    {const_cast<char *>("ub"), stampedDouble_get, stampedDouble_set,
+     const_cast<char *>("Upper bound; quorva.infinity for none."), &constraint_ubField},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
 static PyMemberDef constraint_members[] = {
     {const_cast<char *>("name"), T_OBJECT, offsetof(constraint_s, name), 0, const_cast<char *>("The name.")},
     {const_cast<char *>("body"), T_OBJECT, offsetof(constraint_s, body), 0,
      const_cast<char *>("The body: a variable, term, expression, nonlinear expression or constant.")},
-    {const_cast<char *>("lb"), T_DOUBLE, offsetof(constraint_s, lb), 0,
-     const_cast<char *>("Lower bound; -quorva.infinity for none.")},
-    {const_cast<char *>("ub"), T_DOUBLE, offsetof(constraint_s, ub), 0,
-     const_cast<char *>("Upper bound; quorva.infinity for none.")},
     {nullptr, 0, 0, 0, nullptr},
 };
 
@@ -389,6 +401,7 @@ void constraint_prepareType() {
   quorva_constraintType.tp_repr = constraint_str;
   quorva_constraintType.tp_methods = constraint_methods;
   quorva_constraintType.tp_members = constraint_members;
+  quorva_constraintType.tp_getset = constraint_getset;
   constraint_number.nb_bool = constraint_bool;
   quorva_constraintType.tp_as_number = &constraint_number;
 }

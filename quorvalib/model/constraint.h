@@ -15,6 +15,7 @@ struct constraint_s {
   PyObject *body;  /* a modeling object or a constant; NULL when none */
   double lb;       /* -1e20: no lower bound */
   double ub;       /* 1e20: no upper bound */
+  uint64_t changed; /* change stamp of the last bound change, 0 for none */
 };
 
 #define CONSTRAINT(o) reinterpret_cast<constraint_s *>(o)

@@ -9,6 +9,7 @@
 #include "model/quadterm.h"
 #include "module/docs.h"
 #include "module/env.h"
+#include "module/helpers.h"
 #include "nonlinear/nonlinear.h"
 
 #include <structmember.h>
@@ -48,6 +49,7 @@ PyObject *var_new() {
   v->ub = kInfinity;
   v->threshold = -kInfinity;
   v->vartype = 0;
+  v->changed = 0;
   return reinterpret_cast<PyObject *>(v);
 }
 
@@ -99,6 +101,7 @@ static int var_init(PyObject *self, PyObject *args, PyObject *kwds) {
   v->ub = ub;
   v->threshold = threshold;
   v->vartype = vartype;
+  markChanged(&v->changed); /* a second __init__ may change an added variable */
   Py_XSETREF(v->name, newName);
   return 0;
 }
@@ -313,22 +316,45 @@ static int var_setName(PyObject *self, PyObject *value, void *) {
   return 0;
 }
 
+static PyObject *var_getType(PyObject *self, void *) { return PyLong_FromLong(asVar(self)->vartype); }
+
+static int var_setType(PyObject *self, PyObject *value, void *) {
+  if (!value) {
+    PyErr_SetString(PyExc_TypeError, "The variable type cannot be deleted");
+    return -1;
+  }
+  int type = _PyLong_AsInt(value);
+  if (type == -1 && PyErr_Occurred()) return -1;
+  if (asVar(self)->vartype != type) {
+    asVar(self)->vartype = type;
+    markChanged(&asVar(self)->changed);
+  }
+  return 0;
+}
+
+/* Bounds, threshold and type: every problem holding the variable sends a
+ * change to the library before its next solve, write or copy. */
+static StampedField var_lbField{offsetof(var_s, lb), offsetof(var_s, changed)};
+static StampedField var_ubField{offsetof(var_s, ub), offsetof(var_s, changed)};
+static StampedField var_thresholdField{offsetof(var_s, threshold), offsetof(var_s, changed)};
+
 static PyGetSetDef var_getset[] = {
     {const_cast<char *>("name"), var_getName, var_setName, const_cast<char *>("The variable's name (str or bytes)."),
+     nullptr},
+    {const_cast<char *>("lb"), stampedDouble_get, stampedDouble_set, const_cast<char *>("Lower bound."),
+     &var_lbField},
+    {const_cast<char *>("ub"), stampedDouble_get, stampedDouble_set, const_cast<char *>("Upper bound."),
+     &var_ubField},
+    {const_cast<char *>("threshold"), stampedDouble_get, stampedDouble_set,
+     const_cast<char *>("Threshold of a semi-continuous, semi-integer or partially integer variable."),
+     &var_thresholdField},
+    {const_cast<char *>("vartype"), var_getType, var_setType,
+     const_cast<char *>("Variable type: quorva.continuous, binary, integer, semicontinuous, semiinteger or "
+                        "partiallyinteger."),
      nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
-static PyMemberDef var_members[] = {
-    {const_cast<char *>("lb"), T_DOUBLE, offsetof(var_s, lb), 0, const_cast<char *>("Lower bound.")},
-    {const_cast<char *>("ub"), T_DOUBLE, offsetof(var_s, ub), 0, const_cast<char *>("Upper bound.")},
-    {const_cast<char *>("threshold"), T_DOUBLE, offsetof(var_s, threshold), 0,
-     const_cast<char *>("Threshold of a semi-continuous, semi-integer or partially integer variable.")},
-    {const_cast<char *>("vartype"), T_INT, offsetof(var_s, vartype), 0,
-     const_cast<char *>("Variable type: quorva.continuous, binary, integer, semicontinuous, semiinteger or "
-                        "partiallyinteger.")},
-    {nullptr, 0, 0, 0, nullptr},
-};
 
 static PyNumberMethods var_number;
 
@@ -361,7 +387,6 @@ void var_prepareType() {
   quorva_varType.tp_str = var_str;
   quorva_varType.tp_repr = var_str;
   quorva_varType.tp_hash = var_hash;
-  quorva_varType.tp_members = var_members;
   quorva_varType.tp_getset = var_getset;
   quorva_varType.tp_richcompare = modeling_richcompare;
   quorva_varType.tp_as_number = &var_number;

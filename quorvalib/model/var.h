@@ -14,6 +14,7 @@ struct var_s {
   double ub;
   double threshold; /* for semi-continuous, semi-integer, partially integer */
   int vartype;      /* quorva.continuous ... quorva.partiallyinteger */
+  uint64_t changed; /* change stamp of the last bound or type change, 0 for none */
 };
 
 #define var_check(o) (Py_TYPE(o) == &quorva_varType)

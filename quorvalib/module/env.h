@@ -17,6 +17,10 @@ struct qrv_py_env_t {
   PyObject *control_defaults;/* name -> value set module-wide by the user */
   PyObject *msghandlers;     /* list of [function, data] */
   int env_on;                /* 1 while the module has the environment on */
+  /* Raised by every change of a bound or type of a variable or constraint;
+   * the object keeps the value of its last change and each problem the
+   * value up to which it pushed the changes of its objects to the library. */
+  uint64_t change_stamp;
 };
 
 extern qrv_py_env_t qrv_py_env;

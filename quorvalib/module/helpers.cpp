@@ -5,7 +5,10 @@
 #include "module/qrvalibs.h"
 #include "module/numpy_api.h"
 
+#include "module/env.h"
+
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -242,4 +245,31 @@ void getParType(int library, int flags, int identifier, int *is_control, int *ty
   }
   *is_control = (slpflags & 16) ? 1 : 0;
   *type = (slpflags & 1) ? 1 : (slpflags & 2) ? 2 : (slpflags & 4) ? 3 : 0;
+}
+
+void markChanged(uint64_t *stamp) { *stamp = ++qrv_py_env.change_stamp; }
+
+PyObject *stampedDouble_get(PyObject *self, void *closure) {
+  const StampedField *field = static_cast<const StampedField *>(closure);
+  return PyFloat_FromDouble(*reinterpret_cast<double *>(reinterpret_cast<char *>(self) + field->value));
+}
+
+int stampedDouble_set(PyObject *self, PyObject *value, void *closure) {
+  const StampedField *field = static_cast<const StampedField *>(closure);
+  if (!value) {
+    PyErr_SetString(PyExc_TypeError, "A bound cannot be deleted");
+    return -1;
+  }
+  double number = PyFloat_AsDouble(value);
+  if (number == -1.0 && PyErr_Occurred()) return -1;
+  if (std::isnan(number)) {
+    PyErr_SetString(qpy_model_exc, "A bound or threshold cannot be NaN");
+    return -1;
+  }
+  char *base = reinterpret_cast<char *>(self);
+  double *target = reinterpret_cast<double *>(base + field->value);
+  if (*target == number) return 0;
+  *target = number;
+  markChanged(reinterpret_cast<uint64_t *>(base + field->stamp));
+  return 0;
 }

@@ -58,4 +58,16 @@ PyObject *listItemAt(PyObject *list, PyObject *index);
  * Optimizer entries by their flags; SLP entries through the library. */
 void getParType(int library, int flags, int identifier, int *is_control, int *type);
 
+/* A double member of a variable or constraint whose changes a problem must
+ * see: the setter refuses non-numbers and NaN, and a new value draws a fresh
+ * change stamp into the object (closure: a StampedField). */
+struct StampedField {
+  size_t value; /* offset of the double */
+  size_t stamp; /* offset of the object's uint64_t change stamp */
+};
+PyObject *stampedDouble_get(PyObject *self, void *closure);
+int stampedDouble_set(PyObject *self, PyObject *value, void *closure);
+/* Records a change of the object whose stamp is at *stamp. */
+void markChanged(uint64_t *stamp);
+
 #endif

@@ -25,7 +25,7 @@ const char *const kQuadraticPartMissing =
     "Variable in quadratic part of constraint has not been added to problem yet";
 
 struct Converter {
-  problem_s *problem;
+  problem_s *problem; /* nullptr: only the constant is wanted */
   bool objective;
   double *constant;
   LinearEntries &linear;
@@ -58,7 +58,7 @@ struct Converter {
   }
 
   int addLinear(PyObject *variable, double coef, const char *missing) {
-    if (coef == 0.0) return 0;
+    if (coef == 0.0 || !problem) return 0;
     if (int rc = checkCoefficient(variable, coef)) return rc;
     int col;
     if (int rc = column(variable, missing, &col)) return rc;
@@ -68,7 +68,7 @@ struct Converter {
   }
 
   int addQuadratic(PyObject *x, PyObject *y, double coef, const char *missing) {
-    if (coef == 0.0) return 0;
+    if (coef == 0.0 || !problem) return 0;
     if (int rc = checkCoefficient(x, coef)) return rc;
     int c1, c2;
     if (int rc = column(x, missing, &c1)) return rc;
@@ -125,7 +125,7 @@ struct Converter {
    * parts. */
   int part(PyObject *item, double f, const char *invalid) {
     int kind = operandKind(item);
-    if (kind == KIND_NONLINEAR) return formula_addCoefficient(problem, item, f, formulas);
+    if (kind == KIND_NONLINEAR) return problem ? formula_addCoefficient(problem, item, f, formulas) : 0;
     if (kind == KIND_INVALID) return fail(invalid);
     return linearPart(item, f);
   }
@@ -148,7 +148,7 @@ struct Converter {
       if (int rc = part(PyTuple_GET_ITEM(node->args, 0), 1.0, "Invalid expression")) return rc;
       return part(PyTuple_GET_ITEM(node->args, 1), -1.0, "Invalid expression");
     }
-    return formula_addCoefficient(problem, expr, 1.0, formulas);
+    return problem ? formula_addCoefficient(problem, expr, 1.0, formulas) : 0;
   }
 
   int convert(PyObject *expr) {
@@ -210,6 +210,14 @@ int convertExpr(problem_s *problem, PyObject *expr, bool objective, double *cons
     PyErr_NoMemory();
     return -1;
   }
+}
+
+int bodyConstant(PyObject *expr, double *constant) {
+  LinearEntries linear;
+  QuadraticEntries quadratic;
+  FormulaEntries formulas;
+  *constant = 0.0;
+  return convertExpr(nullptr, expr, false, constant, linear, quadratic, formulas);
 }
 
 int countExpr(PyObject *expr, ConvertCounts &counts) {

@@ -51,6 +51,10 @@ struct ConvertCounts {
 int convertExpr(problem_s *problem, PyObject *expr, bool objective, double *constant, LinearEntries &linear,
                 QuadraticEntries &quadratic, FormulaEntries &formulas);
 
+/* The constant of a constraint body as convertExpr finds it, without
+ * converting or registering anything else. 0 or -3 with an error. */
+int bodyConstant(PyObject *expr, double *constant);
+
 /* The counting mode: checks the shape of expr's nonlinear parts and adds to
  * counts at least as much as convertExpr would write, without writing or
  * registering anything. 0, or -3 with quorva.ModelError set. */

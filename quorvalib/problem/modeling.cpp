@@ -15,6 +15,7 @@
 #include "model/sos.h"
 #include "model/var.h"
 #include "module/docs.h"
+#include "module/env.h"
 #include "module/errors.h"
 #include "module/heap.h"
 #include "module/helpers.h"
@@ -108,19 +109,30 @@ static char columnType(const var_s *v) {
   }
 }
 
+static bool hasThreshold(char type) { return type == 'S' || type == 'R' || type == 'P'; }
+
+/* The column type of a variable after the checks of its type and
+ * threshold; 0 with quorva.ModelError. */
+static char checkedColumnType(const var_s *v) {
+  char type = columnType(v);
+  if (!type) return modelFail("Incorrect variable type passed to addVariable()"), 0;
+  if (hasThreshold(type) && !(v->lb <= v->threshold && v->threshold <= v->ub))
+    return modelFail(
+               "Incorrect semi-continuous, semi-integer, or partially integer variable; check that its threshold "
+               "is between its lower and upper bounds"),
+           0;
+  return type;
+}
+
 static PyObject *addVariableLeaf(PyObject *, PyObject *leaf, void *data) {
   VariableBatch &batch = *static_cast<VariableBatch *>(data);
   if (!var_check(leaf)) return modelFail("Incorrect objects added as variables to problem");
   var_s *v = reinterpret_cast<var_s *>(leaf);
   if (rowcolmap_has(batch.problem->varmap, v->serial)) return modelFail("Variable already added to problem");
-  char type = columnType(v);
-  if (!type) return modelFail("Incorrect variable type passed to addVariable()");
+  char type = checkedColumnType(v);
+  if (!type) return nullptr;
   int col = batch.first_col + (int)batch.types.size();
-  if (type == 'S' || type == 'R' || type == 'P') {
-    if (!(v->lb <= v->threshold && v->threshold <= v->ub))
-      return modelFail(
-          "Incorrect semi-continuous, semi-integer, or partially integer variable; check that its threshold is "
-          "between its lower and upper bounds");
+  if (hasThreshold(type)) {
     batch.limit_cols.push_back(col);
     batch.limits.push_back(v->threshold);
   }
@@ -214,6 +226,24 @@ static bool checkNewConstraint(problem_s *self, PyObject *object) {
   return true;
 }
 
+/* The row type, right-hand side and range of a constraint whose body has
+ * the given constant. 0, or -1 with quorva.ModelError. */
+static int rowSense(PyObject *object, double constant, char *sense, double *rhs, double *range) {
+  constraint_s *c = CONSTRAINT(object);
+  *sense = 'N';
+  *rhs = -constant;
+  *range = 0.0;
+  getRhsSense(object, sense, rhs, range);
+  /* NaN compares false with every bound and would read as "no bound". */
+  if (std::isnan(c->lb) || std::isnan(c->ub) || std::isnan(*rhs)) {
+    PyRef text(c->name ? PyObject_Str(c->name) : PyUnicode_FromFormat("R%u", c->serial));
+    if (text) PyErr_Format(qpy_model_exc, "Constraint %U has a NaN bound or right-hand side", text.get());
+    return -1;
+  }
+  if (*sense == 'N') *rhs = 0.0;
+  return 0;
+}
+
 /* Converts one constraint into the next row of the batch, which becomes
  * library row `row`. 0 or -1. */
 static int appendRow(problem_s *self, RowBatch &batch, PyObject *object, int row) {
@@ -229,15 +259,8 @@ static int appendRow(problem_s *self, RowBatch &batch, PyObject *object, int row
   if (convertExpr(self, c->body, false, &constant, batch.linear, batch.quadratic, batch.formulas) != 0) return -1;
   batch.formulas.row.resize(batch.formulas.size(), row);
   char sense = 'N';
-  double rhs = -constant, range = 0.0;
-  getRhsSense(object, &sense, &rhs, &range);
-  /* NaN compares false with every bound and would read as "no bound". */
-  if (std::isnan(c->lb) || std::isnan(c->ub) || std::isnan(rhs)) {
-    PyRef text(c->name ? PyObject_Str(c->name) : PyUnicode_FromFormat("R%u", c->serial));
-    if (text) PyErr_Format(qpy_model_exc, "Constraint %U has a NaN bound or right-hand side", text.get());
-    return -1;
-  }
-  if (sense == 'N') rhs = 0.0;
+  double rhs = 0.0, range = 0.0;
+  if (rowSense(object, constant, &sense, &rhs, &range) != 0) return -1;
   PyObject *name = c->name;
   if (name && (PyUnicode_Check(name) || PyBytes_Check(name))) {
     if (appendName(batch.names, name, std::string::npos) != 0) return -1;
@@ -699,6 +722,66 @@ int addRowNames(problem_s *p, PyObject *names, int first) {
       return -1;
     }
   }
+  return 0;
+}
+
+/* ---- changes of added objects ---- */
+
+int problem_pushChanges(problem_s *p) {
+  uint64_t now = qrv_py_env.change_stamp;
+  if (p->synced == now) return 0;
+  try {
+    /* Everything is checked and gathered first, so that a refused change
+     * sends nothing. */
+    std::vector<int> cols, bound_cols, limit_cols, rows, range_rows;
+    std::vector<char> types, bound_types, row_types;
+    std::vector<double> bounds, limits, rhs, ranges;
+    for (Py_ssize_t j = 0; j < PyList_GET_SIZE(p->variables); ++j) {
+      var_s *v = reinterpret_cast<var_s *>(PyList_GET_ITEM(p->variables, j));
+      if (v->changed <= p->synced) continue;
+      char type = checkedColumnType(v);
+      if (!type) return -1;
+      int col;
+      if (rowcolmap_get(p->varmap, v->serial, &col) != 0) return modelFail("Could not amend variable map"), -1;
+      cols.push_back(col), types.push_back(type);
+      bound_cols.insert(bound_cols.end(), {col, col});
+      bound_types.insert(bound_types.end(), {'L', 'U'});
+      bounds.insert(bounds.end(), {v->lb, v->ub});
+      if (hasThreshold(type)) limit_cols.push_back(col), limits.push_back(v->threshold);
+    }
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(p->constraints); ++i) {
+      PyObject *object = PyList_GET_ITEM(p->constraints, i);
+      if (CONSTRAINT(object)->changed <= p->synced) continue;
+      double constant = 0.0, row_rhs, range;
+      char sense;
+      int row;
+      if (rowcolmap_get(p->conmap, CONSTRAINT(object)->serial, &row) != 0)
+        return modelFail("Cannot add constraint to problem"), -1;
+      if ((CONSTRAINT(object)->body && bodyConstant(CONSTRAINT(object)->body, &constant) != 0) ||
+          rowSense(object, constant, &sense, &row_rhs, &range) != 0)
+        return -1;
+      rows.push_back(row), row_types.push_back(sense), rhs.push_back(row_rhs);
+      if (sense == 'R') range_rows.push_back(row), ranges.push_back(range);
+    }
+    /* Bounds before types: a binary column keeps the library's clipping to
+     * [0, 1], as when it was added. */
+    if ((!bound_cols.empty() && QRVAchgbounds(p->qprob, (int)bound_cols.size(), bound_cols.data(),
+                                              bound_types.data(), bounds.data()) != 0) ||
+        (!cols.empty() && QRVAchgcoltype(p->qprob, (int)cols.size(), cols.data(), types.data()) != 0) ||
+        (!limit_cols.empty() &&
+         QRVAchgglblimit(p->qprob, (int)limit_cols.size(), limit_cols.data(), limits.data()) != 0) ||
+        (!rows.empty() && (QRVAchgrowtype(p->qprob, (int)rows.size(), rows.data(), row_types.data()) != 0 ||
+                           QRVAchgrhs(p->qprob, (int)rows.size(), rows.data(), rhs.data()) != 0)) ||
+        (!range_rows.empty() &&
+         QRVAchgrhsrange(p->qprob, (int)range_rows.size(), range_rows.data(), ranges.data()) != 0)) {
+      setQrvaErrIfNull((PyObject *)p, nullptr);
+      return -1;
+    }
+  } catch (const std::bad_alloc &) {
+    PyErr_NoMemory();
+    return -1;
+  }
+  p->synced = now;
   return 0;
 }
 

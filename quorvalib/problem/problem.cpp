@@ -84,6 +84,7 @@ PyObject *problem_new() {
   if (!object) return nullptr;
   problem_s *self = PROBLEM(object.get());
   clearNonlinearState(self);
+  self->synced = qrv_py_env.change_stamp;
   if (createContainers(self) != 0) {
     if (!PyErr_Occurred()) PyErr_SetString(qpy_model_exc, "Could not create problem maps");
     return nullptr;
@@ -377,6 +378,7 @@ static PyObject *problem_write(PyObject *pself, PyObject *args, PyObject *kwargs
   const char *filename = nullptr, *options = "";
   if (!PyArg_ParseTupleAndKeywords(args, kwargs, "s|s", const_cast<char **>(keywords), &filename, &options))
     return setQrvaErrIfNull(pself, nullptr);
+  if (problem_pushChanges(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   int rc = problem_hasNonlinear(self) ? QSLPwriteprob(self->slpprob, filename, options)
                                       : QRVAwriteprob(self->qprob, filename, options);
   return setQrvaErrIfNull(pself, rc == 0 ? newNone() : nullptr);
@@ -406,6 +408,7 @@ static int extendList(PyObject *target, PyObject *source) {
 
 static PyObject *problem_copy(PyObject *pself, PyObject *) {
   problem_s *self = PROBLEM(pself);
+  if (problem_pushChanges(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   PyRef copy(problem_new());
   if (!copy) return setQrvaErrIfNull(pself, nullptr);
   problem_s *target = PROBLEM(copy.get());

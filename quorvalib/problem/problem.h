@@ -34,6 +34,7 @@ struct problem_s {
   int obj_transfer_row;       /* objective transfer row or -1 */
   int solving;                  /* 1 while solve() runs (problem/busy.h) */
   unsigned long solving_thread; /* the thread running it */
+  uint64_t synced;              /* change stamp up to which the objects' changes reached the library */
 };
 typedef struct problem_s problem_s;
 
@@ -84,6 +85,13 @@ int problem_colCount(const problem_s *p, int *cols);
 /* Makes sure the SLP problem is no longer in its solved, constructed or
  * presolved state before the objective changes. 0 or the library's code. */
 int check_nl_unconstruct(problem_s *p);
+
+/* Sends the bounds and types of the problem's variables and constraints
+ * that changed since the last call (or since the problem was made) to the
+ * library. Called before every solve, write and copy, and by any query of
+ * bounds or types from the library. 0, or -1 with an error set (nothing
+ * is sent then). */
+int problem_pushChanges(problem_s *p);
 
 /* Creates variable objects for columns first..first+count-1 that were added
  * to the library directly, from optional name and type lists or from the

@@ -203,6 +203,7 @@ static PyObject *problem_solve(PyObject *pself, PyObject *args, PyObject *kwargs
     return setQrvaErrIfNull(pself, nullptr);
   }
 
+  if (problem_pushChanges(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   int rc = 0;
   bool attributes_failed = false;
   if (problem_beginSolve(self) != 0) return setQrvaErrIfNull(pself, nullptr);
