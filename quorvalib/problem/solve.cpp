@@ -203,10 +203,13 @@ static PyObject *problem_solve(PyObject *pself, PyObject *args, PyObject *kwargs
     return setQrvaErrIfNull(pself, nullptr);
   }
 
-  if (problem_pushChanges(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   int rc = 0;
   bool attributes_failed = false;
   if (problem_beginSolve(self) != 0) return setQrvaErrIfNull(pself, nullptr);
+  if (problem_pushChanges(self) != 0) {
+    problem_endSolve(self);
+    return setQrvaErrIfNull(pself, nullptr);
+  }
   PyThreadState *thread = PyEval_SaveThread();
   int is_mip = 0;
   if (problem_isMIP(self, &is_mip) != 0) {
