@@ -223,7 +223,10 @@ QRVA_API int QRVA_ge_getlasterror(int *code, char *buffer, int maxbytes, int *nb
 /* Global message handlers: receive every message of the environment, higher
  * priority first, ties in registration order. Removing matches f and data;
  * a NULL f or NULL data matches any; removing what is not registered is no
- * error. */
+ * error. A handler may add and remove handlers while it runs: one removed
+ * during a delivery is not called by that delivery any more (a delivery in
+ * another thread may already be inside a call of it). Handlers end with the
+ * environment: after the last QRVAfree they must be added again. */
 QRVA_API int QRVA_ge_addcbmsghandler(QRVAcbmsghandler f, void *data, int priority);
 QRVA_API int QRVA_ge_removecbmsghandler(QRVAcbmsghandler f, void *data);
 
@@ -679,7 +682,9 @@ QRVA_API int QRVAsetbranchbounds(QRVAprob prob, void *bounds);
 /* ---------------------------------------------------------------------- */
 
 /* QRVAaddcb<kind>(prob, f, data, priority) registers; QRVAremovecb<kind>(
- * prob, f, data) unregisters every match (NULL f or NULL data match any). */
+ * prob, f, data) unregisters every match (NULL f or NULL data match any).
+ * Removal while callbacks run is safe as for the message handlers: a
+ * callback removed during a call round is not called by it any more. */
 #define QRVA_CALLBACK_FAMILY(kind)                                                          \
   QRVA_API int QRVAaddcb##kind(QRVAprob prob, QRVAcb##kind f, void *data, int priority);   \
   QRVA_API int QRVAremovecb##kind(QRVAprob prob, QRVAcb##kind f, void *data);

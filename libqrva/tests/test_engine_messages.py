@@ -174,3 +174,43 @@ def test_problem_message_callbacks_and_log_file(env, prob, tmp_path):
                                "Problem 'quiet' loaded: 0 rows, 1 columns, 0 elements\n")
     bad = str(tmp_path / "no" / "such" / "dir.log").encode()
     assert env.QRVAsetlogfile(prob, bad) == ERR_ARGUMENT
+
+
+def test_handler_removed_during_a_delivery_is_not_called_by_it(env, prob, recorder):
+    """The first handler removes the second (and adds a third) while a message
+    is delivered: the removed one, whose data its owner may free right after
+    the removal, must not be called with that message."""
+    second = recorder.handler("second")
+    third = recorder.handler("third")
+
+    def call(sender, data, context, msg, length, msgtype):
+        recorder.seen.append(("first", None, msg[:length].decode(), msgtype))
+        env.QRVA_ge_removecbmsghandler(second, None)
+        env.QRVA_ge_addcbmsghandler(third, None, 0)
+        return 0
+
+    first = MSGHANDLER(call)
+    recorder.keep.append(first)
+    assert env.QRVA_ge_addcbmsghandler(first, None, 9) == 0
+    assert env.QRVA_ge_addcbmsghandler(second, None, 5) == 0
+    assert load_one_column(env, prob, b"one") == 0
+    assert [tag for tag, *_ in recorder.seen] == ["first"]
+    assert env.QRVA_ge_removecbmsghandler(first, None) == 0
+    assert load_one_column(env, prob, b"two") == 0
+    assert [tag for tag, *_ in recorder.seen] == ["first", "third"]
+
+
+def test_message_callback_removed_by_another_during_a_message(env, prob):
+    got = []
+    later = MESSAGE_CB(lambda p, data, msg, length, t: got.append("later"))
+
+    def call(p, data, msg, length, t):
+        got.append("first")
+        env.QRVAremovecbmessage(prob, later, None)
+
+    first = MESSAGE_CB(call)
+    assert env.QRVAaddcbmessage(prob, first, None, 2) == 0
+    assert env.QRVAaddcbmessage(prob, later, None, 1) == 0
+    assert load_one_column(env, prob) == 0
+    assert got == ["first"]
+    assert env.QRVAremovecbmessage(prob, MESSAGE_CB(), None) == 0

@@ -11,7 +11,7 @@ int addCallback(QRVAprob prob, const char *function, CallbackKind kind,
                 CallbackRegistry::Function f, void *data, int priority) {
   return qrva::withProblem(prob, function, [&](P &p) {
     if (f == nullptr) return qrva::nullArgument(p, function, "f");
-    p.callbacks.add(kind, f, data, priority);
+    p.callbacks[kind].add(f, data, priority);
     return QRVA_OK;
   });
 }
@@ -19,7 +19,7 @@ int addCallback(QRVAprob prob, const char *function, CallbackKind kind,
 int removeCallback(QRVAprob prob, const char *function, CallbackKind kind,
                    CallbackRegistry::Function f, void *data) {
   return qrva::withProblem(prob, function, [&](P &p) {
-    p.callbacks.remove(kind, f, data);
+    p.callbacks[kind].remove(f, data);
     return QRVA_OK;
   });
 }

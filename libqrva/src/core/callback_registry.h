@@ -1,13 +1,95 @@
-// Registrations of per-problem callbacks: several per kind, each with a
-// priority; called higher priority first, ties in registration order.
+// Registered callbacks: the global message handlers and the per-problem
+// callback lists. Several per kind, each with a priority; called higher
+// priority first, ties in registration order.
 #pragma once
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 namespace qrva {
+
+// One list of registrations. A delivery walks a snapshot of shared entries,
+// so a callback may add or remove registrations while it runs: the entries
+// stay alive until the delivery is done, and an entry removed meanwhile is
+// not called any more by it. (A delivery running in another thread may
+// already be inside a call of an entry when it is removed.)
+template <class Function>
+class CallbackList {
+ public:
+  struct Entry {
+    Function function;
+    void *data;
+    int priority;
+    uint64_t order;  // registration order, to keep ties stable
+    std::atomic<bool> active{true};
+  };
+
+  CallbackList() = default;
+  // A copy registers the same callbacks anew: removals in one list never
+  // silence the other.
+  CallbackList(const CallbackList &other) {
+    for (const auto &e : other.snapshot()) add(e->function, e->data, e->priority);
+  }
+  CallbackList &operator=(const CallbackList &) = delete;
+
+  void add(Function f, void *data, int priority) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto e = std::make_shared<Entry>();
+    e->function = f;
+    e->data = data;
+    e->priority = priority;
+    e->order = nextOrder_++;
+    auto pos = std::upper_bound(entries_.begin(), entries_.end(), e,
+                                [](const std::shared_ptr<Entry> &a, const std::shared_ptr<Entry> &b) {
+                                  return a->priority != b->priority ? a->priority > b->priority
+                                                                    : a->order < b->order;
+                                });
+    entries_.insert(pos, std::move(e));
+  }
+
+  // Removes every entry matching f and data (null matches any).
+  void remove(Function f, void *data) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto gone = std::stable_partition(entries_.begin(), entries_.end(),
+                                      [&](const std::shared_ptr<Entry> &e) {
+                                        return !((f == nullptr || e->function == f) &&
+                                                 (data == nullptr || e->data == data));
+                                      });
+    for (auto it = gone; it != entries_.end(); ++it) (*it)->active = false;
+    entries_.erase(gone, entries_.end());
+  }
+
+  void clear() { remove(nullptr, nullptr); }
+
+  bool empty() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return entries_.empty();
+  }
+
+  // Calls call(function, data) for each entry in order that is still
+  // registered when its turn comes. Never holds the list's lock during a
+  // call, so callbacks may call back into the library.
+  template <class Call>
+  void forEach(Call &&call) const {
+    for (const auto &e : snapshot())
+      if (e->active.load()) call(e->function, e->data);
+  }
+
+ private:
+  std::vector<std::shared_ptr<Entry>> snapshot() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return entries_;
+  }
+
+  mutable std::mutex mutex_;
+  std::vector<std::shared_ptr<Entry>> entries_;  // sorted: priority desc, then order
+  uint64_t nextOrder_ = 0;
+};
 
 enum class CallbackKind {
   BarIteration, BarLog, ChgBranchObject, CutLog, DestroyMT, GapNotify, GlobalLog, InfNode,
@@ -15,44 +97,17 @@ enum class CallbackKind {
   UserSolNotify, Count
 };
 
+// A problem's callbacks, one list per kind.
 class CallbackRegistry {
  public:
   using Function = void (*)();
-  struct Entry {
-    Function function;
-    void *data;
-    int priority;
-    uint64_t order;
-  };
+  using List = CallbackList<Function>;
 
-  void add(CallbackKind kind, Function f, void *data, int priority) {
-    auto &list = lists_[static_cast<size_t>(kind)];
-    Entry e{f, data, priority, nextOrder_++};
-    auto pos = std::upper_bound(list.begin(), list.end(), e, [](const Entry &a, const Entry &b) {
-      return a.priority != b.priority ? a.priority > b.priority : a.order < b.order;
-    });
-    list.insert(pos, e);
-  }
-
-  // Removes every entry matching f and data (null matches any).
-  void remove(CallbackKind kind, Function f, void *data) {
-    auto &list = lists_[static_cast<size_t>(kind)];
-    list.erase(std::remove_if(list.begin(), list.end(),
-                              [&](const Entry &e) {
-                                return (f == nullptr || e.function == f) &&
-                                       (data == nullptr || e.data == data);
-                              }),
-               list.end());
-  }
-
-  // A copy, so that a callback may change the registrations while it runs.
-  std::vector<Entry> entries(CallbackKind kind) const {
-    return lists_[static_cast<size_t>(kind)];
-  }
+  List &operator[](CallbackKind kind) { return lists_[static_cast<size_t>(kind)]; }
+  const List &operator[](CallbackKind kind) const { return lists_[static_cast<size_t>(kind)]; }
 
  private:
-  std::array<std::vector<Entry>, static_cast<size_t>(CallbackKind::Count)> lists_;
-  uint64_t nextOrder_ = 0;
+  std::array<List, static_cast<size_t>(CallbackKind::Count)> lists_;
 };
 
 }  // namespace qrva

@@ -94,39 +94,17 @@ void Environment::lastError(int *code, std::string *text) const {
 }
 
 void Environment::addHandler(QRVAcbmsghandler f, void *data, int priority) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Handler h{f, data, priority, nextOrder_++};
-  auto pos = std::upper_bound(handlers_.begin(), handlers_.end(), h,
-                              [](const Handler &a, const Handler &b) {
-                                if (a.priority != b.priority) return a.priority > b.priority;
-                                return a.order < b.order;
-                              });
-  handlers_.insert(pos, h);
+  handlers_.add(f, data, priority);
 }
 
-void Environment::removeHandlers(QRVAcbmsghandler f, void *data) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  handlers_.erase(std::remove_if(handlers_.begin(), handlers_.end(),
-                                 [&](const Handler &h) {
-                                   return (f == nullptr || h.function == f) &&
-                                          (data == nullptr || h.data == data);
-                                 }),
-                  handlers_.end());
-}
+void Environment::removeHandlers(QRVAcbmsghandler f, void *data) { handlers_.remove(f, data); }
 
-bool Environment::hasHandlers() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return !handlers_.empty();
-}
+bool Environment::hasHandlers() const { return !handlers_.empty(); }
 
 void Environment::deliver(QRVAobject sender, const std::string &text, int msgtype, bool print) {
-  std::vector<Handler> copy;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    copy = handlers_;
-  }
-  for (const Handler &h : copy)
-    h.function(sender, h.data, nullptr, text.c_str(), static_cast<int>(text.size()), msgtype);
+  handlers_.forEach([&](QRVAcbmsghandler f, void *data) {
+    f(sender, data, nullptr, text.c_str(), static_cast<int>(text.size()), msgtype);
+  });
   if (print && messagesEnabled_ && msgtype != QRVA_MSG_FLUSH) {
     std::FILE *out = msgtype == QRVA_MSG_INFO ? stdout : stderr;
     std::fprintf(out, "%s\n", text.c_str());

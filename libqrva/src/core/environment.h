@@ -11,6 +11,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/callback_registry.h"
 #include "qrva.h"
 
 // Every library object a message can come from starts with this header, so
@@ -46,7 +47,8 @@ class Environment {
   // Global message handlers.
   void addHandler(QRVAcbmsghandler f, void *data, int priority);
   void removeHandlers(QRVAcbmsghandler f, void *data);
-  // Delivers one message to every global handler (priority order), then to
+  // Delivers one message to every global handler (priority order; a handler
+  // removed during the delivery is not called by it any more), then to
   // standard output when messages are enabled and print is set (the
   // sender's output control). Never called with the lock held, so handlers
   // may call back into the library.
@@ -70,21 +72,13 @@ class Environment {
  private:
   Environment() = default;
 
-  struct Handler {
-    QRVAcbmsghandler function;
-    void *data;
-    int priority;
-    uint64_t order;  // registration order, to keep ties stable
-  };
-
   mutable std::mutex mutex_;
   int count_ = 0;
   int slpCount_ = 0;
   std::string dataDirectory_;
   int errorCode_ = 0;
   std::string errorText_;
-  std::vector<Handler> handlers_;  // kept sorted: priority desc, then order
-  uint64_t nextOrder_ = 0;
+  CallbackList<QRVAcbmsghandler> handlers_;
   std::unordered_set<const void *> live_;
   std::atomic<bool> messagesEnabled_{false};
   std::atomic<bool> checkedMode_{true};

@@ -56,14 +56,15 @@ qrva::ProblemCounts qrva_problem_s::counts() const {
 
 bool qrva_problem_s::messagesHeard() const {
   const qrva::Environment &env = qrva::Environment::instance();
-  return !callbacks.entries(qrva::CallbackKind::Message).empty() || env.hasHandlers() ||
+  return !callbacks[qrva::CallbackKind::Message].empty() || env.hasHandlers() ||
          logFile != nullptr || (env.messagesEnabled() && intControl(qrva::kOutputLog) != 0);
 }
 
 void qrva_problem_s::message(int msgtype, const std::string &text) {
-  for (const auto &entry : callbacks.entries(qrva::CallbackKind::Message))
-    reinterpret_cast<QRVAcbmessage>(entry.function)(this, entry.data, text.c_str(),
-                                                    static_cast<int>(text.size()), msgtype);
+  callbacks[qrva::CallbackKind::Message].forEach([&](qrva::CallbackRegistry::Function f, void *data) {
+    reinterpret_cast<QRVAcbmessage>(f)(this, data, text.c_str(), static_cast<int>(text.size()),
+                                       msgtype);
+  });
   qrva::Environment::instance().deliver(asObject(), text, msgtype,
                                         intControl(qrva::kOutputLog) != 0);
   if (logFile && msgtype != QRVA_MSG_FLUSH) {
