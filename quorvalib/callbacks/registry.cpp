@@ -4,6 +4,26 @@
 #include "module/errors.h"
 #include "module/modfuncs.h"
 
+#include <unordered_map>
+#include <vector>
+
+/* Registered entry -> number of its registrations. The pointers are only
+ * compared, never followed, until an entry is found here. */
+static std::unordered_map<PyObject *, int> liveEntries;
+
+void entryRegistered(PyObject *entry) { ++liveEntries[entry]; }
+
+void entryUnregistered(PyObject *entry) {
+  auto it = liveEntries.find(entry);
+  if (it != liveEntries.end() && --it->second == 0) liveEntries.erase(it);
+}
+
+PyRef claimEntry(void *data) {
+  PyObject *entry = static_cast<PyObject *>(data);
+  if (!entry || liveEntries.count(entry) == 0) return PyRef();
+  return PyRef::borrow(entry);
+}
+
 /* Reads callable and data out of an entry; -1 with an error when it is not
  * an entry of the expected shape. */
 static int entryParts(PyObject *entry, bool problem_entry, PyObject **callable, PyObject **data) {
@@ -30,7 +50,9 @@ int removeCallback(problem_s *problem, PyObject **slot, PyObject *callable, PyOb
     return -3;
   }
   PyObject *list = *slot;
-  bool deleted = false;
+  /* The deleted entries are released when the walk is over: their release
+   * may run Python code (a __del__) that changes this very list. */
+  std::vector<PyRef> deleted;
   for (Py_ssize_t i = PyList_GET_SIZE(list) - 1; i >= 0; --i) {
     PyObject *entry = PyList_GET_ITEM(list, i);
     PyObject *entry_callable, *entry_data;
@@ -53,11 +75,14 @@ int removeCallback(problem_s *problem, PyObject **slot, PyObject *callable, PyOb
       Py_INCREF(Py_None);
       PyList_SET_ITEM(entry, 0, Py_None);
     }
+    /* From here on a trampoline still holding this entry's pointer leaves
+     * it alone: deleting it from the list may free it. */
+    entryUnregistered(entry);
+    deleted.push_back(PyRef::borrow(entry));
     if (PySequence_DelItem(list, i) != 0) return -3;
-    deleted = true;
   }
   if (problem_entry && ((!callable && !data) || PyList_GET_SIZE(list) == 0)) Py_CLEAR(*slot);
-  if (!deleted) {
+  if (deleted.empty()) {
     PyErr_SetString(qpy_interf_exc, "Callback not found");
     return -3;
   }

@@ -6,6 +6,17 @@
 #include "module/pyref.h"
 #include "problem/problem.h"
 
+/* Entries handed to a library as callback data. A library may call with an
+ * entry that was removed while it was delivering (on another thread, while
+ * this one held the interpreter lock), and by then the entry may be freed;
+ * so trampolines claim their entry first and only touch it when it is still
+ * registered. All three run with the interpreter lock held. */
+void entryRegistered(PyObject *entry);
+void entryUnregistered(PyObject *entry);
+/* A new reference to the entry behind a trampoline's data pointer, or an
+ * empty one when no registration holds it (any more). */
+PyRef claimEntry(void *data);
+
 /* Removes the entries of *slot whose callable and data match (NULL or None
  * match any; otherwise identity). problem NULL: *slot is the module's
  * message-handler list ([function, data] entries), unregistered from the

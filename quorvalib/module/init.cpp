@@ -123,6 +123,7 @@ void releaseEnvironmentRecord() {
   Py_CLEAR(qrv_py_env.control_defaults);
   Py_CLEAR(qrv_py_env.control_table);
   Py_CLEAR(qrv_py_env.attribute_table);
+  forgetMsgHandlers();
   Py_CLEAR(qrv_py_env.msghandlers);
 }
 

@@ -5,10 +5,12 @@
 
 #include "branching/handles.h"
 #include "callbacks/registry.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/env.h"
 #include "module/errors.h"
 
+#include <climits>
 #include <cstring>
 
 static PyObject *quorvamod_init(PyObject *, PyObject *) {
@@ -87,24 +89,36 @@ static PyObject *quorvamod_setdefaults(PyObject *, PyObject *) {
   return newNone();
 }
 
+/* Registers one [function, data, priority] entry with the library. */
+static int registerMsgHandler(PyObject *entry) {
+  int priority = (int)PyLong_AsLong(PyList_GET_ITEM(entry, 2));
+  if (PyErr_Occurred()) return -1;
+  return QRVA_ge_addcbmsghandler(wrapper_msghandler, entry, priority);
+}
+
 static PyObject *quorvamod_addcbmsghandler(PyObject *, PyObject *args) {
   PyObject *function, *data;
   long priority;
-  if (!PyArg_ParseTuple(args, "OOl", &function, &data, &priority)) {
+  if (!PyArg_ParseTuple(args, "OOl", &function, &data, &priority) || priority < INT_MIN ||
+      priority > INT_MAX) {
+    PyErr_Clear();
     PyErr_SetString(PyExc_RuntimeError,
                     "Incorrect arguments in addcbmsghandler. Must provide correct list of three arguments");
     return nullptr;
   }
-  PyRef entry(Py_BuildValue("[OO]", function, data));
+  /* The priority stays in the entry: the library forgets its handlers when
+   * its environment ends, and they are registered again when it restarts. */
+  PyRef entry(Py_BuildValue("[OOl]", function, data, priority));
   if (!entry) return nullptr;
+  /* Started first: a start registers the entries of the list again. */
+  if (turnQRVAon(0) != 0) return setQrvaErrIfNull(nullptr, nullptr);
   int rc;
   {
     LockGuard guard(lock_env);
     rc = PyList_Append(qrv_py_env.msghandlers, entry.get());
   }
   if (rc != 0) return nullptr;
-  if (turnQRVAon(0) != 0 ||
-      QRVA_ge_addcbmsghandler(wrapper_msghandler, entry.get(), (int)priority) != 0) {
+  if (registerMsgHandler(entry.get()) != 0) {
     /* Not registered: the list must not keep an entry the library never saw. */
     PyObject *pending_type, *pending_value, *pending_tb;
     PyErr_Fetch(&pending_type, &pending_value, &pending_tb);
@@ -117,7 +131,29 @@ static PyObject *quorvamod_addcbmsghandler(PyObject *, PyObject *args) {
     PyErr_Restore(pending_type, pending_value, pending_tb);
     return setQrvaErrIfNull(nullptr, nullptr);
   }
+  entryRegistered(entry.get());
   return newNone();
+}
+
+int reregisterMsgHandlers() {
+  /* A copy of the list: registering runs no Python code, but the list must
+   * not change under the walk. Removing first keeps a handler the library
+   * still knows (its environment was started more than once) from being
+   * registered twice; the order of the list keeps ties in their order. */
+  PyRef handlers;
+  {
+    LockGuard guard(lock_env);
+    handlers.reset(PyList_GetSlice(qrv_py_env.msghandlers, 0, PY_SSIZE_T_MAX));
+  }
+  if (!handlers) return -1;
+  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(handlers.get()); ++i) {
+    PyObject *entry = PyList_GET_ITEM(handlers.get(), i);
+    if (QRVA_ge_removecbmsghandler(wrapper_msghandler, entry) != 0 || registerMsgHandler(entry) != 0) {
+      setQrvaErrIfNull(nullptr, nullptr);
+      return -1;
+    }
+  }
+  return 0;
 }
 
 static PyObject *quorvamod_removecbmsghandler(PyObject *, PyObject *args) {
@@ -131,35 +167,47 @@ static PyObject *quorvamod_removecbmsghandler(PyObject *, PyObject *args) {
   return setQrvaErrIfNull(nullptr, rc == 0 ? newNone() : nullptr);
 }
 
+void forgetMsgHandlers() {
+  if (!qrv_py_env.msghandlers) return;
+  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(qrv_py_env.msghandlers); ++i) {
+    PyObject *entry = PyList_GET_ITEM(qrv_py_env.msghandlers, i);
+    QRVA_ge_removecbmsghandler(wrapper_msghandler, entry);
+    entryUnregistered(entry);
+  }
+}
+
 int wrapper_msghandler(QRVAobject sender, void *data, void *thread_context, const char *msg, int msglen,
                        int msgtype) {
-  PyGILState_STATE gil = PyGILState_Ensure();
-  int result = 0;
-  if (PyErr_Occurred()) {
+  return inTrampoline(-3, [&]() -> int {
     /* A handler raised earlier: drop messages until Python sees the error. */
-    PyGILState_Release(gil);
+    if (PyErr_Occurred()) return 0;
+    if (!data) {
+      PyErr_SetString(PyExc_RuntimeError, "Incorrect general environment message handler detected");
+      return -3;
+    }
+    /* Removed meanwhile (by a handler, or by another thread during this
+     * delivery): the entry may be gone, so it is left alone. */
+    PyRef entry = claimEntry(data);
+    if (!entry) return 0;
+    if (!PyList_Check(entry.get()) || PyList_GET_SIZE(entry.get()) < 2) {
+      PyErr_SetString(PyExc_RuntimeError, "Incorrect general environment message handler detected");
+      return -3;
+    }
+    /* Own references: the handler may remove itself while it runs. */
+    PyRef function = PyRef::borrow(PyList_GET_ITEM(entry.get(), 0));
+    PyRef handler_data = PyRef::borrow(PyList_GET_ITEM(entry.get(), 1));
+    PyRef sender_object(qrvaobject_create(sender));
+    PyRef context(voidstar_create(thread_context));
+    /* Messages are decoded leniently: a stray byte must not block every
+     * later message behind a decoding error. */
+    PyRef text(msg ? PyUnicode_DecodeUTF8(msg, (Py_ssize_t)strlen(msg), "replace") : newNone());
+    if (!sender_object || !context || !text) return -3;
+    PyRef call_args(Py_BuildValue("(OOOOll)", sender_object.get(), handler_data.get(), context.get(),
+                                  text.get(), (long)msglen, (long)msgtype));
+    if (!call_args) return -3;
+    PyRef(PyObject_CallObject(function.get(), call_args.get()));
     return 0;
-  }
-  PyObject *entry = static_cast<PyObject *>(data);
-  if (!entry || !PyList_Check(entry) || PyList_GET_SIZE(entry) < 2) {
-    PyErr_SetString(PyExc_RuntimeError, "Incorrect general environment message handler detected");
-    PyGILState_Release(gil);
-    return -3;
-  }
-  PyObject *function = PyList_GET_ITEM(entry, 0);
-  PyObject *handler_data = PyList_GET_ITEM(entry, 1);
-  PyRef sender_object(qrvaobject_create(sender));
-  PyRef context(voidstar_create(thread_context));
-  /* Messages are decoded leniently: a stray byte must not block every later
-   * message behind a decoding error. */
-  PyRef text(msg ? PyUnicode_DecodeUTF8(msg, (Py_ssize_t)strlen(msg), "replace") : newNone());
-  if (sender_object && context && text) {
-    PyRef call_args(Py_BuildValue("(OOOOll)", sender_object.get(), handler_data, context.get(), text.get(),
-                                  (long)msglen, (long)msgtype));
-    if (call_args) PyRef(PyObject_CallObject(function, call_args.get()));
-  }
-  PyGILState_Release(gil);
-  return result;
+  });
 }
 
 PyMethodDef quorvamod_envMethods[] = {
