@@ -39,8 +39,6 @@ def small_lp():
     return p
 
 
-@pytest.mark.debugmalloc_fault("the message trampoline releases references after "
-                                "giving up the interpreter lock")
 class TestMessages:
     def test_handler_receives_the_solvers_log(self, capfd):
         received = []
