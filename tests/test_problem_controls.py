@@ -108,3 +108,21 @@ def test_controls_outliving_their_problem_fail_cleanly():
         controls.feastol
     with pytest.raises(quorva.ModelError, match="no longer exists"):
         str(attributes)
+
+
+def test_a_replaced_value_whose_release_reads_the_controls_does_not_hang():
+    # The replaced value is released after the tables' lock is let go; under
+    # the lock its __del__ reading the controls spun for ever.
+    import subprocess
+    import sys
+    code = (
+        "import quorva\n"
+        "class Tol(float):\n"
+        "    def __del__(self):\n"
+        "        quorva.controls.feastol\n"
+        "quorva.controls.feastol = Tol(1e-6)\n"
+        "quorva.controls.feastol = 1e-7\n"
+        "print(quorva.controls.feastol)\n")
+    done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.strip() == "1e-07"

@@ -73,17 +73,32 @@ PyObject *readControl(QRVAprob qprob, QSLPprob slpprob, int identifier, int type
   });
 }
 
+/* Sets table[key] = value under the tables' lock. The value it replaces is
+   released only after the lock is let go: its release may run Python code (a
+   __del__) that reads the tables, which would spin on the lock for ever. */
+int setUnderLock(PyObject *table, PyObject *key, PyObject *value) {
+  PyRef replaced;  // declared first, so released after the guard
+  LockGuard guard(lock_ctrltable);
+  PyObject *old = PyDict_GetItemWithError(table, key);
+  if (old) Py_INCREF(old), replaced.reset(old);
+  else if (PyErr_Occurred()) return -1;
+  return PyDict_SetItem(table, key, value);
+}
+
+int setUnderLock(PyObject *table, const std::string &key, PyObject *value) {
+  PyRef name(PyUnicode_FromString(key.c_str()));
+  return name ? setUnderLock(table, name.get(), value) : -1;
+}
+
 int storeEntry(PyObject *table, const std::string &key, int identifier, int type, int library) {
   PyRef entry(Py_BuildValue("(iii)", identifier, type, library));
   if (!entry) return -1;
-  LockGuard guard(lock_ctrltable);
-  return PyDict_SetItemString(table, key.c_str(), entry.get());
+  return setUnderLock(table, key, entry.get());
 }
 
 int storeDefault(const std::string &key, PyObject *value) {
   control_s *controls = reinterpret_cast<control_s *>(qrv_py_env.controls);
-  LockGuard guard(lock_ctrltable);
-  return PyDict_SetItemString(controls->dict, key.c_str(), value);
+  return setUnderLock(controls->dict, key, value);
 }
 
 /* Adds one catalog entry to the tables; 1 when skipped, 0 stored, -1 error. */
@@ -438,8 +453,7 @@ static int control_setattro(PyObject *self, PyObject *name, PyObject *value) {
     return problem_setControl_single(problem, identifier, type, library, value);
   }
   if (checkOnScratchProblem(identifier, type, library, value) != 0) return -1;
-  LockGuard guard(lock_ctrltable);
-  return PyDict_SetItem(qrv_py_env.control_defaults, name, value);
+  return setUnderLock(qrv_py_env.control_defaults, name, value);
 }
 
 /* Every name of a table with its current value in the problem. */
