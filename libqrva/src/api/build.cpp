@@ -252,16 +252,8 @@ int QRVAchgmqobj64(QRVAprob prob, int64_t ncoefs, const int col1[], const int co
   return qrva::withProblem(prob, "QRVAchgmqobj64", [&](P &p) {
     Check chk("QRVAchgmqobj64");
     auto &s = *p.store;
-    chk.count(ncoefs, "ncoefs");
+    qrva::checkQuadraticTerms(s, chk, ncoefs, col1, col2, coef);
     if (ncoefs == 0) return QRVA_OK;
-    chk.array(col1, "col1");
-    chk.array(col2, "col2");
-    chk.array(coef, "coef");
-    for (int64_t k = 0; k < ncoefs; ++k) {
-      chk.col(col1[k], s.ncols(), "col1", k);
-      chk.col(col2[k], s.ncols(), "col2", k);
-      chk.coefficient(coef[k], "coef", k);
-    }
     for (int64_t k = 0; k < ncoefs; ++k) {
       auto key = qrva::quadKey(col1[k], col2[k]);
       if (coef[k] == 0.0)

@@ -110,9 +110,8 @@ void appendRows(ProblemStore &s, const Check &chk, const RowBlock &b) {
         s.addToElement(first + i, b.colind[k], b.value[k]);
 }
 
-void addQuadratic(ProblemStore &s, const Check &chk, int row, int64_t n, const int *col1,
-                  const int *col2, const double *coef) {
-  if (row != -1) chk.row(row, s.nrows(), "row");
+void checkQuadraticTerms(const ProblemStore &s, const Check &chk, int64_t n, const int *col1,
+                         const int *col2, const double *coef) {
   chk.count(n, "ncoefs");
   if (n > 0) {
     chk.array(col1, "col1");
@@ -124,6 +123,12 @@ void addQuadratic(ProblemStore &s, const Check &chk, int row, int64_t n, const i
     chk.col(col2[k], s.ncols(), "col2", k);
     chk.coefficient(coef[k], "coef", k);
   }
+}
+
+void addQuadratic(ProblemStore &s, const Check &chk, int row, int64_t n, const int *col1,
+                  const int *col2, const double *coef) {
+  if (row != -1) chk.row(row, s.nrows(), "row");
+  checkQuadraticTerms(s, chk, n, col1, col2, coef);
   if (n == 0) return;
   QuadTerms &terms = row == -1 ? s.qobj : s.qrows[row];
   for (int64_t k = 0; k < n; ++k) {

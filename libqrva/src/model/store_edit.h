@@ -38,6 +38,9 @@ struct RowBlock {
 void appendRows(ProblemStore &s, const Check &chk, const RowBlock &b);
 
 // Quadratic terms added to the objective (row -1) or to a row.
+// Checks quadratic terms (col1, col2, coef) of n entries against the store.
+void checkQuadraticTerms(const ProblemStore &s, const Check &chk, int64_t n, const int *col1,
+                         const int *col2, const double *coef);
 void addQuadratic(ProblemStore &s, const Check &chk, int row, int64_t n, const int *col1,
                   const int *col2, const double *coef);
 
