@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text.h"
+#include "highs/scheduler.h"
 #include "interfaces/highs_c_api.h"
 
 namespace qrva {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "highs/solver.h"
+#include "highs/log.h"
 #include "model/problem.h"
 
 namespace qrva {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <memory>
 
+#include "highs/sigint.h"
+#include "highs/solver.h"
 #include "highs/subproblem.h"
 #include "slp/userfunc.h"
 
