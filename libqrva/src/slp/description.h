@@ -1,0 +1,60 @@
+// The problem as the nonlinear solver sees it: row bounds, the rows with
+// nonlinear parts (formula coefficients and quadratic row terms), the
+// columns that appear in them, and the determined columns.
+#pragma once
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "core/validate.h"
+#include "slp/problem.h"
+#include "slp/userfunc.h"
+
+namespace qrva {
+namespace nlp {
+
+const double kInf = 1e20;
+
+inline bool finite(double v) { return std::fabs(v) < kInf; }
+
+// Sparse vectors over the columns: (column, value).
+using Sparse = std::vector<std::pair<int, double>>;
+
+// Sorts by column and sums entries of the same column.
+void merge(Sparse &g);
+
+struct NonlinearRow {
+  int row;
+  std::vector<std::pair<int, const SlpCoefficient *>> coefficients;  // (column, coefficient)
+  const QuadTerms *quadratic = nullptr;
+};
+
+struct Nlp {
+  const ProblemStore &s;
+  int n = 0, m = 0, sense = 1;
+  std::vector<double> lo, hi;  // row bounds
+  std::vector<NonlinearRow> rows;
+  std::vector<char> isNonlinearCol;
+  std::vector<int> nonlinearCols;  // ascending
+  // Determined columns: a linear column whose only element lies in a
+  // nonlinear equality row takes, at every point, the value that satisfies
+  // that row (as the objective transfer column does), so that the merit of
+  // a step sees the row's true value instead of its linearization.
+  struct Determined {
+    int col, row;
+    double coef;
+  };
+  std::vector<Determined> determined;
+  UserFunctionCall call;
+
+  explicit Nlp(const ProblemStore &store) : s(store) {}
+};
+
+// The description of s with the formula coefficients of slp (may be null).
+// Fails on discrete columns and sets (unless relaxed), indicator rows, and
+// coefficients or formulas outside the problem.
+Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool relaxed);
+
+}  // namespace nlp
+}  // namespace qrva
