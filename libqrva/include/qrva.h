@@ -60,6 +60,68 @@ extern "C" {
 #define QRVA_MSG_WARNING 3
 #define QRVA_MSG_ERROR 4
 
+/* Control and attribute identifiers: the name in QRVAgetcalist_c's list,
+ * in upper case, with the prefix QRVA_. */
+/* Integer controls. */
+#define QRVA_LPITERLIMIT 8001
+#define QRVA_BARITERLIMIT 8002
+#define QRVA_PRESOLVE 8003
+#define QRVA_DEFAULTALG 8004
+#define QRVA_CROSSOVER 8005
+#define QRVA_THREADS 8006
+#define QRVA_MAXNODE 8007
+#define QRVA_MAXMIPSOL 8008
+#define QRVA_RANDOMSEED 8009
+#define QRVA_MAXPROBNAMELENGTH 8010
+#define QRVA_EXTRAROWS 8011
+#define QRVA_SCALING 8012
+#define QRVA_OUTPUTLOG 8035
+/* Double controls. */
+#define QRVA_FEASTOL 7001
+#define QRVA_OPTIMALITYTOL 7002
+#define QRVA_INTEGRALITYTOL 7003
+#define QRVA_MIPABSGAPTOL 7004
+#define QRVA_MIPRELGAPTOL 7005
+#define QRVA_TIMELIMIT 7006
+#define QRVA_MATRIXTOL 7007
+/* String controls. */
+#define QRVA_MPSRHSNAME 6001
+#define QRVA_MPSBOUNDNAME 6002
+#define QRVA_MPSRANGENAME 6003
+/* Integer attributes. */
+#define QRVA_ROWS 1001
+#define QRVA_ELEMS 1002
+#define QRVA_SETS 1004
+#define QRVA_SETMEMBERS 1005
+#define QRVA_LPSTATUS 1010
+#define QRVA_MIPSTATUS 1011
+#define QRVA_QELEMS 1012
+#define QRVA_QCONSTRAINTS 1013
+#define QRVA_INDICATORS 1014
+#define QRVA_COLS 1018
+#define QRVA_SPAREROWS 1019
+#define QRVA_NAMELENGTH 1028
+#define QRVA_DISCRETECOLS 1032
+#define QRVA_SIMPLEXITERS 1040
+#define QRVA_BARITERS 1041
+#define QRVA_NODES 1042
+#define QRVA_MIPSOLS 1043
+#define QRVA_STOPSTATUS 1050
+#define QRVA_PRESOLVESTATE 1051
+#define QRVA_ORIGINALROWS 1124
+#define QRVA_PROBNAMEBUFFERSIZE 1158
+#define QRVA_ORIGINALSETS 1194
+#define QRVA_ORIGINALCOLS 1214
+/* Double attributes. */
+#define QRVA_LPOBJVAL 2001
+#define QRVA_MIPOBJVAL 2003
+#define QRVA_BESTBOUND 2004
+#define QRVA_MIPGAP 2005
+#define QRVA_SOLVETIME 2006
+/* String attributes. */
+#define QRVA_PROBNAME 3001
+#define QRVA_VERSION 3002
+
 /* Flag bits of QRVAgetcalist_c. */
 #define QRVA_CA_INT 0x01
 #define QRVA_CA_DOUBLE 0x02
@@ -72,8 +134,8 @@ extern "C" {
 #define QRVA_TYPE_DOUBLE 3
 #define QRVA_TYPE_STRING 4
 
-/* LP status (integer attribute 1010). A problem with quadratic rows or
- * formulas is solved by the SLP engine: locally optimal reads
+/* LP status (integer attribute QRVA_LPSTATUS). A problem with quadratic
+ * rows or formulas is solved by the SLP engine: locally optimal reads
  * QRVA_LP_OPTIMAL; QRVA_LP_INFEAS only when infeasibility is proven (the
  * linear rows and bounds have no solution); a solve that ends at a point still
  * violating nonlinear rows (locally infeasible) reads QRVA_LP_UNFINISHED with
@@ -90,7 +152,7 @@ extern "C" {
 #define QRVA_LP_UNSOLVED 7
 #define QRVA_LP_NONCONVEX 8
 
-/* MIP status (integer attribute 1011). */
+/* MIP status (integer attribute QRVA_MIPSTATUS). */
 #define QRVA_MIP_NOT_LOADED 0
 #define QRVA_MIP_LP_NOT_OPTIMAL 1
 #define QRVA_MIP_LP_OPTIMAL 2
@@ -100,8 +162,8 @@ extern "C" {
 #define QRVA_MIP_OPTIMAL 6
 #define QRVA_MIP_UNBOUNDED 7
 
-/* Why a solve stopped early (integer attribute stopstatus); also the reason
- * given to QRVAinterrupt. */
+/* Why a solve stopped early (integer attribute QRVA_STOPSTATUS); also the
+ * reason given to QRVAinterrupt. */
 #define QRVA_STOP_NONE 0
 #define QRVA_STOP_TIMELIMIT 1
 #define QRVA_STOP_CTRLC 2
@@ -204,7 +266,7 @@ QRVA_API int QRVAinit(const char *path);
 QRVA_API int QRVAfree(void);
 /* Switch printing of library messages to standard output on (1) or off (0).
  * A problem's messages are printed when this is on and its control
- * outputlog (8035) is 1. Message handlers, message callbacks and log files
+ * outputlog (QRVA_OUTPUTLOG) is 1. Message handlers, message callbacks and log files
  * receive every message either way. Off at start. */
 QRVA_API int QRVAenablemessages(int enable);
 /* Version text "34.01.00"; version needs room for 16 bytes. */
@@ -707,6 +769,8 @@ QRVA_CALLBACK_FAMILY(preintsol)
 QRVA_CALLBACK_FAMILY(prenode)
 QRVA_CALLBACK_FAMILY(usersolnotify)
 #undef QRVA_CALLBACK_FAMILY
+/* Number of callback kinds: the families above. */
+#define QRVA_CALLBACK_KINDS 18
 
 /* ---------------------------------------------------------------------- */
 /* Branching objects                                                      */

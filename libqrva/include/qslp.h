@@ -28,6 +28,50 @@ extern "C" {
 #define QSLP_CA_POINTER 0x08
 #define QSLP_CA_CONTROL 0x10
 
+/* Control and attribute identifiers: the name in QSLPgetcalist's list, in
+ * upper case, with the prefix QSLP_. */
+/* Integer controls. */
+#define QSLP_SLPITERLIMIT 12001
+#define QSLP_SLPLOG 12002
+#define QSLP_SLPTHREADS 12003
+#define QSLP_SLPSECONDORDER 12004
+#define QSLP_SLPECHOOPTIMIZERLOG 12415
+/* Double controls. */
+#define QSLP_SLPFEASTOL 12101
+#define QSLP_SLPCONVTOL 12102
+#define QSLP_SLPPENALTYCOST 12103
+#define QSLP_SLPTIMELIMIT 12104
+#define QSLP_SLPOBJSENSE 12146 /* 1.0 minimize, -1.0 maximize */
+/* String controls. */
+#define QSLP_SLPUNIQUEPREFIX 12301
+/* Integer attributes. */
+#define QSLP_SLPROWS 11999
+#define QSLP_SLPCOLS 12000
+#define QSLP_SLPUNITCOL 12013
+#define QSLP_SLPCOEFFICIENTS 12016
+#define QSLP_SLPNONLINEARROWS 12026
+#define QSLP_SLPVARS 12030
+#define QSLP_SLPUSERFUNCS 12031
+#define QSLP_SLPTOLSETS 12032
+#define QSLP_SLPITERATIONS 12040
+#define QSLP_NLPSTATUS 12044
+#define QSLP_SLPSTOPSTATUS 12045
+#define QSLP_SLPSTATUS 12062
+/* Double attributes. */
+#define QSLP_NLPOBJVAL 12179
+#define QSLP_SLPSOLVETIME 12180
+/* String attributes. */
+#define QSLP_SLPVERSION 12350
+/* Pointer attributes (QSLPgetptrattrib). */
+#define QSLP_OPTIMIZERPROBLEM 12601 /* the QRVAprob below */
+
+/* Query of QSLPgetfuncobject: the QSLPprob of a function. */
+#define QSLP_FUNC_SLPPROBLEM 12602
+
+/* Bits of the status attribute QSLP_SLPSTATUS. */
+#define QSLP_STATUS_CONSTRUCTED 0x1
+#define QSLP_STATUS_PRESOLVED 0x20000000
+
 /* Token types of parsed formulas. */
 #define QSLP_TOK_EOF 0
 #define QSLP_TOK_CON 1
@@ -37,9 +81,41 @@ extern "C" {
 #define QSLP_TOK_ARGMARKER 22
 #define QSLP_TOK_OP 31
 
-/* Identifiers used as queries on handles. */
-#define QSLP_PTR_OPTIMIZERPROBLEM 12601 /* QSLPgetptrattrib: the QRVAprob below */
-#define QSLP_FUNC_SLPPROBLEM 12602      /* QSLPgetfuncobject: the QSLPprob of a function */
+/* Operators: values of QSLP_TOK_OP tokens. */
+#define QSLP_OP_NEGATE 1
+#define QSLP_OP_POWER 2
+#define QSLP_OP_MULTIPLY 3
+#define QSLP_OP_DIVIDE 4
+#define QSLP_OP_ADD 5
+#define QSLP_OP_SUBTRACT 6
+
+/* Built-in functions: values of QSLP_TOK_IFUN tokens. Each takes its
+ * arguments down to the nearest QSLP_TOK_ARGMARKER. */
+#define QSLP_IFUN_LOG10 14
+#define QSLP_IFUN_LOG 15
+#define QSLP_IFUN_EXP 16
+#define QSLP_IFUN_ABS 17
+#define QSLP_IFUN_SQRT 18
+#define QSLP_IFUN_SIN 27
+#define QSLP_IFUN_COS 28
+#define QSLP_IFUN_TAN 29
+#define QSLP_IFUN_ARCSIN 30
+#define QSLP_IFUN_ARCCOS 31
+#define QSLP_IFUN_ARCTAN 32
+#define QSLP_IFUN_MIN 33
+#define QSLP_IFUN_MAX 34
+#define QSLP_IFUN_SIGN 46
+#define QSLP_IFUN_ERF 49
+#define QSLP_IFUN_ERFC 50
+
+/* Token types of a user function's definition (QSLPadduserfuncs), ended by
+ * a QSLP_TOK_EOF token. */
+#define QSLP_DEF_STRING 5   /* a QSLPsetstring index: the name, then the calling convention */
+#define QSLP_DEF_FLAGS 86   /* the function's flags (QSLP_UF_*) */
+#define QSLP_DEF_RETURNS 87 /* how many values the function returns (1) */
+
+/* Name type of QSLPaddnames. */
+#define QSLP_NAMES_USERFUNCTIONS 5
 
 /* An SLP problem. */
 typedef struct qslp_problem_s *QSLPprob;
@@ -50,16 +126,17 @@ typedef struct qslp_function_s *QSLPfunc;
  * and partial derivatives (results[0] the value, results[1..n] the
  * derivatives for the arguments whose delta is non-zero; a derivative left
  * unwritten is found by central differences). Which one a function is comes
- * from the flags of its definition (QSLPadduserfuncs: tokens 5 name string,
- * 87 values returned (1), 86 flags, 5 calling convention string "DirectC",
- * 0 end); flag bit QSLP_UF_DERIVATIVES picks the second form. Arguments
+ * from the flags of its definition (QSLPadduserfuncs: tokens QSLP_DEF_STRING
+ * name, QSLP_DEF_RETURNS 1, QSLP_DEF_FLAGS flags, QSLP_DEF_STRING calling
+ * convention "DirectC", QSLP_TOK_EOF); flag bit QSLP_UF_DERIVATIVES picks the
+ * second form. Arguments
  * arrive in order (a formula writes them last first after its argument-list
  * marker). A function fails by returning NaN, by leaving results[0]
  * unwritten, or by calling QSLPinterrupt on its problem: the solve then
- * stops with NLP status QSLP_NLP_UNFINISHED and stop status 9. */
+ * stops with NLP status QSLP_NLP_UNFINISHED and stop status QRVA_STOP_USER. */
 #define QSLP_UF_DERIVATIVES 0x1000
 
-/* NLP statuses (integer attribute 12044). */
+/* NLP statuses (integer attribute QSLP_NLPSTATUS). */
 #define QSLP_NLP_UNSTARTED 0
 #define QSLP_NLP_LOCALLY_OPTIMAL 1
 #define QSLP_NLP_GLOBALLY_OPTIMAL 2
@@ -146,7 +223,7 @@ QRVA_API int QSLPsetdefaults(QSLPprob slp);
 QRVA_API int QSLPgetintattrib(QSLPprob slp, int id, int *value);
 QRVA_API int QSLPgetdblattrib(QSLPprob slp, int id, double *value);
 QRVA_API int QSLPgetstrattrib(QSLPprob slp, int id, char *value, int maxbytes, int *nbytes);
-/* Pointer attributes: 12601 the optimizer problem under the SLP problem. */
+/* Pointer attributes: QSLP_OPTIMIZERPROBLEM, the optimizer problem below. */
 QRVA_API int QSLPgetptrattrib(QSLPprob slp, int id, void **value);
 
 /* ---------------------------------------------------------------------- */
@@ -334,7 +411,7 @@ QRVA_API int QSLPgetuserfuncobject(QSLPprob slp, int index, void **object);
  * and derivatives are wanted, and the function's index. */
 QRVA_API int QSLPgetfuncinfo(QSLPfunc func, int *nargs, int *wantresults, int *wantderivatives,
                              int *index);
-/* Inside a user function: 12602 gives its QSLPprob. */
+/* Inside a user function: QSLP_FUNC_SLPPROBLEM gives its QSLPprob. */
 QRVA_API int QSLPgetfuncobject(QSLPfunc func, int id, void **object);
 
 /* ---------------------------------------------------------------------- */
@@ -363,6 +440,8 @@ QSLP_CALLBACK_SETTER(slpend)
 QSLP_CALLBACK_SETTER(slpnode)
 QSLP_CALLBACK_SETTER(slpstart)
 #undef QSLP_CALLBACK_SETTER
+/* Number of callback kinds: the setters above. */
+#define QSLP_CALLBACK_KINDS 18
 
 #ifdef __cplusplus
 }

@@ -18,7 +18,7 @@ namespace qrva {
 int checkProblemName(P &p, const char *function, const char *argument, const char *name) {
   if (name == nullptr) return qrva::nullArgument(p, function, argument);
   size_t length = std::strlen(name);
-  int64_t limit = p.intControl(qrva::kMaxProbNameLength);
+  int64_t limit = p.intControl(QRVA_MAXPROBNAMELENGTH);
   if (static_cast<int64_t>(length) > limit)
     return p.fail(QRVA_ERR_ARGUMENT,
                   formatText("%s: %s %s is %zu bytes long, longer than control "

@@ -53,7 +53,7 @@ qrva::ParamAccess<S> slpAccess(S &s, const char *function) {
 
 int slpObjSense(S &s) {
   double sense = 1.0;
-  slpAccess(s, "QSLPwriteprob").getDouble(qrva::kSlpObjSense, true, &sense);
+  slpAccess(s, "QSLPwriteprob").getDouble(QSLP_SLPOBJSENSE, true, &sense);
   return sense < 0 ? -1 : 1;
 }
 
@@ -413,7 +413,7 @@ int QSLPreadprob(QSLPprob slp, const char *filename, const char *flags) {
       s.store->addCoefficient(std::get<0>(c), std::get<1>(c), std::get<2>(c),
                               std::move(std::get<3>(c)));
     s.store->variables = std::move(data.variables);
-    slpAccess(s, "QSLPreadprob").setDouble(qrva::kSlpObjSense, sense);
+    slpAccess(s, "QSLPreadprob").setDouble(QSLP_SLPOBJSENSE, sense);
     return QRVA_OK;
   });
 }

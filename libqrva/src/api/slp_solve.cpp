@@ -50,21 +50,21 @@ int QSLPconstruct(QSLPprob slp) {
                                   row, col),
                  QRVA_ERR_STATE);
     }
-    s.state.statusBits |= 1;
+    s.state.statusBits |= QSLP_STATUS_CONSTRUCTED;
     return QRVA_OK;
   });
 }
 
 int QSLPunconstruct(QSLPprob slp) {
   return qrva::withSlp(slp, "QSLPunconstruct", [&](S &s) {
-    s.state.statusBits &= ~1;
+    s.state.statusBits &= ~QSLP_STATUS_CONSTRUCTED;
     return QRVA_OK;
   });
 }
 
 int QSLPpostsolve(QSLPprob slp) {
   return qrva::withSlp(slp, "QSLPpostsolve", [&](S &s) {
-    s.state.statusBits &= ~0x20000000;
+    s.state.statusBits &= ~QSLP_STATUS_PRESOLVED;
     return QRVA_OK;
   });
 }

@@ -11,12 +11,6 @@ using S = qslp_problem_s;
 
 namespace {
 
-// Token types of a user function's definition.
-const int kDefString = 5;     // a string index: the name, then the calling convention
-const int kDefFlags = 86;     // the function's flags (kUserFunctionDerivatives)
-const int kDefReturns = 87;   // how many values the function returns
-const int kNameUserFunction = 5;
-
 qrva::UserFunction &function(const Check &chk, S &s, int index, const char *argument) {
   int n = static_cast<int>(s.store->functions.size());
   if (index < 1 || index > n)
@@ -69,7 +63,7 @@ int QSLPadduserfuncs(QSLPprob slp, int nfuncs, const int type[], const double va
         int t = type[pos];
         double v = value[pos];
         if (t == qrva::kTokEnd) break;
-        if (t == kDefString) {
+        if (t == QSLP_DEF_STRING) {
           const std::string &text = stringAt(chk, s, v, pos);
           if (strings == 0) {
             uf.name = text;
@@ -85,13 +79,13 @@ int QSLPadduserfuncs(QSLPprob slp, int nfuncs, const int type[], const double va
                                 k, (long long)pos));
           }
           ++strings;
-        } else if (t == kDefFlags) {
+        } else if (t == QSLP_DEF_FLAGS) {
           if (!(v >= 0 && v == std::floor(v) && v < 2147483648.0))
             chk.fail(formatText("flags %g of function %d (position %lld) are not a whole number "
                                 "of 0 or more",
                                 v, k, (long long)pos));
           uf.flags = static_cast<int>(v);
-        } else if (t == kDefReturns) {
+        } else if (t == QSLP_DEF_RETURNS) {
           if (v != 1.0)
             chk.fail(formatText("function %d returns %g values (position %lld); user functions "
                                 "return one value (and its derivatives)",
@@ -115,7 +109,7 @@ int QSLPadduserfuncs(QSLPprob slp, int nfuncs, const int type[], const double va
 int QSLPaddnames(QSLPprob slp, int type, const char names[], int first, int last) {
   return qrva::withSlp(slp, "QSLPaddnames", [&](S &s) {
     Check chk("QSLPaddnames");
-    if (type != kNameUserFunction)
+    if (type != QSLP_NAMES_USERFUNCTIONS)
       chk.fail(formatText("name type %d is not 5 (user functions); rows and columns are named "
                           "with QRVAaddnames",
                           type));

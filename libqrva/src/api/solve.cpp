@@ -28,7 +28,7 @@ void infeasibilities(P &p, int *npv, int *nps, int *nds, int *ndv, int mx[], int
                      int mdual[], int mdj[]) {
   const auto &s = *p.store;
   const auto &sol = p.solution;
-  double ftol = p.dblControl(7001), otol = p.dblControl(7002);
+  double ftol = p.dblControl(QRVA_FEASTOL), otol = p.dblControl(QRVA_OPTIMALITYTOL);
   int a = 0, b = 0, c = 0, d = 0;
   for (int j = 0; j < s.ncols() && j < static_cast<int>(sol.x.size()); ++j) {
     double x = sol.x[j];

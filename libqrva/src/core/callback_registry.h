@@ -11,6 +11,8 @@
 #include <mutex>
 #include <vector>
 
+#include "qrva.h"
+
 namespace qrva {
 
 // One list of registrations. A delivery walks a snapshot of shared entries,
@@ -96,6 +98,8 @@ enum class CallbackKind {
   IntSol, LpLog, Message, MipThread, NewNode, NodeCutoff, OptNode, PreIntSol, PreNode,
   UserSolNotify, Count
 };
+static_assert(static_cast<int>(CallbackKind::Count) == QRVA_CALLBACK_KINDS,
+              "one callback kind per QRVAaddcb<kind> family of qrva.h");
 
 // A problem's callbacks, one list per kind.
 class CallbackRegistry {

@@ -73,7 +73,7 @@ void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int nc
   if (mipRun) {
     Highs_getInt64InfoValue(h, "mip_node_count", &nodes);
     st.nodes = nodes;
-    bool nodeLimit = nodes >= p.intControl(8007);
+    bool nodeLimit = nodes >= p.intControl(QRVA_MAXNODE);
     st.stopStatus = stopOf(ms, reason, nodeLimit);
     if (discrete) {
       Highs_getDoubleInfoValue(h, "mip_dual_bound", &st.bestBound);

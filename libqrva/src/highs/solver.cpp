@@ -40,7 +40,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
 
   transferModel(h, m, p, chk);
 
-  int threads = static_cast<int>(std::min<int64_t>(p.intControl(8006), 2147483647));
+  int threads = static_cast<int>(std::min<int64_t>(p.intControl(QRVA_THREADS), 2147483647));
   SchedulerHold scheduler(threads);
   if (!scheduler.ok())
     chk.fail(formatText("threads is %d but another solve is running with %d threads; HiGHS "
@@ -53,7 +53,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
     Highs_zeroAllClocks(h);
     Highs_run(h);
     ms = Highs_getModelStatus(h);
-    if (ms == kHighsModelStatusUnboundedOrInfeasible && p.intControl(8003)) {
+    if (ms == kHighsModelStatusUnboundedOrInfeasible && p.intControl(QRVA_PRESOLVE)) {
       // Presolve could not tell which: ask again without it.
       Highs_setStringOptionValue(h, "presolve", "off");
       Highs_run(h);

@@ -57,7 +57,7 @@ qrva::ProblemCounts qrva_problem_s::counts() const {
 bool qrva_problem_s::messagesHeard() const {
   const qrva::Environment &env = qrva::Environment::instance();
   return !callbacks[qrva::CallbackKind::Message].empty() || env.hasHandlers() ||
-         logFile != nullptr || (env.messagesEnabled() && intControl(qrva::kOutputLog) != 0);
+         logFile != nullptr || (env.messagesEnabled() && intControl(QRVA_OUTPUTLOG) != 0);
 }
 
 void qrva_problem_s::message(int msgtype, const std::string &text) {
@@ -66,7 +66,7 @@ void qrva_problem_s::message(int msgtype, const std::string &text) {
                                        msgtype);
   });
   qrva::Environment::instance().deliver(asObject(), text, msgtype,
-                                        intControl(qrva::kOutputLog) != 0);
+                                        intControl(QRVA_OUTPUTLOG) != 0);
   if (logFile && msgtype != QRVA_MSG_FLUSH) {
     std::fprintf(logFile.get(), "%s\n", text.c_str());
     std::fflush(logFile.get());

@@ -119,10 +119,4 @@ namespace qrva {
 
 const Catalog<qrva_problem_s> &optimizerCatalog();
 
-// Identifiers of the optimizer catalog used by the library itself.
-enum OptimizerParam {
-  kOutputLog = 8035,
-  kMaxProbNameLength = 8010,
-};
-
 }  // namespace qrva

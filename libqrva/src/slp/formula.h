@@ -13,49 +13,50 @@
 #include <vector>
 
 #include "core/validate.h"
+#include "qslp.h"
 
 namespace qrva {
 
 // Token types of the parsed form.
 enum TokenType {
-  kTokEnd = 0,
-  kTokConstant = 1,
-  kTokVariable = 10,
-  kTokUserFunction = 11,
-  kTokFunction = 12,
-  kTokArgMarker = 22,
-  kTokOperator = 31,
+  kTokEnd = QSLP_TOK_EOF,
+  kTokConstant = QSLP_TOK_CON,
+  kTokVariable = QSLP_TOK_VAR,
+  kTokUserFunction = QSLP_TOK_UFUN,
+  kTokFunction = QSLP_TOK_IFUN,
+  kTokArgMarker = QSLP_TOK_ARGMARKER,
+  kTokOperator = QSLP_TOK_OP,
 };
 
-// Operators (token type 31).
+// Operators (values of kTokOperator tokens).
 enum OperatorCode {
-  kOpNegate = 1,
-  kOpPower = 2,
-  kOpMultiply = 3,
-  kOpDivide = 4,
-  kOpAdd = 5,
-  kOpSubtract = 6,
+  kOpNegate = QSLP_OP_NEGATE,
+  kOpPower = QSLP_OP_POWER,
+  kOpMultiply = QSLP_OP_MULTIPLY,
+  kOpDivide = QSLP_OP_DIVIDE,
+  kOpAdd = QSLP_OP_ADD,
+  kOpSubtract = QSLP_OP_SUBTRACT,
 };
 
-// Built-in functions (token type 12); each takes its arguments down to the
-// nearest argument-list marker.
+// Built-in functions (values of kTokFunction tokens); each takes its
+// arguments down to the nearest argument-list marker.
 enum FunctionCode {
-  kFnLog10 = 14,
-  kFnLog = 15,
-  kFnExp = 16,
-  kFnAbs = 17,
-  kFnSqrt = 18,
-  kFnSin = 27,
-  kFnCos = 28,
-  kFnTan = 29,
-  kFnArcSin = 30,
-  kFnArcCos = 31,
-  kFnArcTan = 32,
-  kFnMin = 33,
-  kFnMax = 34,
-  kFnSign = 46,
-  kFnErf = 49,
-  kFnErfc = 50,
+  kFnLog10 = QSLP_IFUN_LOG10,
+  kFnLog = QSLP_IFUN_LOG,
+  kFnExp = QSLP_IFUN_EXP,
+  kFnAbs = QSLP_IFUN_ABS,
+  kFnSqrt = QSLP_IFUN_SQRT,
+  kFnSin = QSLP_IFUN_SIN,
+  kFnCos = QSLP_IFUN_COS,
+  kFnTan = QSLP_IFUN_TAN,
+  kFnArcSin = QSLP_IFUN_ARCSIN,
+  kFnArcCos = QSLP_IFUN_ARCCOS,
+  kFnArcTan = QSLP_IFUN_ARCTAN,
+  kFnMin = QSLP_IFUN_MIN,
+  kFnMax = QSLP_IFUN_MAX,
+  kFnSign = QSLP_IFUN_SIGN,
+  kFnErf = QSLP_IFUN_ERF,
+  kFnErfc = QSLP_IFUN_ERFC,
 };
 
 struct Token {

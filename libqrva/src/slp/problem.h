@@ -20,7 +20,7 @@ namespace qrva {
 // What the last SLP solve left behind (all zero before any solve).
 struct SlpState {
   int nlpStatus = 0, stopStatus = 0, iterations = 0;
-  int statusBits = 0;  // bit 0 constructed, 0x20000000 presolved
+  int statusBits = 0;  // QSLP_STATUS_* bits
   double objective = 0.0, solveTime = 0.0;
 };
 
@@ -34,6 +34,8 @@ enum class SlpCallbackKind {
   DrCol, Formula, IterEnd, IterStart, IterVar, MsJobEnd, MsJobStart, MsWinner, SlpEnd, SlpNode,
   SlpStart, Count
 };
+static_assert(static_cast<int>(SlpCallbackKind::Count) == QSLP_CALLBACK_KINDS,
+              "one callback kind per QSLPsetcb<kind> of qslp.h");
 
 struct SlpCallback {
   void (*function)() = nullptr;

@@ -380,15 +380,15 @@ NlpSettings settingsOf(const qslp_problem_s &slp) {
     return slp.controls[catalog.indexOf(catalog.find(id))];
   };
   NlpSettings st;
-  st.iterLimit = static_cast<int>(value(kSlpIterLimit).i);
-  st.log = static_cast<int>(value(kSlpLog).i);
-  st.secondOrder = value(kSlpSecondOrder).i != 0;
-  st.echoLpLog = value(kSlpEchoOptimizerLog).i != 0;
-  st.feasTol = value(kSlpFeasTol).d;
-  st.convTol = value(kSlpConvTol).d;
-  st.penaltyCost = value(kSlpPenaltyCost).d;
-  st.timeLimit = value(kSlpTimeLimit).d;
-  st.sense = value(kSlpObjSense).d < 0 ? -1 : 1;
+  st.iterLimit = static_cast<int>(value(QSLP_SLPITERLIMIT).i);
+  st.log = static_cast<int>(value(QSLP_SLPLOG).i);
+  st.secondOrder = value(QSLP_SLPSECONDORDER).i != 0;
+  st.echoLpLog = value(QSLP_SLPECHOOPTIMIZERLOG).i != 0;
+  st.feasTol = value(QSLP_SLPFEASTOL).d;
+  st.convTol = value(QSLP_SLPCONVTOL).d;
+  st.penaltyCost = value(QSLP_SLPPENALTYCOST).d;
+  st.timeLimit = value(QSLP_SLPTIMELIMIT).d;
+  st.sense = value(QSLP_SLPOBJSENSE).d < 0 ? -1 : 1;
   return st;
 }
 

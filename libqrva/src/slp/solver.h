@@ -21,28 +21,15 @@
 
 namespace qrva {
 
-// SLP controls.
-enum SlpParam {
-  kSlpIterLimit = 12001,
-  kSlpLog = 12002,
-  kSlpSecondOrder = 12004,
-  kSlpEchoOptimizerLog = 12415,
-  kSlpFeasTol = 12101,
-  kSlpConvTol = 12102,
-  kSlpPenaltyCost = 12103,
-  kSlpTimeLimit = 12104,
-  kSlpObjSense = 12146,
-};
-
-// NLP statuses (attribute 12044).
+// NLP statuses (attribute QSLP_NLPSTATUS).
 enum NlpStatus {
-  kNlpUnstarted = 0,
-  kNlpLocallyOptimal = 1,
-  kNlpGloballyOptimal = 2,
-  kNlpLocallyInfeasible = 3,
-  kNlpInfeasible = 4,
-  kNlpUnbounded = 5,
-  kNlpUnfinished = 6,
+  kNlpUnstarted = QSLP_NLP_UNSTARTED,
+  kNlpLocallyOptimal = QSLP_NLP_LOCALLY_OPTIMAL,
+  kNlpGloballyOptimal = QSLP_NLP_GLOBALLY_OPTIMAL,
+  kNlpLocallyInfeasible = QSLP_NLP_LOCALLY_INFEASIBLE,
+  kNlpInfeasible = QSLP_NLP_INFEASIBLE,
+  kNlpUnbounded = QSLP_NLP_UNBOUNDED,
+  kNlpUnfinished = QSLP_NLP_UNFINISHED,
 };
 
 struct NlpSettings {

@@ -29,17 +29,13 @@ struct SlpVariable {
   bool hasInitValue = false;
 };
 
-// Bit of a user function's flags (its definition's type-86 token): the
-// function gives partial derivatives through its results array.
-const int kUserFunctionDerivatives = 0x1000;
-
 struct UserFunction {
   std::string name;
   int flags = 0;
   int linkage = 0;  // string index of the calling convention ("DirectC")
   void *address = nullptr;
   void *object = nullptr;
-  bool givesDerivatives() const { return (flags & kUserFunctionDerivatives) != 0; }
+  bool givesDerivatives() const { return (flags & QSLP_UF_DERIVATIVES) != 0; }
 };
 
 // What the last nonlinear solve left behind, over the problem's rows and
