@@ -231,9 +231,9 @@ PyObject *appendItem(PyObject *, PyObject *index, void *pair) {
 /* ---- controls and attributes ---- */
 
 void getParType(int library, int flags, int identifier, int *is_control, int *type) {
-  if (library == 0) {
-    *is_control = (flags >> 5) & 1;
-    *type = (flags & 1) ? 1 : (flags & 2) ? 2 : 3;
+  if (library == QRVA_PY_LIB_OPT) {
+    *is_control = (flags & QRVA_CA_CONTROL) ? 1 : 0;
+    *type = (flags & QRVA_CA_INT) ? 1 : (flags & QRVA_CA_DOUBLE) ? 2 : 3;
     return;
   }
   const char *name = nullptr;
@@ -243,8 +243,8 @@ void getParType(int library, int flags, int identifier, int *is_control, int *ty
     *type = -1;
     return;
   }
-  *is_control = (slpflags & 16) ? 1 : 0;
-  *type = (slpflags & 1) ? 1 : (slpflags & 2) ? 2 : (slpflags & 4) ? 3 : 0;
+  *is_control = (slpflags & QSLP_CA_CONTROL) ? 1 : 0;
+  *type = (slpflags & QSLP_CA_INT) ? 1 : (slpflags & QSLP_CA_DOUBLE) ? 2 : (slpflags & QSLP_CA_STRING) ? 3 : 0;
 }
 
 void markChanged(uint64_t *stamp) { *stamp = ++qrv_py_env.change_stamp; }

@@ -23,24 +23,35 @@
 namespace {
 
 /* Token types. */
-const int kTokenEnd = 0;
-const int kTokenConstant = 1;
-const int kTokenVariable = 10;
-const int kTokenUserFunction = 11;
-const int kTokenFunction = 12;
-const int kTokenMarker = 22;
-const int kTokenOperator = 31;
+const int kTokenEnd = QSLP_TOK_EOF;
+const int kTokenConstant = QSLP_TOK_CON;
+const int kTokenVariable = QSLP_TOK_VAR;
+const int kTokenUserFunction = QSLP_TOK_UFUN;
+const int kTokenFunction = QSLP_TOK_IFUN;
+const int kTokenMarker = QSLP_TOK_ARGMARKER;
+const int kTokenOperator = QSLP_TOK_OP;
 
-/* Operator values of token type 31. */
-const int kOpNegate = 1;
-const int kOpMultiply = 3;
-const int kOpAdd = 5;
+/* Operator values of kTokenOperator tokens. */
+const int kOpNegate = QSLP_OP_NEGATE;
+const int kOpMultiply = QSLP_OP_MULTIPLY;
+const int kOpAdd = QSLP_OP_ADD;
 
-/* Token of each operator code: type (py_to_slp_op) and value
- * (py_to_slp_fun); user functions take their index at conversion. */
-const int py_to_slp_op[] = {31, 31, 31, 31, 31, 31, 12, 12, 12, 12, 12, 12,
-                            12, 12, 12, 12, 12, 12, 12, 12, 12, 12, 11, 11};
-const int py_to_slp_fun[] = {5, 6, 1, 3, 4, 2, 16, 15, 14, 27, 28, 29, 30, 31, 32, 34, 33, 17, 46, 49, 50, 18, 0, 0};
+/* Token of each operator code (NONLIN_SUM .. NONLIN_USER_DERIV): type
+ * (py_to_slp_op) and value (py_to_slp_fun); user functions take their index
+ * at conversion. */
+const int py_to_slp_op[] = {
+    kTokenOperator, kTokenOperator, kTokenOperator, kTokenOperator, kTokenOperator, kTokenOperator,
+    kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction,
+    kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction,
+    kTokenFunction, kTokenFunction, kTokenFunction, kTokenFunction, kTokenUserFunction, kTokenUserFunction};
+const int py_to_slp_fun[] = {
+    QSLP_OP_ADD,     QSLP_OP_SUBTRACT, QSLP_OP_NEGATE,    QSLP_OP_MULTIPLY, QSLP_OP_DIVIDE, QSLP_OP_POWER,
+    QSLP_IFUN_EXP,   QSLP_IFUN_LOG,    QSLP_IFUN_LOG10,   QSLP_IFUN_SIN,    QSLP_IFUN_COS,  QSLP_IFUN_TAN,
+    QSLP_IFUN_ARCSIN, QSLP_IFUN_ARCCOS, QSLP_IFUN_ARCTAN, QSLP_IFUN_MAX,    QSLP_IFUN_MIN,  QSLP_IFUN_ABS,
+    QSLP_IFUN_SIGN,  QSLP_IFUN_ERF,    QSLP_IFUN_ERFC,    QSLP_IFUN_SQRT,   0,              0};
+static_assert(sizeof py_to_slp_op == sizeof py_to_slp_fun &&
+                  sizeof py_to_slp_op / sizeof py_to_slp_op[0] == NONLIN_USER_DERIV + 1,
+              "one token per operator code");
 const int kOperatorCodes = sizeof py_to_slp_op / sizeof py_to_slp_op[0];
 
 const char *const kNodeVariableMissing = "Variable in nonlinear part of constraint has not been added to problem yet";
@@ -300,7 +311,7 @@ int formula_addCoefficient(problem_s *problem, PyObject *node, double sign, Form
     if (!has_col) {
       /* The SLP library's column for formulas standing alone, asked once. */
       if (problem->special_col < 0 &&
-          QSLPgetintattrib(problem->slpprob, QSLP_ATTR_SPECIALCOL, &problem->special_col) != 0) {
+          QSLPgetintattrib(problem->slpprob, QSLP_SLPUNITCOL, &problem->special_col) != 0) {
         problem->special_col = -1;
         return -1;
       }

@@ -15,15 +15,20 @@
 namespace {
 
 /* Token types and values of a function's definition. */
-const int kDefString = 5;
-const int kDefReturns = 87;
-const int kDefFlags = 86;
-const int kDefEnd = 0;
-const double kFlagsWithDerivatives = 110611;
-const double kFlagsValueOnly = 19;
-const int kNameTypeUserFunction = 5;
+const int kDefString = QSLP_DEF_STRING;
+const int kDefReturns = QSLP_DEF_RETURNS;
+const int kDefFlags = QSLP_DEF_FLAGS;
+const int kDefEnd = QSLP_TOK_EOF;
+/* The flags the module gives its functions; the library reads the bit
+ * QSLP_UF_DERIVATIVES of them, set only in the first. */
+constexpr double kFlagsWithDerivatives = 110611;
+constexpr double kFlagsValueOnly = 19;
+static_assert((static_cast<int>(kFlagsWithDerivatives) & QSLP_UF_DERIVATIVES) != 0 &&
+                  (static_cast<int>(kFlagsValueOnly) & QSLP_UF_DERIVATIVES) == 0,
+              "the derivative bit tells the two kinds of function apart");
+const int kNameTypeUserFunction = QSLP_NAMES_USERFUNCTIONS;
 /* Interrupt reason after a failed Python call. */
-const int kStopUser = 9;
+const int kStopUser = QRVA_STOP_USER;
 /* What a failed evaluation returns (its results array stays unwritten). */
 const double kFailedValue = -3.0;
 

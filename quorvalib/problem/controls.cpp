@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-/* Identifiers whose value getControl()/getAttrib() report as -1 unread. */
-static const int kUnreadIds[] = {22013, 12013};
+/* Identifiers whose value getControl()/getAttrib() report as -1 unread.
+ * 22013 names nothing in libqrva; it is skipped should the list hold it. */
+static const int kUnreadIds[] = {22013, QSLP_SLPUNITCOL};
 /* Longest key kept in the tables. */
 static const size_t kMaxNameLength = 128;
 

@@ -176,7 +176,7 @@ static int sendVariables(problem_s *self, VariableBatch &batch) {
 static PyObject *problem_addVariable(PyObject *pself, PyObject *args) {
   problem_s *self = PROBLEM(pself);
   int first_col = 0;
-  if (QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALCOLS, &first_col) != 0)
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALCOLS, &first_col) != 0)
     return setQrvaErrIfNull(pself, nullptr);
   try {
     AddedObjects added(self->variables, self->varmap);
@@ -327,7 +327,7 @@ static int sendRows(problem_s *self, RowBatch &batch, int first_row) {
 static PyObject *problem_addConstraint(PyObject *pself, PyObject *args) {
   problem_s *self = PROBLEM(pself);
   int first_row = 0;
-  if (QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALROWS, &first_row) != 0)
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &first_row) != 0)
     return setQrvaErrIfNull(pself, nullptr);
   try {
     AddedObjects added(self->constraints, self->conmap);
@@ -394,7 +394,7 @@ static int addOneIndicator(problem_s *self, PyObject *condition, PyObject *const
   if (!checkNewConstraint(self, constraint)) return -1;
 
   int row = 0;
-  if (QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALROWS, &row) != 0) return -1;
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &row) != 0) return -1;
   AddedObjects added(self->constraints, self->conmap);
   RowBatch batch;
   if (appendRow(self, batch, constraint, row) != 0 || sendRows(self, batch, row) != 0) return -1;
@@ -474,7 +474,7 @@ static int addOneSOS(problem_s *self, PyObject *leaf) {
   int64_t start[2] = {0, (int64_t)n};
   int count = 0;
   if (QRVAaddsets64(self->qprob, 1, (int64_t)n, &type, start, cols.data(), weights.data()) != 0 ||
-      QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALSETS, &count) != 0)
+      QRVAgetintattrib(self->qprob, QRVA_ORIGINALSETS, &count) != 0)
     return -1;
   if (set->name && (PyUnicode_Check(set->name) || PyBytes_Check(set->name))) {
     std::string name;

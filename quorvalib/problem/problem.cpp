@@ -21,30 +21,30 @@
 #include <vector>
 
 /* Optimizer control the engine reads around the empty load at creation. */
-static const int kLoadControl = 8035;
+static const int kLoadControl = QRVA_OUTPUTLOG;
 /* SLP control set to 0 on every new SLP problem. */
-static const int kSlpCreateControl = 12415;
+static const int kSlpCreateControl = QSLP_SLPECHOOPTIMIZERLOG;
 
 
 /* ---- queries shared by the problem methods ---- */
 
 int problem_isMIP(const problem_s *p, int *is_mip) {
   int discrete = 0, sets = 0;
-  if (QRVAgetintattrib(p->qprob, QRVA_ATTR_DISCRETECOLS, &discrete) != 0 ||
-      QRVAgetintattrib(p->qprob, QRVA_ATTR_SETS, &sets) != 0)
+  if (QRVAgetintattrib(p->qprob, QRVA_DISCRETECOLS, &discrete) != 0 ||
+      QRVAgetintattrib(p->qprob, QRVA_SETS, &sets) != 0)
     return -1;
   *is_mip = discrete != 0 || sets != 0;
   return 0;
 }
 
 int problem_rowCount(const problem_s *p, int *rows) {
-  if (problem_hasNonlinear(p)) return QSLPgetintattrib(p->slpprob, QSLP_ATTR_ROWS, rows) ? -1 : 0;
-  return QRVAgetintattrib(p->qprob, QRVA_ATTR_ORIGINALROWS, rows) ? -1 : 0;
+  if (problem_hasNonlinear(p)) return QSLPgetintattrib(p->slpprob, QSLP_SLPROWS, rows) ? -1 : 0;
+  return QRVAgetintattrib(p->qprob, QRVA_ORIGINALROWS, rows) ? -1 : 0;
 }
 
 int problem_colCount(const problem_s *p, int *cols) {
-  if (problem_hasNonlinear(p)) return QSLPgetintattrib(p->slpprob, QSLP_ATTR_COLS, cols) ? -1 : 0;
-  return QRVAgetintattrib(p->qprob, QRVA_ATTR_ORIGINALCOLS, cols) ? -1 : 0;
+  if (problem_hasNonlinear(p)) return QSLPgetintattrib(p->slpprob, QSLP_SLPCOLS, cols) ? -1 : 0;
+  return QRVAgetintattrib(p->qprob, QRVA_ORIGINALCOLS, cols) ? -1 : 0;
 }
 
 /* ---- construction ---- */
@@ -115,7 +115,7 @@ static int createHandles(problem_s *self) {
   return 0;
 }
 
-/* Loads the empty problem `name` with control 8035 at 0 meanwhile. */
+/* Loads the empty problem `name` with control kLoadControl at 0 meanwhile. */
 static int loadEmptyProblem(problem_s *self, const char *name) {
   int saved = 0;
   if (QRVAgetintcontrol(self->qprob, kLoadControl, &saved) != 0 ||
@@ -204,7 +204,7 @@ static void problem_dealloc(PyObject *pself) {
 static PyObject *problem_name(PyObject *pself, PyObject *) {
   problem_s *self = PROBLEM(pself);
   int length = 0;
-  if (!self->qprob || QRVAgetintattrib(self->qprob, QRVA_ATTR_PROBNAMELENGTH, &length) != 0)
+  if (!self->qprob || QRVAgetintattrib(self->qprob, QRVA_PROBNAMEBUFFERSIZE, &length) != 0)
     return setQrvaErrIfNull(pself, nullptr);
   std::vector<char> buffer((size_t)(length > 0 ? length : 0) + 1, '\0');
   if (QRVAgetprobname(self->qprob, buffer.data()) != 0) return setQrvaErrIfNull(pself, nullptr);
@@ -347,11 +347,11 @@ static PyObject *problem_read(PyObject *pself, PyObject *args, PyObject *kwargs)
   clearNonlinearState(self);
 
   int cols = 0, rows = 0, sets = 0, formulas = 0, nonlinear_rows = 0;
-  if (QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALCOLS, &cols) != 0 ||
-      QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALROWS, &rows) != 0 ||
-      QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALSETS, &sets) != 0 ||
-      QSLPgetintattrib(self->slpprob, QSLP_ATTR_NONLINEARROWS, &nonlinear_rows) != 0 ||
-      QSLPgetintattrib(self->slpprob, QSLP_ATTR_FORMULACOEFS, &formulas) != 0)
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALCOLS, &cols) != 0 ||
+      QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &rows) != 0 ||
+      QRVAgetintattrib(self->qprob, QRVA_ORIGINALSETS, &sets) != 0 ||
+      QSLPgetintattrib(self->slpprob, QSLP_SLPNONLINEARROWS, &nonlinear_rows) != 0 ||
+      QSLPgetintattrib(self->slpprob, QSLP_SLPCOEFFICIENTS, &formulas) != 0)
     return setQrvaErrIfNull(pself, nullptr);
   self->nl_count = nonlinear_rows + formulas;
 

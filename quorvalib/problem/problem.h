@@ -9,9 +9,9 @@
 
 struct rowcolmap; /* serial -> index, defined with the coefficient maps */
 
-/* Callback kinds: 18 of the optimizer library, then 18 of the SLP library. */
-#define QRVA_PY_CB_OPT_KINDS 18
-#define QRVA_PY_CB_KINDS 36
+/* Callback kinds: those of the optimizer library, then those of the SLP library. */
+#define QRVA_PY_CB_OPT_KINDS QRVA_CALLBACK_KINDS
+#define QRVA_PY_CB_KINDS (QRVA_CALLBACK_KINDS + QSLP_CALLBACK_KINDS)
 
 struct problem_s {
   PyObject_HEAD
@@ -40,30 +40,6 @@ typedef struct problem_s problem_s;
 
 #define problem_check(o) PyObject_TypeCheck((o), &quorva_problemType)
 #define PROBLEM(o) reinterpret_cast<problem_s *>(o)
-
-/* Library attributes the problem methods read. */
-enum {
-  QRVA_ATTR_SETS = 1004,
-  QRVA_ATTR_LPSTATUS = 1010,
-  QRVA_ATTR_MIPSTATUS = 1011,
-  QRVA_ATTR_NAMELENGTH = 1028,
-  QRVA_ATTR_DISCRETECOLS = 1032,
-  QRVA_ATTR_ORIGINALROWS = 1124,
-  QRVA_ATTR_PROBNAMELENGTH = 1158,
-  QRVA_ATTR_ORIGINALSETS = 1194,
-  QRVA_ATTR_ORIGINALCOLS = 1214,
-  QRVA_ATTR_LPOBJVAL = 2001,
-  QRVA_ATTR_MIPOBJVAL = 2003,
-  QSLP_ATTR_ROWS = 11999,
-  QSLP_ATTR_COLS = 12000,
-  QSLP_ATTR_SPECIALCOL = 12013,
-  QSLP_ATTR_FORMULACOEFS = 12016,
-  QSLP_ATTR_NONLINEARROWS = 12026,
-  QSLP_ATTR_NLPSTATUS = 12044,
-  QSLP_ATTR_STATUS = 12062,
-  QSLP_ATTR_NLPOBJVAL = 12179,
-  QSLP_CTRL_OBJSENSE = 12146,
-};
 
 /* The internal constructor: lists, maps, controls and attributes, no
  * library problems (the caller creates or attaches them). NULL on failure. */

@@ -27,10 +27,10 @@ static PyObject *raise(PyObject *type, const char *message) {
 int check_nl_unconstruct(problem_s *p) {
   if (!problem_hasNonlinear(p)) return 0;
   int status = 0;
-  if (int rc = QSLPgetintattrib(p->slpprob, QSLP_ATTR_STATUS, &status)) return rc;
-  if (status & 1)
+  if (int rc = QSLPgetintattrib(p->slpprob, QSLP_SLPSTATUS, &status)) return rc;
+  if (status & QSLP_STATUS_CONSTRUCTED)
     if (int rc = QSLPunconstruct(p->slpprob)) return rc;
-  if (status & 0x20000000)
+  if (status & QSLP_STATUS_PRESOLVED)
     if (int rc = QSLPpostsolve(p->slpprob)) return rc;
   return 0;
 }
@@ -91,10 +91,10 @@ static int removeNonlinearObjective(problem_s *self) {
 static int addNonlinearObjective(problem_s *self, FormulaEntries &formulas) {
   int row = 0, col = 0;
   bool slp_counts = self->nl_count > 0;
-  if ((slp_counts ? QSLPgetintattrib(self->slpprob, QSLP_ATTR_ROWS, &row)
-                  : QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALROWS, &row)) != 0 ||
-      (slp_counts ? QSLPgetintattrib(self->slpprob, QSLP_ATTR_COLS, &col)
-                  : QRVAgetintattrib(self->qprob, QRVA_ATTR_ORIGINALCOLS, &col)) != 0)
+  if ((slp_counts ? QSLPgetintattrib(self->slpprob, QSLP_SLPROWS, &row)
+                  : QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &row)) != 0 ||
+      (slp_counts ? QSLPgetintattrib(self->slpprob, QSLP_SLPCOLS, &col)
+                  : QRVAgetintattrib(self->qprob, QRVA_ORIGINALCOLS, &col)) != 0)
     return -1;
   char type = 'E';
   double rhs = 0.0, range = 0.0;
@@ -183,7 +183,7 @@ static PyObject *problem_setObjective(PyObject *pself, PyObject *args, PyObject 
   }
   if (QRVAchgobjsense(self->qprob, (int)sense) != 0) return setQrvaErrIfNull(pself, nullptr);
   if (problem_hasNonlinear(self) &&
-      QSLPsetdblcontrol(self->slpprob, QSLP_CTRL_OBJSENSE, sense == 1 ? 1.0 : -1.0) != 0)
+      QSLPsetdblcontrol(self->slpprob, QSLP_SLPOBJSENSE, sense == 1 ? 1.0 : -1.0) != 0)
     return setQrvaErrIfNull(pself, nullptr);
   return setQrvaErrIfNull(pself, newNone());
 }
@@ -242,9 +242,9 @@ static PyObject *problem_getObjVal(PyObject *pself, PyObject *) {
   double value = 0.0;
   int is_mip = 0, rc;
   if (problem_hasNonlinear(self))
-    rc = QSLPgetdblattrib(self->slpprob, QSLP_ATTR_NLPOBJVAL, &value);
+    rc = QSLPgetdblattrib(self->slpprob, QSLP_NLPOBJVAL, &value);
   else if ((rc = problem_isMIP(self, &is_mip)) == 0)
-    rc = QRVAgetdblattrib(self->qprob, is_mip ? QRVA_ATTR_MIPOBJVAL : QRVA_ATTR_LPOBJVAL, &value);
+    rc = QRVAgetdblattrib(self->qprob, is_mip ? QRVA_MIPOBJVAL : QRVA_LPOBJVAL, &value);
   return setQrvaErrIfNull(pself, rc == 0 ? PyFloat_FromDouble(value) : nullptr);
 }
 
@@ -254,12 +254,12 @@ enum StatusTable { STATUS_NLP, STATUS_MIP, STATUS_LP };
 static int readStatus(problem_s *self, int *status, StatusTable *table) {
   if (problem_hasNonlinear(self)) {
     *table = STATUS_NLP;
-    return QSLPgetintattrib(self->slpprob, QSLP_ATTR_NLPSTATUS, status) ? -1 : 0;
+    return QSLPgetintattrib(self->slpprob, QSLP_NLPSTATUS, status) ? -1 : 0;
   }
   int is_mip = 0;
   if (problem_isMIP(self, &is_mip) != 0) return -1;
   *table = is_mip ? STATUS_MIP : STATUS_LP;
-  return QRVAgetintattrib(self->qprob, is_mip ? QRVA_ATTR_MIPSTATUS : QRVA_ATTR_LPSTATUS, status) ? -1 : 0;
+  return QRVAgetintattrib(self->qprob, is_mip ? QRVA_MIPSTATUS : QRVA_LPSTATUS, status) ? -1 : 0;
 }
 
 /* The statuses after which the model-level queries have a solution to
