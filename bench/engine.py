@@ -19,6 +19,7 @@ Usage: python bench/engine.py [--repeat 3] [--only transport,setcover] [--keep D
 
 import argparse
 import ctypes
+import glob
 import importlib.util
 import os
 import random
@@ -30,7 +31,6 @@ import tempfile
 import time
 from ctypes import byref, c_char_p, c_double, c_int, c_void_p
 
-SONAME = "libqrva.so.34.01"
 # The engine's defaults, given to HiGHS so both solve the same problem.
 HIGHS_OPTIONS = """primal_feasibility_tolerance = 1e-6
 dual_feasibility_tolerance = 1e-7
@@ -186,7 +186,11 @@ def library_path():
     spec = importlib.util.find_spec("quorva")
     if spec is None or not spec.submodule_search_locations:
         sys.exit("libqrva not found: set QRVA_LIB or install the quorva package")
-    return os.path.join(list(spec.submodule_search_locations)[0], SONAME)
+    # The package holds the library under its soname, libqrva.so.<version>.
+    found = glob.glob(os.path.join(list(spec.submodule_search_locations)[0], "libqrva.so.*"))
+    if len(found) != 1:
+        sys.exit("the quorva package holds %d libqrva libraries; set QRVA_LIB" % len(found))
+    return found[0]
 
 
 class Engine:

@@ -1,5 +1,6 @@
 """Module functions acting on the process-wide environment."""
 
+import importlib.metadata
 import re
 
 import pytest
@@ -12,6 +13,9 @@ def test_version_and_banner():
     assert re.fullmatch(r"\d+\.\d+\.\d+", version)
     banner = quorva.getbanner()
     assert version in banner and "HiGHS" in banner
+    # The package's own version, apart from the library's: the installed
+    # distribution's metadata is built from __version__.
+    assert quorva.__version__ == importlib.metadata.version("quorva") != version
 
 
 def test_environment_switches_off_and_on_again():

@@ -39,6 +39,8 @@ extern "C" {
 /* Version, constants and error codes                                     */
 /* ---------------------------------------------------------------------- */
 
+/* The library's version, written here only: the build takes the soname and
+ * the version text from these three numbers. */
 #define QRVA_VERSION_MAJOR 34
 #define QRVA_VERSION_MINOR 1
 #define QRVA_VERSION_PATCH 0
@@ -269,7 +271,8 @@ QRVA_API int QRVAfree(void);
  * outputlog (QRVA_OUTPUTLOG) is 1. Message handlers, message callbacks and log files
  * receive every message either way. Off at start. */
 QRVA_API int QRVAenablemessages(int enable);
-/* Version text "34.01.00"; version needs room for 16 bytes. */
+/* Version text "MM.mm.pp" (QRVA_VERSION_MAJOR, _MINOR and _PATCH, the last
+ * two in two digits); version needs room for 16 bytes. */
 QRVA_API int QRVAgetversion(char *version);
 /* One-line banner naming the library, its version and the HiGHS version it
  * runs on; banner needs room for 512 bytes. */

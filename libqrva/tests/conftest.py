@@ -6,12 +6,25 @@ without either the engine tests are skipped.
 import ctypes
 import importlib.util
 import os
+import re
 
 import pytest
 
 from ctypes import POINTER, byref, c_char_p, c_double, c_int, c_int64, c_void_p
 
-SONAME = "libqrva.so.34.01"
+INCLUDE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "include")
+
+
+def header_version():
+    """(major, minor, patch) as the version macros of qrva.h give them."""
+    with open(os.path.join(INCLUDE, "qrva.h")) as header:
+        text = header.read()
+    return tuple(int(re.search(r"^#define QRVA_VERSION_%s (\d+)$" % part, text, re.M).group(1))
+                 for part in ("MAJOR", "MINOR", "PATCH"))
+
+
+VERSION_TEXT = "%d.%02d.%02d" % header_version()
+SONAME = "libqrva.so.%d.%02d" % header_version()[:2]
 
 MSGHANDLER = ctypes.CFUNCTYPE(c_int, c_void_p, c_void_p, c_void_p, c_char_p, c_int, c_int)
 MESSAGE_CB = ctypes.CFUNCTYPE(None, c_void_p, c_void_p, c_char_p, c_int, c_int)

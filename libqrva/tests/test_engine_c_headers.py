@@ -9,10 +9,9 @@ from ctypes import POINTER, byref, c_char_p, c_int
 
 import pytest
 
-from conftest import _library_path, walk_calist
+from conftest import INCLUDE, _library_path, walk_calist
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-INCLUDE = os.path.join(HERE, "..", "include")
 
 
 def _compiler():

@@ -5,7 +5,7 @@ from ctypes import POINTER, byref, c_char_p, c_double, c_int, c_int64
 
 import pytest
 
-from conftest import ERR_ARGUMENT, problem_error, walk_calist
+from conftest import ERR_ARGUMENT, VERSION_TEXT, problem_error, walk_calist
 
 INT, DBL, CONTROL = 0x01, 0x02, 0x20
 
@@ -66,7 +66,7 @@ def test_every_entry_reads_with_its_type_and_attributes_of_an_empty_problem(env,
     for ident in (1001, 1004, 1005, 1010, 1011, 1018, 1019, 1028, 1032, 1124, 1194, 1214):
         assert values[ident] == 0, ident
     assert values[2001] == 0.0 and values[2003] == 0.0
-    assert values[1158] == 1 and values[3001] == "" and values[3002] == "34.01.00"
+    assert values[1158] == 1 and values[3001] == "" and values[3002] == VERSION_TEXT
     assert values[8035] == 1 and values[7001] == 1e-7
     elems = c_int64(-1)
     assert env.QRVAgetintattrib64(prob, 1002, byref(elems)) == 0 and elems.value == 0

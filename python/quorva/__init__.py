@@ -8,6 +8,8 @@ the module functions and the constants; this package re-exports them so that
 from . import quorvalib as _quorvalib
 from .quorvalib import *  # noqa: F401,F403  (the package's public names)
 
+# The package's version, written here only: the build reads it for the
+# distribution's metadata. The optimizer library has its own (getversion()).
 __version__ = "0.1.0"
 
 # Names the extension defines without a leading underscore are the package's API.
