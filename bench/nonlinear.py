@@ -80,6 +80,9 @@ PROBLEMS = [
       lambda m, x: 9 - 8 * x[0] - 6 * x[1] - 4 * x[2] + 2 * x[0] ** 2 + 2 * x[1] ** 2 + x[2] ** 2
       + 2 * x[0] * x[1] + 2 * x[0] * x[2],
       [(lambda m, x: x[0] + x[1] + 2 * x[2], -INF, 3)], 1 / 9),
+    P("hs040", [FREE] * 4, [0.8, 0.8, 0.8, 0.8], lambda m, x: -x[0] * x[1] * x[2] * x[3],
+      [(lambda m, x: x[0] ** 3 + x[1] ** 2, 1, 1), (lambda m, x: x[0] ** 2 * x[3] - x[2], 0, 0),
+       (lambda m, x: x[3] ** 2 - x[1], 0, 0)], -0.25),
     P("hs043", [FREE] * 4, [0, 0, 0, 0],
       lambda m, x: x[0] ** 2 + x[1] ** 2 + 2 * x[2] ** 2 + x[3] ** 2 - 5 * x[0] - 5 * x[1] - 21 * x[2] + 7 * x[3],
       [(lambda m, x: x[0] ** 2 + x[1] ** 2 + x[2] ** 2 + x[3] ** 2 + x[0] - x[1] + x[2] - x[3], -INF, 8),
@@ -95,6 +98,8 @@ PROBLEMS = [
       lambda m, x: x[0] * x[1] * x[2] * x[3] * x[4],
       [(lambda m, x: sum(v ** 2 for v in x), 10, 10), (lambda m, x: x[1] * x[2] - 5 * x[3] * x[4], 0, 0),
        (lambda m, x: x[0] ** 3 + x[2] ** 3, -1, -1)], -2.91970041),
+    P("rosen5", [(-5, 5)] * 5, [-1.2, 1, -1.2, 1, -1.2],
+      lambda m, x: sum(100 * (x[i + 1] - x[i] ** 2) ** 2 + (1 - x[i]) ** 2 for i in range(4)), [], 0.0),
 ]
 
 
@@ -126,13 +131,12 @@ def run_quorva(prob):
     try:
         p.solve()
         elapsed = time.perf_counter() - start
-        status = p.getProbStatusString()
-        value = p.getObjVal()
-        iterations = p.attributes.slpiterations
     except quorva.SolverError as error:
         return dict(status=f"error: {error}"[:40], value=None, iterations=0, time=time.perf_counter() - start)
-    if status not in ("nlp_solution", "nlp_globally_optimal", "lp_optimal"):
-        value = value if status.endswith("unfinished") else None
+    status = p.getProbStatusString()
+    iterations = p.attributes.slpiterations
+    # A solve that ended without a solution has no objective value to show.
+    value = p.getObjVal() if status in ("nlp_solution", "nlp_globally_optimal", "lp_optimal") else None
     return dict(status=status, value=value, iterations=iterations, time=elapsed)
 
 

@@ -92,6 +92,59 @@ class TestKnownOptima:
         assert p.getProbStatusString() == "nlp_solution"
 
 
+def rosenbrock(p, n=5):
+    xs = variables(p, *[(-5, 5)] * n)
+    p.setObjective(quorva.Sum(100 * (xs[i + 1] - xs[i] ** 2) ** 2 + (1 - xs[i]) ** 2 for i in range(n - 1)))
+    return xs
+
+
+def rosenbrock_gradient(v):
+    n = len(v)
+    g = [0.0] * n
+    for i in range(n - 1):
+        g[i] += -400 * v[i] * (v[i + 1] - v[i] ** 2) - 2 * (1 - v[i])
+        g[i + 1] += 200 * (v[i + 1] - v[i] ** 2)
+    return g
+
+
+class TestConvergence:
+    """A solve ends as a solution only where the optimality conditions hold;
+    any other end is reported as unfinished."""
+
+    def test_rosenbrock_in_five_columns_reaches_a_stationary_point(self, p):
+        xs = rosenbrock(p)
+        assert solved(p) == pytest.approx(0, abs=1e-12)
+        v = p.getSolution(xs)
+        assert v == pytest.approx([1] * 5, abs=1e-6)
+        assert max(abs(g) for g in rosenbrock_gradient(v)) < 1e-5
+
+    def test_iteration_limit_is_unfinished_and_has_no_solution(self, p):
+        rosenbrock(p)
+        p.controls.slpiterlimit = 3
+        p.solve()
+        assert p.getProbStatusString() == "nlp_unfinished"
+        assert p.attributes.slpiterations == 3
+        with pytest.raises(quorva.SolverError, match="nlp_unfinished"):
+            p.getObjVal()
+
+    def test_convergence_tolerance_decides_where_the_solve_ends(self, p):
+        rosenbrock(p)
+        p.solve()
+        strict = p.attributes.slpiterations
+        p.controls.slpconvtol = 1e-2
+        p.solve()
+        assert p.getProbStatusString() == "nlp_solution"
+        assert p.attributes.slpiterations < strict
+
+    def test_a_saddle_point_of_the_start_is_left(self, p):
+        # At 0 the gradients of -xyz and of the row vanish: the conditions
+        # hold there, but the optimum is elsewhere.
+        x, y, z = variables(p, *[(-quorva.infinity, quorva.infinity)] * 3)
+        p.addConstraint(x ** 2 + 2 * y ** 2 + 4 * z ** 2 <= 48)
+        p.setObjective(-x * y * z)
+        assert solved(p) == pytest.approx(-16 * math.sqrt(2), abs=1e-6)
+
+
 class TestUserFunctions:
     def test_model_with_and_without_derivatives(self, p):
         x, y = variables(p, (-5, 5), (-5, 5))

@@ -52,7 +52,9 @@ std::vector<Spec> slpEntries() {
       Spec::dblControl(QSLP_SLPFEASTOL, "slpfeastol", 1e-6, 1e-11, 1e-1,
                        "Largest violation of a nonlinear row counted as feasible"),
       Spec::dblControl(QSLP_SLPCONVTOL, "slpconvtol", 1e-6, 0.0, 1.0,
-                       "Relative change of a column between iterations counted as converged"),
+                       "Largest KKT residual (projected gradient of the Lagrangian and complementarity "
+                       "of the rows, relative to the largest term of the gradients) of a feasible "
+                       "point counted as converged"),
       Spec::dblControl(QSLP_SLPPENALTYCOST, "slppenaltycost", 1000.0, 0.0, kInf,
                        "Starting cost of the penalty error vectors"),
       Spec::dblControl(QSLP_SLPTIMELIMIT, "slptimelimit", kInf, 0.0, kInf,

@@ -6,6 +6,10 @@
 namespace qrva {
 namespace nlp {
 
+bool isSubstituted(const Nlp &nlp, const Nlp::Determined &d) {
+  return !finite(nlp.s.lb[d.col]) && !finite(nlp.s.ub[d.col]);
+}
+
 Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<double> &stepBound,
                          double penalty, const QuasiNewton *qn) {
   const ProblemStore &s = nlp.s;
@@ -17,24 +21,30 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
     sp.colLower[j] = s.lb[j], sp.colUpper[j] = s.ub[j];
   }
   for (const auto &e : pt.objGrad) sp.cost[e.first] += nlp.sense * e.second;
+  // Each row's part that does not move with the subproblem's columns: the
+  // nonlinear columns' linear entries at pt, and the nonlinear part at pt
+  // (g(x) ~ g(pt) + grad'd). It moves the row's bounds.
+  std::vector<double> shift(nlp.m, 0.0);
   for (size_t a = 0; a < nlp.nonlinearCols.size(); ++a) {
     int j = nlp.nonlinearCols[a];
-    sp.colLower[j] = std::max(s.lb[j], pt.x[j] - stepBound[a]);
-    sp.colUpper[j] = std::min(s.ub[j], pt.x[j] + stepBound[a]);
+    sp.colLower[j] = std::max(s.lb[j] - pt.x[j], -stepBound[a]);
+    sp.colUpper[j] = std::min(s.ub[j] - pt.x[j], stepBound[a]);
+    for (const Entry &e : s.columns[j]) shift[e.index] += e.value * pt.x[j];
   }
-  sp.rowLower = nlp.lo, sp.rowUpper = nlp.hi;
   std::vector<std::vector<Entry>> cols(s.columns.begin(), s.columns.end());
   cols.resize(n + 2 * nr);
   for (int k = 0; k < nr; ++k) {
     int i = nlp.rows[k].row;
-    // g(x) ~ g(pt) + grad'(x - pt): the constant part moves the row's bounds.
-    double shift = pt.nlValue[k];
-    for (const auto &e : pt.nlGrad[k]) {
-      shift -= e.second * pt.x[e.first];
-      cols[e.first].push_back(Entry{i, e.second});
-    }
-    if (finite(sp.rowLower[i])) sp.rowLower[i] -= shift;
-    if (finite(sp.rowUpper[i])) sp.rowUpper[i] -= shift;
+    shift[i] += pt.nlValue[k];
+    for (const auto &e : pt.nlGrad[k]) cols[e.first].push_back(Entry{i, e.second});
+  }
+  sp.rowLower = nlp.lo, sp.rowUpper = nlp.hi;
+  for (int i = 0; i < nlp.m; ++i) {
+    if (finite(sp.rowLower[i])) sp.rowLower[i] -= shift[i];
+    if (finite(sp.rowUpper[i])) sp.rowUpper[i] -= shift[i];
+  }
+  for (int k = 0; k < nr; ++k) {
+    int i = nlp.rows[k].row;
     bool free = !finite(nlp.lo[i]) && !finite(nlp.hi[i]);
     for (int side = 0; side < 2; ++side) {
       int e = n + 2 * k + side;
@@ -43,6 +53,22 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
       cols[e].push_back(Entry{i, side == 0 ? 1.0 : -1.0});
     }
   }
+  // Free determined columns substituted out (see linearization.h).
+  std::vector<double> moved(nlp.m, 0.0);
+  std::vector<char> substitutedRow(nlp.m, 0);
+  for (const Nlp::Determined &d : nlp.determined) {
+    if (!isSubstituted(nlp, d)) continue;
+    substitutedRow[d.row] = 1;
+    moved[d.row] = sp.cost[d.col] / d.coef;
+    sp.rowLower[d.row] = -kInf, sp.rowUpper[d.row] = kInf;
+  }
+  for (size_t j = 0; j < cols.size(); ++j)
+    for (const Entry &e : cols[j])
+      if (substitutedRow[e.index]) sp.cost[j] -= moved[e.index] * e.value;
+  for (int k = 0; k < nr; ++k)
+    if (substitutedRow[nlp.rows[k].row]) sp.colUpper[n + 2 * k] = sp.colUpper[n + 2 * k + 1] = 0.0;
+  for (const Nlp::Determined &d : nlp.determined)  // what rounding left of its cost
+    if (substitutedRow[d.row]) sp.cost[d.col] = 0.0;
   sp.start.assign(1, 0);
   for (size_t j = 0; j < cols.size(); ++j) {
     auto &c = cols[j];
@@ -61,16 +87,15 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
   }
   sp.start.pop_back();
   if (qn && qn->active()) {
-    // 1/2 (x - pt)'B(x - pt): B in the Hessian, -B pt in the cost.
+    // 1/2 d'Bd over the steps of the nonlinear columns.
     size_t nc = nlp.nonlinearCols.size();
     sp.qStart.assign(n + 2 * nr, 0);
     std::vector<std::vector<std::pair<int, double>>> lower(n);
     for (size_t a = 0; a < nc; ++a) {
       int ja = nlp.nonlinearCols[a];
-      for (size_t b = 0; b < nc; ++b) {
+      for (size_t b = a; b < nc; ++b) {
         double v = qn->at(a, b);
-        sp.cost[ja] -= v * pt.x[nlp.nonlinearCols[b]];
-        if (b >= a && std::fabs(v) > 1e-14) lower[ja].emplace_back(nlp.nonlinearCols[b], v);
+        if (std::fabs(v) > 1e-14) lower[ja].emplace_back(nlp.nonlinearCols[b], v);
       }
     }
     for (int j = 0; j < n; ++j) {
@@ -82,9 +107,29 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
   return sp;
 }
 
-double modelMerit(const Nlp &nlp, const Point &pt, const std::vector<double> &x, double penalty,
+std::vector<double> pointOf(const Nlp &nlp, const Point &pt, const std::vector<double> &lpX) {
+  std::vector<double> x(lpX.begin(), lpX.begin() + nlp.n);
+  for (int j : nlp.nonlinearCols) x[j] += pt.x[j];
+  return x;
+}
+
+double modelMerit(const Nlp &nlp, const Point &pt, std::vector<double> &x, double penalty,
                   const QuasiNewton *qn, double &linearViolation) {
   const ProblemStore &s = nlp.s;
+  std::vector<double> act(nlp.m, 0.0);
+  for (int j = 0; j < nlp.n; ++j)
+    if (x[j] != 0.0)
+      for (const Entry &e : s.columns[j]) act[e.index] += e.value * x[j];
+  for (size_t k = 0; k < nlp.rows.size(); ++k) {
+    int i = nlp.rows[k].row;
+    act[i] += pt.nlValue[k];
+    for (const auto &e : pt.nlGrad[k]) act[i] += e.second * (x[e.first] - pt.x[e.first]);
+  }
+  for (const Nlp::Determined &d : nlp.determined) {
+    double rest = act[d.row] - d.coef * x[d.col];
+    x[d.col] = std::min(std::max((s.rhs[d.row] - rest) / d.coef, s.lb[d.col]), s.ub[d.col]);
+    act[d.row] = rest + d.coef * x[d.col];
+  }
   double obj = pt.objective;
   for (int j = 0; j < nlp.n; ++j) obj += s.obj[j] * (x[j] - pt.x[j]);
   for (const auto &e : pt.objGrad) obj += e.second * (x[e.first] - pt.x[e.first]);
@@ -96,17 +141,8 @@ double modelMerit(const Nlp &nlp, const Point &pt, const std::vector<double> &x,
         merit += 0.5 * qn->at(a, b) * (x[nlp.nonlinearCols[a]] - pt.x[nlp.nonlinearCols[a]]) *
                  (x[nlp.nonlinearCols[b]] - pt.x[nlp.nonlinearCols[b]]);
   }
-  std::vector<double> act(nlp.m, 0.0);
-  for (int j = 0; j < nlp.n; ++j)
-    if (x[j] != 0.0)
-      for (const Entry &e : s.columns[j]) act[e.index] += e.value * x[j];
   linearViolation = 0.0;
-  for (size_t k = 0; k < nlp.rows.size(); ++k) {
-    int i = nlp.rows[k].row;
-    double a = act[i] + pt.nlValue[k];
-    for (const auto &e : pt.nlGrad[k]) a += e.second * (x[e.first] - pt.x[e.first]);
-    linearViolation += violationOf(a, nlp.lo[i], nlp.hi[i]);
-  }
+  for (const NonlinearRow &r : nlp.rows) linearViolation += violationOf(act[r.row], nlp.lo[r.row], nlp.hi[r.row]);
   return merit + penalty * linearViolation;
 }
 

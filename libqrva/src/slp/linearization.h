@@ -11,14 +11,32 @@
 namespace qrva {
 namespace nlp {
 
-// The linearization at point pt: columns 0..n-1 are the problem's columns
-// (nonlinear ones boxed by their step bounds), then two error vectors per
-// nonlinear row priced by the penalty.
+// The linearization at point pt: columns 0..n-1 are the problem's columns,
+// then two error vectors per nonlinear row priced by the penalty. A
+// nonlinear column stands for its step d = x - pt, boxed by its step bound:
+// near a solution the steps are many orders smaller than the columns'
+// values, and a subproblem over the values themselves would lose them
+// (with a quadratic term, to cancellation in 1/2 x'Bx - (B pt)'x). A free
+// determined column (the objective's transfer column above all) is
+// substituted out: its cost moves onto the other columns of its row through
+// the row's linearization, and the row leaves the subproblem, which is then
+// the step's own objective over the bounds, as HiGHS's QP solver handles
+// best. pointOf gives the point of a subproblem's solution.
 Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<double> &stepBound,
                          double penalty, const QuasiNewton *qn);
+std::vector<double> pointOf(const Nlp &nlp, const Point &pt, const std::vector<double> &lpX);
+
+// Whether the linearizations substitute d's column out; its row's
+// multiplier is then the moved cost (sense-adjusted objective coefficient
+// over the row's coefficient).
+bool isSubstituted(const Nlp &nlp, const Nlp::Determined &d);
 
 // Objective (sense-adjusted) plus linearized violation of the model at x.
-double modelMerit(const Nlp &nlp, const Point &pt, const std::vector<double> &x, double penalty,
+// The determined columns of x take the values that satisfy their rows'
+// linearizations, as evaluate gives them at a point: the subproblem meets
+// those rows only to its feasibility tolerance, and that slack, priced by
+// the penalty, would drown the predicted reduction near a solution.
+double modelMerit(const Nlp &nlp, const Point &pt, std::vector<double> &x, double penalty,
                   const QuasiNewton *qn, double &linearViolation);
 
 // The problem with every nonlinear row dropped and the nonlinear columns

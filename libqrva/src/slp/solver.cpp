@@ -7,6 +7,7 @@
 
 #include "highs/sigint.h"
 #include "highs/subproblem.h"
+#include "slp/convergence.h"
 #include "slp/linearization.h"
 #include "slp/userfunc.h"
 
@@ -92,11 +93,11 @@ class Solver {
       }
       ++out.iterations;
       for (size_t a = 0; a < nc; ++a) stepBound[a] = radius * scale[a];
-      LpResult r = lp_.run(linearization(nlp_, cur, stepBound, penalty, qn.get()), secondsLeft());
+      LpResult r = runLinearization(cur, stepBound, penalty, qn.get());
       if (r.outcome != LpOutcome::Optimal && qn && qn->active()) {
         // A QP HiGHS could not solve: start the curvature again from nothing.
         qn->reset();
-        r = lp_.run(linearization(nlp_, cur, stepBound, penalty, nullptr), secondsLeft());
+        r = runLinearization(cur, stepBound, penalty, nullptr);
       }
       if (r.outcome == LpOutcome::Unbounded) {
         out.nlpStatus = kNlpUnbounded;
@@ -117,13 +118,41 @@ class Solver {
                          r.modelStatus));
         break;
       }
-      std::vector<double> xNew(r.x.begin(), r.x.begin() + nlp_.n);
+      std::vector<double> xNew = pointOf(nlp_, cur, r.x);
       if (nc == 0) {
         // Nothing nonlinear: the LP's optimum is the problem's.
         cur.x = xNew;
         evaluate(nlp_, cur, true);
         saveDuals(r, y, dj);
         out.nlpStatus = kNlpGloballyOptimal;
+        break;
+      }
+      bool feasibleNow = cur.worstScaled <= set_.feasTol;
+      // Converged: cur satisfies the rows and, with the linearization's
+      // multipliers, the first-order optimality conditions.
+      out.kkt = kktResidual(nlp_, cur, r.dual).worst();
+      if (feasibleNow && out.kkt <= set_.convTol) {
+        // A point where the rows and the objective are flat to first order
+        // (a saddle, as 0 is for -xyz) meets the conditions too: moving
+        // along the columns may find a better one.
+        Point moved;
+        bool failed = false;
+        if (escape(cur, stepBound, scale, penalty, moved, failed)) {
+          if (qn) qn->reset();
+          cur = std::move(moved);
+          radius = std::max(radius, 1.0);
+          logIteration(out.iterations, cur, radius, penalty, "moved off a stationary point");
+          continue;
+        }
+        if (failed) return stopped(out, cur, moved.error);
+        saveDuals(r, y, dj);
+        out.nlpStatus = kNlpLocallyOptimal;
+        break;
+      }
+      if (radius < kMinRadius) {
+        // The step bounds closed in without reaching such a point.
+        saveDuals(r, y, dj);
+        out.nlpStatus = feasibleNow ? kNlpUnfinished : kNlpLocallyInfeasible;
         break;
       }
       double linearViolation = 0.0;
@@ -140,9 +169,16 @@ class Solver {
       }
       for (int j = 0; j < nlp_.n; ++j)
         relStep = std::max(relStep, std::fabs(xNew[j] - cur.x[j]) / std::max(1.0, std::fabs(cur.x[j])));
-      bool feasibleNow = cur.worstScaled <= set_.feasTol;
 
-      if (predicted <= 1e-12 * std::max(1.0, std::fabs(meritNow)) || relStep <= 1e-15) {
+      if (predicted < -1e-9 * std::max(1.0, std::fabs(meritNow)) && qn && qn->active()) {
+        // The current point itself is a better answer to the QP than the one
+        // HiGHS gave: the curvature has grown too ill-conditioned to solve
+        // with. Start it again from nothing.
+        qn->reset();
+        logIteration(out.iterations, cur, radius, penalty, "curvature dropped");
+        continue;
+      }
+      if (predicted <= 1e-15 * std::max(1.0, std::fabs(meritNow)) || relStep <= 1e-15) {
         // No better point within the step bounds, as far as the model sees.
         saveDuals(r, y, dj);
         if (feasibleNow || linearViolation >= (1.0 - 1e-9) * cur.violation) {
@@ -162,7 +198,18 @@ class Solver {
           if (failed) return stopped(out, cur, moved.error);
         }
         if (feasibleNow) {
-          out.nlpStatus = kNlpLocallyOptimal;
+          // Stationary as far as the linearization sees. A QP's multipliers
+          // are only as exact as its solver: the LP of the same point, which
+          // is stationary too, gives exact ones. A point that they do not
+          // prove optimal to slpconvtol is reported as unfinished.
+          if (qn && qn->active()) {
+            LpResult lr = runLinearization(cur, stepBound, penalty, nullptr);
+            if (lr.outcome == LpOutcome::Optimal) {
+              double kkt = kktResidual(nlp_, cur, lr.dual).worst();
+              if (kkt < out.kkt) out.kkt = kkt, saveDuals(lr, y, dj);
+            }
+          }
+          out.nlpStatus = out.kkt <= set_.convTol ? kNlpLocallyOptimal : kNlpUnfinished;
           break;
         }
         if (penalty < maxPenalty) {
@@ -181,10 +228,6 @@ class Solver {
         if (trial.stop) return stopped(out, cur, trial.error);
         radius = 0.25 * std::min(radius, stepRatio);
         logIteration(out.iterations, cur, radius, penalty, "step refused: " + trial.error);
-        if (radius < kMinRadius) {
-          out.nlpStatus = feasibleNow ? kNlpLocallyOptimal : kNlpLocallyInfeasible;
-          break;
-        }
         continue;
       }
       double actual = meritNow - (nlp_.sense * trial.objective + penalty * trial.violation);
@@ -205,11 +248,6 @@ class Solver {
       if (ratio < kAcceptRatio) {
         radius = 0.25 * std::min(radius, stepRatio);
         logIteration(out.iterations, cur, radius, penalty, "step refused");
-        if (radius < kMinRadius) {
-          saveDuals(r, y, dj);
-          out.nlpStatus = feasibleNow ? kNlpLocallyOptimal : kNlpLocallyInfeasible;
-          break;
-        }
         continue;
       }
       // The step is taken.
@@ -224,23 +262,12 @@ class Solver {
         }
         qn->update(sv, yv);
       }
-      double objBefore = cur.objective;
       cur = std::move(trial);
       if (ratio > 0.75 && boxReached) radius = std::min(kMaxRadius, 2.0 * radius);
       else if (ratio < 0.25) radius *= 0.5;
       if (linearViolation > 0.1 * set_.feasTol && !boxReached && penalty < maxPenalty)
         penalty = std::min(maxPenalty, penalty * kPenaltyGrowth);
       logIteration(out.iterations, cur, radius, penalty, "");
-      bool feasible = cur.worstScaled <= set_.feasTol;
-      double relObj = std::fabs(cur.objective - objBefore) / std::max(1.0, std::fabs(objBefore));
-      if (feasible && (relStep <= set_.convTol || (relObj <= 1e-3 * set_.convTol && relStep <= std::sqrt(set_.convTol)))) {
-        out.nlpStatus = kNlpLocallyOptimal;
-        break;
-      }
-      if (radius < kMinRadius) {
-        out.nlpStatus = feasible ? kNlpLocallyOptimal : kNlpLocallyInfeasible;
-        break;
-      }
     }
     out.solution.dual = y, out.solution.dj = dj;
     return finish(out, cur);
@@ -303,12 +330,26 @@ class Solver {
       base.nlValue[k] = v;
     }
     Point out;
-    LpResult r = lp_.run(linearization(nlp_, base, stepBound, penalty, qn), secondsLeft());
+    LpResult r = runLinearization(base, stepBound, penalty, qn);
     if (r.outcome != LpOutcome::Optimal) return out;
-    out.x.assign(r.x.begin(), r.x.begin() + nlp_.n);
+    out.x = pointOf(nlp_, base, r.x);
     evaluate(nlp_, out, true);
     return out;
   }
+
+  // The linearization at pt, solved. The rows that substitution took out of
+  // it get back their multipliers.
+  LpResult runLinearization(const Point &pt, const std::vector<double> &stepBound, double penalty,
+                            const QuasiNewton *qn) {
+    Subproblem sp = linearization(nlp_, pt, stepBound, penalty, qn);
+    LpResult r = lp_.run(sp, secondsLeft());
+    if (r.outcome == LpOutcome::Optimal)
+      for (const Nlp::Determined &d : nlp_.determined)
+        if (substituted(d)) r.dual[d.row] = nlp_.sense * s().obj[d.col] / d.coef, r.dj[d.col] = 0.0;
+    return r;
+  }
+
+  bool substituted(const Nlp::Determined &d) const { return isSubstituted(nlp_, d); }
 
   static const SlpVariable *findVar(const SlpStore &slp, int col) {
     auto it = slp.variables.find(col);
@@ -358,8 +399,9 @@ class Solver {
     if (out.solution.dj.size() != static_cast<size_t>(nlp_.n)) out.solution.dj.assign(nlp_.n, 0.0);
     static const char *names[] = {"unstarted", "locally optimal", "globally optimal",
                                   "locally infeasible", "infeasible", "unbounded", "unfinished"};
-    log(formatText("SLP: %s after %d iterations, objective %.9g, largest violation %.3g",
-                   names[out.nlpStatus], out.iterations, cur.objective, cur.worstScaled));
+    log(formatText("SLP: %s after %d iterations, objective %.9g, largest violation %.3g, "
+                   "KKT residual %.3g",
+                   names[out.nlpStatus], out.iterations, cur.objective, cur.worstScaled, out.kkt));
     return out;
   }
 

@@ -46,6 +46,7 @@ struct NlpOutcome {
   int nlpStatus = kNlpUnstarted, stopStatus = 0, iterations = 0;
   int64_t lpIterations = 0;  // simplex and QP iterations of the linearizations
   double objective = 0.0;
+  double kkt = 0.0;  // KKT residual at the last linearization (see slpconvtol)
   SlpSolution solution;
 };
 

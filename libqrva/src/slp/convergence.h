@@ -1,0 +1,30 @@
+// When the nonlinear solver has converged: the first-order optimality
+// (KKT) conditions at a point, measured with the multipliers of the
+// linearization there.
+#pragma once
+
+#include <vector>
+
+#include "slp/evaluation.h"
+
+namespace qrva {
+namespace nlp {
+
+// First-order optimality of pt for row multipliers y (those of the
+// linearization at pt, for the sense-adjusted objective): for every column
+// and every row, how far a unit step against its gradient of the Lagrangian
+// moves it inside its bounds (the projected gradient, 0 at a KKT point: a
+// column between its bounds has a zero gradient, one at a bound a gradient
+// pushing into that bound; a row's multiplier is zero unless the row sits at
+// the bound it pushes against). Relative to the largest term of those
+// gradients, so that the objective's scale does not decide convergence.
+struct KktResidual {
+  double stationarity = 0.0;     // over the columns
+  double complementarity = 0.0;  // over the rows
+  double worst() const { return std::max(stationarity, complementarity); }
+};
+
+KktResidual kktResidual(const Nlp &nlp, const Point &pt, const std::vector<double> &y);
+
+}  // namespace nlp
+}  // namespace qrva
