@@ -123,6 +123,19 @@ def register(m, name, address, derivatives):
     return index
 
 
+def test_refused_user_function_definitions_name_what_is_accepted(m):
+    sname = c_int()
+    m.sok("QSLPsetstring", byref(sname), b"f")
+    code, text = m.sfails("QSLPadduserfuncs", 1, ints([5, 88, 0]), dbl([sname.value, 1.0, 0]))
+    assert text.endswith("token type 88 at position 1 of function 0 is not one of 0 (end), "
+                         "5 (string), 86 (flags), 87 (values returned)")
+    code, text = m.sfails("QSLPadduserfuncs", 1, ints([87, 0]), dbl([1.0, 0]))
+    assert text.endswith("function 0 has no name (a string token of type 5)")
+    code, text = m.sfails("QSLPaddnames", 1, b"f\0", 1, 1)
+    assert "name type 1 is not 5 (user functions)" in text
+    assert m.iattr(12031) == 0  # nothing was defined
+
+
 @pytest.mark.parametrize("derivatives", [False, True], ids=["differences", "derivatives"])
 def test_user_function_model(m, derivatives):
     calls = {"n": 0, "info": None}

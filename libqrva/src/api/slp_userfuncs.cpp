@@ -91,14 +91,16 @@ int QSLPadduserfuncs(QSLPprob slp, int nfuncs, const int type[], const double va
                                 "return one value (and its derivatives)",
                                 k, v, (long long)pos));
         } else {
-          chk.fail(formatText("token type %d at position %lld of function %d is not one of 0 "
-                              "(end), 5 (string), 86 (flags), 87 (values returned)",
-                              t, (long long)pos, k));
+          chk.fail(formatText("token type %d at position %lld of function %d is not one of %d "
+                              "(end), %d (string), %d (flags), %d (values returned)",
+                              t, (long long)pos, k, QSLP_TOK_EOF, QSLP_DEF_STRING,
+                              QSLP_DEF_FLAGS, QSLP_DEF_RETURNS));
         }
       }
       ++pos;
       if (strings == 0)
-        chk.fail(formatText("function %d has no name (a string token of type 5)", k));
+        chk.fail(formatText("function %d has no name (a string token of type %d)", k,
+                            QSLP_DEF_STRING));
       defined.push_back(uf);
     }
     s.store->functions.insert(s.store->functions.end(), defined.begin(), defined.end());
@@ -110,9 +112,9 @@ int QSLPaddnames(QSLPprob slp, int type, const char names[], int first, int last
   return qrva::withSlp(slp, "QSLPaddnames", [&](S &s) {
     Check chk("QSLPaddnames");
     if (type != QSLP_NAMES_USERFUNCTIONS)
-      chk.fail(formatText("name type %d is not 5 (user functions); rows and columns are named "
+      chk.fail(formatText("name type %d is not %d (user functions); rows and columns are named "
                           "with QRVAaddnames",
-                          type));
+                          type, QSLP_NAMES_USERFUNCTIONS));
     chk.array(names, "names");
     int n = static_cast<int>(s.store->functions.size());
     if (first < 1 || last > n || last < first)
@@ -167,9 +169,9 @@ int QSLPgetfuncobject(QSLPfunc func, int id, void **object) {
     return qrva::failGlobal(QRVA_ERR_ARGUMENT, "QSLPgetfuncobject: argument 'object' is NULL");
   if (id != QSLP_FUNC_SLPPROBLEM)
     return func->slp->fail(QRVA_ERR_ARGUMENT,
-                           formatText("QSLPgetfuncobject: %d is not a known query (12602: the "
+                           formatText("QSLPgetfuncobject: %d is not a known query (%d: the "
                                       "SLP problem)",
-                                      id));
+                                      id, QSLP_FUNC_SLPPROBLEM));
   *object = func->slp;
   return QRVA_OK;
 }
