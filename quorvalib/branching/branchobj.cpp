@@ -3,6 +3,7 @@
 #include "branching/branchobj.h"
 
 #include "model/types.h"
+#include "module/boundary.h"
 
 static void branchobj_dealloc(PyObject *self) {
   branchobj_s *object = reinterpret_cast<branchobj_s *>(self);
@@ -21,5 +22,5 @@ PyTypeObject quorva_branchobjType = {
 void branchobj_prepareType() {
   quorva_branchobjType.tp_flags = Py_TPFLAGS_DEFAULT;
   quorva_branchobjType.tp_doc = "A branching object: the branches the optimizer explores at a node";
-  quorva_branchobjType.tp_dealloc = branchobj_dealloc;
+  quorva_branchobjType.tp_dealloc = QRVA_DEALLOC(branchobj_dealloc);
 }

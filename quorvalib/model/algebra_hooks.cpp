@@ -6,6 +6,7 @@
 #include "model/expression.h"
 #include "model/maps.h"
 #include "model/operand.h"
+#include "module/boundary.h"
 
 #include <cstring>
 
@@ -271,19 +272,20 @@ static PyObject *hook_incremental_sum(PyObject *, PyObject *args) {
 }
 
 PyMethodDef quorvamod_algebraTestMethods[] = {
-    {"_linmap_run", hook_linmap_run, METH_O, "Internal: operations on a coefficient map."},
-    {"_quadmap_run", hook_quadmap_run, METH_O, "Internal: operations on a quadratic coefficient map."},
-    {"_rowcolmap_run", hook_rowcolmap_run, METH_O, "Internal: operations on an index map and set."},
-    {"_expression_parts", hook_expression_parts, METH_O, "Internal: the parts of an expression."},
-    {"_getExprType", hook_getExprType, METH_O, "Internal: the operand kind of an object."},
-    {"_general_copy", hook_general_copy, METH_VARARGS, "Internal: scaled copy of any operand."},
-    {"_general_neg", hook_general_neg, METH_O, "Internal: negation of any operand."},
-    {"_general_mul", hook_general_mul, METH_VARARGS, "Internal: accumulated product step."},
-    {"_general_imul", hook_general_imul, METH_VARARGS, "Internal: accumulated in-place product step."},
-    {"_general_iadd", hook_general_iadd, METH_VARARGS, "Internal: accumulated in-place sum step."},
-    {"_constant_add", hook_constant_add, METH_VARARGS, "Internal: sum of constants or arrays."},
-    {"_constant_mul", hook_constant_mul, METH_VARARGS, "Internal: product of constants or arrays."},
-    {"_convert_const_to_expr", hook_convert_const_to_expr, METH_O, "Internal: result of a cumulated operator."},
-    {"_incremental_sum", hook_incremental_sum, METH_VARARGS, "Internal: one accumulation step of a sum."},
+    {"_linmap_run", QRVA_METHOD(hook_linmap_run), METH_O, "Internal: operations on a coefficient map."},
+    {"_quadmap_run", QRVA_METHOD(hook_quadmap_run), METH_O, "Internal: operations on a quadratic coefficient map."},
+    {"_rowcolmap_run", QRVA_METHOD(hook_rowcolmap_run), METH_O, "Internal: operations on an index map and set."},
+    {"_expression_parts", QRVA_METHOD(hook_expression_parts), METH_O, "Internal: the parts of an expression."},
+    {"_getExprType", QRVA_METHOD(hook_getExprType), METH_O, "Internal: the operand kind of an object."},
+    {"_general_copy", QRVA_METHOD(hook_general_copy), METH_VARARGS, "Internal: scaled copy of any operand."},
+    {"_general_neg", QRVA_METHOD(hook_general_neg), METH_O, "Internal: negation of any operand."},
+    {"_general_mul", QRVA_METHOD(hook_general_mul), METH_VARARGS, "Internal: accumulated product step."},
+    {"_general_imul", QRVA_METHOD(hook_general_imul), METH_VARARGS, "Internal: accumulated in-place product step."},
+    {"_general_iadd", QRVA_METHOD(hook_general_iadd), METH_VARARGS, "Internal: accumulated in-place sum step."},
+    {"_constant_add", QRVA_METHOD(hook_constant_add), METH_VARARGS, "Internal: sum of constants or arrays."},
+    {"_constant_mul", QRVA_METHOD(hook_constant_mul), METH_VARARGS, "Internal: product of constants or arrays."},
+    {"_convert_const_to_expr", QRVA_METHOD(hook_convert_const_to_expr), METH_O,
+     "Internal: result of a cumulated operator."},
+    {"_incremental_sum", QRVA_METHOD(hook_incremental_sum), METH_VARARGS, "Internal: one accumulation step of a sum."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -8,6 +8,7 @@
 #include "model/operand.h"
 #include "model/quadterm.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/env.h"
 #include "module/helpers.h"
@@ -346,7 +347,7 @@ static PyNumberMethods constraint_number;
 /* ---- the class ---- */
 
 static PyMethodDef constraint_methods[] = {
-    {"copy", constraint_copy, METH_NOARGS,
+    {"copy", QRVA_METHOD(constraint_copy), METH_NOARGS,
      QRVA_DOC("A copy of the constraint, with a body of its own.", "d = c.copy()", "None.",
               "d = (x + y <= 1).copy()",
               "The copy has a new identity and the name R<serial>_copy_<old name>; changing an expression in the "
@@ -361,9 +362,9 @@ static StampedField constraint_lbField{offsetof(constraint_s, lb), offsetof(cons
 static StampedField constraint_ubField{offsetof(constraint_s, ub), offsetof(constraint_s, changed)};
 
 static PyGetSetDef constraint_getset[] = {
-    {const_cast<char *>("lb"), stampedDouble_get, stampedDouble_set,
+    {const_cast<char *>("lb"), QRVA_ENTRY(stampedDouble_get), QRVA_ENTRY(stampedDouble_set),
      const_cast<char *>("Lower bound; -quorva.infinity for none."), &constraint_lbField},
-    {const_cast<char *>("ub"), stampedDouble_get, stampedDouble_set,
+    {const_cast<char *>("ub"), QRVA_ENTRY(stampedDouble_get), QRVA_ENTRY(stampedDouble_set),
      const_cast<char *>("Upper bound; quorva.infinity for none."), &constraint_ubField},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
@@ -392,16 +393,16 @@ void constraint_prepareType() {
       "Comparing modeling objects with <=, >= or == makes constraints too, also element by element over NumPy "
       "arrays.",
       "quorva.problem.addConstraint, quorva.var");
-  quorva_constraintType.tp_init = constraint_init;
-  quorva_constraintType.tp_dealloc = constraint_dealloc;
+  quorva_constraintType.tp_init = QRVA_ENTRY(constraint_init);
+  quorva_constraintType.tp_dealloc = QRVA_DEALLOC(constraint_dealloc);
   quorva_constraintType.tp_traverse = constraint_traverse;
   quorva_constraintType.tp_clear = constraint_clear;
   quorva_constraintType.tp_free = PyObject_GC_Del;
-  quorva_constraintType.tp_str = constraint_str;
-  quorva_constraintType.tp_repr = constraint_str;
+  quorva_constraintType.tp_str = QRVA_ENTRY(constraint_str);
+  quorva_constraintType.tp_repr = QRVA_ENTRY(constraint_str);
   quorva_constraintType.tp_methods = constraint_methods;
   quorva_constraintType.tp_members = constraint_members;
   quorva_constraintType.tp_getset = constraint_getset;
-  constraint_number.nb_bool = constraint_bool;
+  constraint_number.nb_bool = QRVA_ENTRY(constraint_bool);
   quorva_constraintType.tp_as_number = &constraint_number;
 }

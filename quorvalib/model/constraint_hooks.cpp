@@ -3,6 +3,7 @@
  * class uses them. Not part of the API. */
 #include "model/constraint.h"
 #include "model/operand.h"
+#include "module/boundary.h"
 #include "nonlinear/nonlinear.h"
 
 /* _rhs_sense(constraint, rhs=0.0) -> (sense letter, rhs, range or None) */
@@ -40,8 +41,9 @@ static PyObject *hook_nonlin_copy(PyObject *, PyObject *args) {
 }
 
 PyMethodDef quorvamod_constraintTestMethods[] = {
-    {"_rhs_sense", hook_rhs_sense, METH_VARARGS, "Test hook: the library sense, rhs and range of a constraint."},
-    {"_nonlin_args", hook_nonlin_args, METH_O, "Test hook: the arguments of a nonlinear node."},
-    {"_nonlin_copy", hook_nonlin_copy, METH_VARARGS, "Test hook: a scaled deep copy of a nonlinear node."},
+    {"_rhs_sense", QRVA_METHOD(hook_rhs_sense), METH_VARARGS,
+     "Test hook: the library sense, rhs and range of a constraint."},
+    {"_nonlin_args", QRVA_METHOD(hook_nonlin_args), METH_O, "Test hook: the arguments of a nonlinear node."},
+    {"_nonlin_copy", QRVA_METHOD(hook_nonlin_copy), METH_VARARGS, "Test hook: a scaled deep copy of a nonlinear node."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -9,6 +9,7 @@
 #include "model/operand.h"
 #include "model/quadterm.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "nonlinear/nonlinear.h"
 
 #include <cmath>
@@ -596,25 +597,25 @@ PyTypeObject quorva_expressionType = {
 };
 
 void expression_prepareType() {
-  expression_number.nb_add = expression_add;
-  expression_number.nb_subtract = expression_sub;
-  expression_number.nb_multiply = expression_mul;
-  expression_number.nb_true_divide = expression_div;
-  expression_number.nb_power = expression_pow;
-  expression_number.nb_negative = expression_neg;
-  expression_number.nb_absolute = expression_abs;
-  expression_number.nb_inplace_add = expression_iadd;
-  expression_number.nb_inplace_subtract = expression_isub;
-  expression_number.nb_inplace_multiply = expression_imul;
-  expression_number.nb_inplace_true_divide = expression_idiv;
-  expression_number.nb_inplace_power = expression_ipow;
+  expression_number.nb_add = QRVA_ENTRY(expression_add);
+  expression_number.nb_subtract = QRVA_ENTRY(expression_sub);
+  expression_number.nb_multiply = QRVA_ENTRY(expression_mul);
+  expression_number.nb_true_divide = QRVA_ENTRY(expression_div);
+  expression_number.nb_power = QRVA_ENTRY(expression_pow);
+  expression_number.nb_negative = QRVA_ENTRY(expression_neg);
+  expression_number.nb_absolute = QRVA_ENTRY(expression_abs);
+  expression_number.nb_inplace_add = QRVA_ENTRY(expression_iadd);
+  expression_number.nb_inplace_subtract = QRVA_ENTRY(expression_isub);
+  expression_number.nb_inplace_multiply = QRVA_ENTRY(expression_imul);
+  expression_number.nb_inplace_true_divide = QRVA_ENTRY(expression_idiv);
+  expression_number.nb_inplace_power = QRVA_ENTRY(expression_ipow);
 
   quorva_expressionType.tp_flags = Py_TPFLAGS_DEFAULT;
   quorva_expressionType.tp_doc = "A linear or quadratic expression: a constant plus linear and quadratic terms.";
-  quorva_expressionType.tp_dealloc = expression_dealloc;
-  quorva_expressionType.tp_init = expression_init;
-  quorva_expressionType.tp_str = expression_str;
-  quorva_expressionType.tp_repr = expression_str;
-  quorva_expressionType.tp_richcompare = modeling_richcompare;
+  quorva_expressionType.tp_dealloc = QRVA_DEALLOC(expression_dealloc);
+  quorva_expressionType.tp_init = QRVA_ENTRY(expression_init);
+  quorva_expressionType.tp_str = QRVA_ENTRY(expression_str);
+  quorva_expressionType.tp_repr = QRVA_ENTRY(expression_str);
+  quorva_expressionType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_expressionType.tp_as_number = &expression_number;
 }

@@ -8,6 +8,7 @@
 #include "model/operand.h"
 #include "model/quadterm.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "nonlinear/nonlinear.h"
 
 namespace {
@@ -218,25 +219,25 @@ PyTypeObject quorva_lintermType = {
 };
 
 void linterm_prepareType() {
-  linterm_number.nb_add = linterm_add;
-  linterm_number.nb_subtract = linterm_sub;
-  linterm_number.nb_multiply = linterm_mul;
-  linterm_number.nb_true_divide = linterm_div;
-  linterm_number.nb_power = linterm_pow;
-  linterm_number.nb_negative = linterm_neg;
-  linterm_number.nb_absolute = linterm_abs;
-  linterm_number.nb_inplace_add = linterm_iadd;
-  linterm_number.nb_inplace_subtract = linterm_isub;
-  linterm_number.nb_inplace_multiply = linterm_imul;
-  linterm_number.nb_inplace_true_divide = linterm_idiv;
-  linterm_number.nb_inplace_power = linterm_ipow;
+  linterm_number.nb_add = QRVA_ENTRY(linterm_add);
+  linterm_number.nb_subtract = QRVA_ENTRY(linterm_sub);
+  linterm_number.nb_multiply = QRVA_ENTRY(linterm_mul);
+  linterm_number.nb_true_divide = QRVA_ENTRY(linterm_div);
+  linterm_number.nb_power = QRVA_ENTRY(linterm_pow);
+  linterm_number.nb_negative = QRVA_ENTRY(linterm_neg);
+  linterm_number.nb_absolute = QRVA_ENTRY(linterm_abs);
+  linterm_number.nb_inplace_add = QRVA_ENTRY(linterm_iadd);
+  linterm_number.nb_inplace_subtract = QRVA_ENTRY(linterm_isub);
+  linterm_number.nb_inplace_multiply = QRVA_ENTRY(linterm_imul);
+  linterm_number.nb_inplace_true_divide = QRVA_ENTRY(linterm_idiv);
+  linterm_number.nb_inplace_power = QRVA_ENTRY(linterm_ipow);
 
   quorva_lintermType.tp_flags = Py_TPFLAGS_DEFAULT;
   quorva_lintermType.tp_doc = "A linear term: a coefficient times a variable, as 2*x.";
-  quorva_lintermType.tp_dealloc = linterm_dealloc;
-  quorva_lintermType.tp_init = linterm_init;
-  quorva_lintermType.tp_str = linterm_str;
-  quorva_lintermType.tp_repr = linterm_str;
-  quorva_lintermType.tp_richcompare = modeling_richcompare;
+  quorva_lintermType.tp_dealloc = QRVA_DEALLOC(linterm_dealloc);
+  quorva_lintermType.tp_init = QRVA_ENTRY(linterm_init);
+  quorva_lintermType.tp_str = QRVA_ENTRY(linterm_str);
+  quorva_lintermType.tp_repr = QRVA_ENTRY(linterm_str);
+  quorva_lintermType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_lintermType.tp_as_number = &linterm_number;
 }

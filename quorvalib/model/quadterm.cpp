@@ -8,6 +8,7 @@
 #include "model/linterm.h"
 #include "model/operand.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "nonlinear/nonlinear.h"
 
 namespace {
@@ -282,25 +283,25 @@ PyTypeObject quorva_quadtermType = {
 };
 
 void quadterm_prepareType() {
-  quadterm_number.nb_add = quadterm_add;
-  quadterm_number.nb_subtract = quadterm_sub;
-  quadterm_number.nb_multiply = quadterm_mul;
-  quadterm_number.nb_true_divide = quadterm_div;
-  quadterm_number.nb_power = quadterm_pow;
-  quadterm_number.nb_negative = quadterm_neg;
-  quadterm_number.nb_absolute = quadterm_abs;
-  quadterm_number.nb_inplace_add = quadterm_iadd;
-  quadterm_number.nb_inplace_subtract = quadterm_isub;
-  quadterm_number.nb_inplace_multiply = quadterm_imul;
-  quadterm_number.nb_inplace_true_divide = quadterm_idiv;
-  quadterm_number.nb_inplace_power = quadterm_ipow;
+  quadterm_number.nb_add = QRVA_ENTRY(quadterm_add);
+  quadterm_number.nb_subtract = QRVA_ENTRY(quadterm_sub);
+  quadterm_number.nb_multiply = QRVA_ENTRY(quadterm_mul);
+  quadterm_number.nb_true_divide = QRVA_ENTRY(quadterm_div);
+  quadterm_number.nb_power = QRVA_ENTRY(quadterm_pow);
+  quadterm_number.nb_negative = QRVA_ENTRY(quadterm_neg);
+  quadterm_number.nb_absolute = QRVA_ENTRY(quadterm_abs);
+  quadterm_number.nb_inplace_add = QRVA_ENTRY(quadterm_iadd);
+  quadterm_number.nb_inplace_subtract = QRVA_ENTRY(quadterm_isub);
+  quadterm_number.nb_inplace_multiply = QRVA_ENTRY(quadterm_imul);
+  quadterm_number.nb_inplace_true_divide = QRVA_ENTRY(quadterm_idiv);
+  quadterm_number.nb_inplace_power = QRVA_ENTRY(quadterm_ipow);
 
   quorva_quadtermType.tp_flags = Py_TPFLAGS_DEFAULT;
   quorva_quadtermType.tp_doc = "A quadratic term: a coefficient times two variables, as 3*x*y.";
-  quorva_quadtermType.tp_dealloc = quadterm_dealloc;
-  quorva_quadtermType.tp_init = quadterm_init;
-  quorva_quadtermType.tp_str = quadterm_str;
-  quorva_quadtermType.tp_repr = quadterm_str;
-  quorva_quadtermType.tp_richcompare = modeling_richcompare;
+  quorva_quadtermType.tp_dealloc = QRVA_DEALLOC(quadterm_dealloc);
+  quorva_quadtermType.tp_init = QRVA_ENTRY(quadterm_init);
+  quorva_quadtermType.tp_str = QRVA_ENTRY(quadterm_str);
+  quorva_quadtermType.tp_repr = QRVA_ENTRY(quadterm_str);
+  quorva_quadtermType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_quadtermType.tp_as_number = &quadterm_number;
 }

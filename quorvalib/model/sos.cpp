@@ -4,6 +4,7 @@
 #include "model/sos.h"
 
 #include "model/operand.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/env.h"
 
@@ -103,7 +104,7 @@ static PyObject *sos_copy(PyObject *self, PyObject *) {
 }
 
 static PyMethodDef sos_methods[] = {
-    {"copy", sos_copy, METH_NOARGS,
+    {"copy", QRVA_METHOD(sos_copy), METH_NOARGS,
      QRVA_DOC("A copy of the set with lists of its own.", "t = s.copy()", "None.", "t = s.copy()",
               "The copy holds the same members and weights in new lists, so appending to one set's lists leaves the "
               "other alone; it is named sos<serial>_copy_<name> after the set copied.",
@@ -131,12 +132,12 @@ void sos_prepareType() {
       "s = quorva.sos([x, y, z], [1, 2, 3], 2)",
       "The set keeps the lists passed in, not copies; the problem checks members and weights when the set is added.",
       "quorva.problem.addSOS, quorva.var");
-  quorva_sosType.tp_init = sos_init;
-  quorva_sosType.tp_dealloc = sos_dealloc;
+  quorva_sosType.tp_init = QRVA_ENTRY(sos_init);
+  quorva_sosType.tp_dealloc = QRVA_DEALLOC(sos_dealloc);
   quorva_sosType.tp_traverse = sos_traverse;
   quorva_sosType.tp_clear = sos_clear;
   quorva_sosType.tp_free = PyObject_GC_Del;
-  quorva_sosType.tp_str = sos_str;
+  quorva_sosType.tp_str = QRVA_ENTRY(sos_str);
   quorva_sosType.tp_methods = sos_methods;
   quorva_sosType.tp_members = sos_members;
 }

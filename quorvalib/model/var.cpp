@@ -7,6 +7,7 @@
 #include "model/linterm.h"
 #include "model/operand.h"
 #include "model/quadterm.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/env.h"
 #include "module/helpers.h"
@@ -339,16 +340,16 @@ static StampedField var_ubField{offsetof(var_s, ub), offsetof(var_s, changed)};
 static StampedField var_thresholdField{offsetof(var_s, threshold), offsetof(var_s, changed)};
 
 static PyGetSetDef var_getset[] = {
-    {const_cast<char *>("name"), var_getName, var_setName, const_cast<char *>("The variable's name (str or bytes)."),
-     nullptr},
-    {const_cast<char *>("lb"), stampedDouble_get, stampedDouble_set, const_cast<char *>("Lower bound."),
-     &var_lbField},
-    {const_cast<char *>("ub"), stampedDouble_get, stampedDouble_set, const_cast<char *>("Upper bound."),
-     &var_ubField},
-    {const_cast<char *>("threshold"), stampedDouble_get, stampedDouble_set,
+    {const_cast<char *>("name"), QRVA_ENTRY(var_getName), QRVA_ENTRY(var_setName),
+     const_cast<char *>("The variable's name (str or bytes)."), nullptr},
+    {const_cast<char *>("lb"), QRVA_ENTRY(stampedDouble_get), QRVA_ENTRY(stampedDouble_set),
+     const_cast<char *>("Lower bound."), &var_lbField},
+    {const_cast<char *>("ub"), QRVA_ENTRY(stampedDouble_get), QRVA_ENTRY(stampedDouble_set),
+     const_cast<char *>("Upper bound."), &var_ubField},
+    {const_cast<char *>("threshold"), QRVA_ENTRY(stampedDouble_get), QRVA_ENTRY(stampedDouble_set),
      const_cast<char *>("Threshold of a semi-continuous, semi-integer or partially integer variable."),
      &var_thresholdField},
-    {const_cast<char *>("vartype"), var_getType, var_setType,
+    {const_cast<char *>("vartype"), QRVA_ENTRY(var_getType), QRVA_ENTRY(var_setType),
      const_cast<char *>("Variable type: quorva.continuous, binary, integer, semicontinuous, semiinteger or "
                         "partiallyinteger."),
      nullptr},
@@ -364,14 +365,14 @@ PyTypeObject quorva_varType = {
 };
 
 void var_prepareType() {
-  var_number.nb_add = var_add;
-  var_number.nb_subtract = var_sub;
-  var_number.nb_multiply = var_mul;
-  var_number.nb_true_divide = var_div;
-  var_number.nb_power = var_pow;
-  var_number.nb_negative = var_neg;
-  var_number.nb_absolute = var_abs;
-  var_number.nb_inplace_true_divide = var_idiv;
+  var_number.nb_add = QRVA_ENTRY(var_add);
+  var_number.nb_subtract = QRVA_ENTRY(var_sub);
+  var_number.nb_multiply = QRVA_ENTRY(var_mul);
+  var_number.nb_true_divide = QRVA_ENTRY(var_div);
+  var_number.nb_power = QRVA_ENTRY(var_pow);
+  var_number.nb_negative = QRVA_ENTRY(var_neg);
+  var_number.nb_absolute = QRVA_ENTRY(var_abs);
+  var_number.nb_inplace_true_divide = QRVA_ENTRY(var_idiv);
 
   quorva_varType.tp_flags = Py_TPFLAGS_DEFAULT;
   quorva_varType.tp_doc = QRVA_DOC(
@@ -382,12 +383,12 @@ void var_prepareType() {
       "x = quorva.var(name='x', ub=10); y = quorva.var(vartype=quorva.binary)",
       "Variables exist without a problem and are combined with +, -, *, /, ** into terms and expressions.",
       "quorva.problem.addVariable, quorva.constraint");
-  quorva_varType.tp_dealloc = var_dealloc;
-  quorva_varType.tp_init = var_init;
-  quorva_varType.tp_str = var_str;
-  quorva_varType.tp_repr = var_str;
-  quorva_varType.tp_hash = var_hash;
+  quorva_varType.tp_dealloc = QRVA_DEALLOC(var_dealloc);
+  quorva_varType.tp_init = QRVA_ENTRY(var_init);
+  quorva_varType.tp_str = QRVA_ENTRY(var_str);
+  quorva_varType.tp_repr = QRVA_ENTRY(var_str);
+  quorva_varType.tp_hash = QRVA_ENTRY(var_hash);
   quorva_varType.tp_getset = var_getset;
-  quorva_varType.tp_richcompare = modeling_richcompare;
+  quorva_varType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_varType.tp_as_number = &var_number;
 }

@@ -5,6 +5,7 @@
 
 #include "model/operand.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/helpers.h"
 
@@ -206,7 +207,7 @@ static PyObject *quorvamod_vars(PyObject *, PyObject *args, PyObject *kwds) {
 }
 
 PyMethodDef quorvamod_varsMethods[] = {
-    {"vars", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(quorvamod_vars)), METH_VARARGS | METH_KEYWORDS,
+    {"vars", QRVA_METHOD(quorvamod_vars), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("A family of variables indexed by one or more index sets.",
               "v = quorva.vars(*indices, name='x', lb=0, ub=quorva.infinity, threshold=-quorva.infinity, "
               "vartype=quorva.continuous)",

@@ -9,6 +9,7 @@
 #include "model/operand.h"
 #include "model/quadterm.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "nonlinear/nonlinear.h"
 
@@ -398,7 +399,7 @@ static PyObject *quorvamod_Dot(PyObject *, PyObject *args, PyObject *kwds) {
 }
 
 PyMethodDef quorvamod_vectorMethods[] = {
-    {"Sum", quorvamod_Sum, METH_VARARGS,
+    {"Sum", QRVA_METHOD(quorvamod_Sum), METH_VARARGS,
      QRVA_DOC("The sum of a collection of variables, terms, expressions, nonlinear expressions, numbers or arrays.",
               "s = quorva.Sum(a, b, ...) or quorva.Sum(collection)",
               "a, b, ...: the elements; or one collection: a list, tuple, dictionary (its values), generator, "
@@ -409,13 +410,13 @@ PyMethodDef quorvamod_vectorMethods[] = {
               "For nonlinear terms the difference grows with the count: s = s + f in a loop copies s at every "
               "step (time quadratic in the count), while Sum and s += f take linear time.",
               "quorva.Prod, quorva.Dot")},
-    {"Prod", quorvamod_Prod, METH_VARARGS,
+    {"Prod", QRVA_METHOD(quorvamod_Prod), METH_VARARGS,
      QRVA_DOC("The product of a collection of variables, terms, expressions, nonlinear expressions or numbers.",
               "p = quorva.Prod(a, b, ...) or quorva.Prod(collection)",
               "a, b, ...: the factors; or one collection (list, tuple, dictionary values, iterator, NumPy array). "
               "None elements are skipped.",
               "p = quorva.Prod([x, y, z])", "An empty collection gives 0.0.", "quorva.Sum, quorva.Dot")},
-    {"Dot", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(quorvamod_Dot)), METH_VARARGS | METH_KEYWORDS,
+    {"Dot", QRVA_METHOD(quorvamod_Dot), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("The tensor dot product of NumPy arrays whose elements may be modeling objects.",
               "r = quorva.Dot(a, b, ..., out=None)",
               "a, b, ...: NumPy arrays of long, long long, single, double or object elements; the last axis of each "

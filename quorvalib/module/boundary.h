@@ -94,6 +94,9 @@ struct PyDealloc<F> {
 
 #define QRVA_ENTRY(f) (&PyEntry<f>::call)
 #define QRVA_DEALLOC(f) (&PyDealloc<f>::call)
+/* A method table's entry: PyMethodDef holds every calling convention
+ * (with keywords, fast calls) as a PyCFunction. */
+#define QRVA_METHOD(f) reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(QRVA_ENTRY(f)))
 
 /* The body of a trampoline: takes the interpreter lock, runs body() and
  * gives its result; a C++ exception becomes the pending Python exception

@@ -7,6 +7,7 @@
 #include "model/types.h"
 #include "model/varfamily.h"
 #include "model/vectors.h"
+#include "module/boundary.h"
 #include "module/env.h"
 #include "module/errors.h"
 #include "module/modfuncs.h"
@@ -195,7 +196,7 @@ static void quorvamod_freeModule(void *) {
   if (turnQRVAoff(0) != 0) PyErr_Clear();
 }
 
-PyMODINIT_FUNC PyInit_quorvalib(void) {
+static PyObject *initModule() {
   if (readyClasses() != 0) return nullptr;
 
   if (moduleMethods.empty()) {
@@ -204,7 +205,7 @@ PyMODINIT_FUNC PyInit_quorvalib(void) {
     moduleMethods.push_back(PyMethodDef{nullptr, nullptr, 0, nullptr});
   }
   quorvaModule.m_methods = moduleMethods.data();
-  quorvaModule.m_free = quorvamod_freeModule;
+  quorvaModule.m_free = QRVA_ENTRY(quorvamod_freeModule);
 
   PyRef module(PyModule_Create2(&quorvaModule, 1013));
   if (!module) return nullptr;
@@ -231,3 +232,5 @@ PyMODINIT_FUNC PyInit_quorvalib(void) {
   }
   return module.release();
 }
+
+PyMODINIT_FUNC PyInit_quorvalib(void) { return PyEntry<initModule>::call(); }

@@ -9,6 +9,7 @@
 
 #include "model/numpy_loops.h"
 #include "model/types.h"
+#include "module/boundary.h"
 
 #include <vector>
 
@@ -28,9 +29,9 @@ struct ComparisonCopy {
 };
 
 ComparisonCopy comparisons[3] = {
-    {"less_equal", leq_con, "Return constraint lhs <= rhs", nullptr, nullptr, {}, {}, {}, {}},
-    {"greater_equal", geq_con, "Return constraint lhs >= rhs", nullptr, nullptr, {}, {}, {}, {}},
-    {"equal", eq_con, "Return constraint lhs == rhs", nullptr, nullptr, {}, {}, {}, {}},
+    {"less_equal", QRVA_ENTRY(leq_con), "Return constraint lhs <= rhs", nullptr, nullptr, {}, {}, {}, {}},
+    {"greater_equal", QRVA_ENTRY(geq_con), "Return constraint lhs >= rhs", nullptr, nullptr, {}, {}, {}, {}},
+    {"equal", QRVA_ENTRY(eq_con), "Return constraint lhs == rhs", nullptr, nullptr, {}, {}, {}, {}},
 };
 bool redirected = false;
 
@@ -129,7 +130,7 @@ PyObject *dispatchComparison(PyObject *self, PyObject *args, PyObject *kwargs) {
   return PyObject_Call(PyTuple_GET_ITEM(self, modeling ? 1 : 0), args, kwargs);
 }
 
-PyMethodDef dispatchDef = {"comparison", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(dispatchComparison)),
+PyMethodDef dispatchDef = {"comparison", QRVA_METHOD(dispatchComparison),
                            METH_VARARGS | METH_KEYWORDS, "NumPy's comparison, or constraints for modeling objects"};
 
 /* Frees the copied arrays, unless a replacement ufunc is still referenced

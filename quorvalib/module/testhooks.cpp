@@ -2,6 +2,7 @@
 
 #include "api/convert.h"
 #include "model/types.h"
+#include "module/boundary.h"
 #include "module/errors.h"
 #include "module/heap.h"
 #include "module/helpers.h"
@@ -66,9 +67,11 @@ static PyObject *testhook_convert_array(PyObject *, PyObject *args) {
 }
 
 PyMethodDef quorvamod_testMethods[] = {
-    {"_convert_array", testhook_convert_array, METH_VARARGS, "Internal: a sequence as the library's array."},
-    {"_walk_nested", testhook_walk_nested, METH_VARARGS, "Internal: leaves of nested arguments."},
-    {"_select_items", testhook_select_items, METH_VARARGS, "Internal: items selected by nested indices."},
-    {"_report_failure", testhook_report_failure, METH_VARARGS, "Internal: the error of a failed operation."},
+    {"_convert_array", QRVA_METHOD(testhook_convert_array), METH_VARARGS,
+     "Internal: a sequence as the library's array."},
+    {"_walk_nested", QRVA_METHOD(testhook_walk_nested), METH_VARARGS, "Internal: leaves of nested arguments."},
+    {"_select_items", QRVA_METHOD(testhook_select_items), METH_VARARGS, "Internal: items selected by nested indices."},
+    {"_report_failure", QRVA_METHOD(testhook_report_failure), METH_VARARGS,
+     "Internal: the error of a failed operation."},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -13,6 +13,7 @@
 #include "model/operand.h"
 #include "model/quadterm.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "nonlinear/nonlinear.h"
 #include "nonlinear/userfunc.h"
 
@@ -437,7 +438,7 @@ static PyObject *testhook_convert_expr(PyObject *, PyObject *args) {
 }
 
 PyMethodDef quorvamod_formulaTestMethods[] = {
-    {"_convert_expr", testhook_convert_expr, METH_VARARGS,
+    {"_convert_expr", QRVA_METHOD(testhook_convert_expr), METH_VARARGS,
      "Internal: the constant, linear, quadratic and formula parts of an expression."},
     {nullptr, nullptr, 0, nullptr},
 };

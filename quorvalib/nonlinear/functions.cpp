@@ -2,6 +2,7 @@
  * computed at once, arrays mapped element by element, operands made into
  * nodes), max, min and user. */
 #include "model/operand.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "nonlinear/nonlinear.h"
 
@@ -131,31 +132,31 @@ static PyObject *quorvamod_user(PyObject *, PyObject *args, PyObject *kwds) {
            "quorva.nonlinear, quorva.max, quorva.min, quorva.user")
 
 PyMethodDef quorvamod_nonlinearMethods[] = {
-    {"exp", quorvamod_exp, METH_O, QRVA_FUNCTION_DOC("exp", "exponential")},
-    {"log", quorvamod_log, METH_O, QRVA_FUNCTION_DOC("log", "natural logarithm")},
-    {"log10", quorvamod_log10, METH_O, QRVA_FUNCTION_DOC("log10", "base-10 logarithm")},
-    {"sin", quorvamod_sin, METH_O, QRVA_FUNCTION_DOC("sin", "sine")},
-    {"cos", quorvamod_cos, METH_O, QRVA_FUNCTION_DOC("cos", "cosine")},
-    {"tan", quorvamod_tan, METH_O, QRVA_FUNCTION_DOC("tan", "tangent")},
-    {"asin", quorvamod_asin, METH_O, QRVA_FUNCTION_DOC("asin", "arc sine")},
-    {"acos", quorvamod_acos, METH_O, QRVA_FUNCTION_DOC("acos", "arc cosine")},
-    {"atan", quorvamod_atan, METH_O, QRVA_FUNCTION_DOC("atan", "arc tangent")},
-    {"abs", quorvamod_abs, METH_O, QRVA_FUNCTION_DOC("abs", "absolute value")},
-    {"sign", quorvamod_sign, METH_O, QRVA_FUNCTION_DOC("sign", "sign (-1, 0 or 1)")},
-    {"erf", quorvamod_erf, METH_O, QRVA_FUNCTION_DOC("erf", "error function")},
-    {"erfc", quorvamod_erfc, METH_O, QRVA_FUNCTION_DOC("erfc", "complementary error function")},
-    {"sqrt", quorvamod_sqrt, METH_O, QRVA_FUNCTION_DOC("sqrt", "square root")},
-    {"max", quorvamod_max, METH_VARARGS,
+    {"exp", QRVA_METHOD(quorvamod_exp), METH_O, QRVA_FUNCTION_DOC("exp", "exponential")},
+    {"log", QRVA_METHOD(quorvamod_log), METH_O, QRVA_FUNCTION_DOC("log", "natural logarithm")},
+    {"log10", QRVA_METHOD(quorvamod_log10), METH_O, QRVA_FUNCTION_DOC("log10", "base-10 logarithm")},
+    {"sin", QRVA_METHOD(quorvamod_sin), METH_O, QRVA_FUNCTION_DOC("sin", "sine")},
+    {"cos", QRVA_METHOD(quorvamod_cos), METH_O, QRVA_FUNCTION_DOC("cos", "cosine")},
+    {"tan", QRVA_METHOD(quorvamod_tan), METH_O, QRVA_FUNCTION_DOC("tan", "tangent")},
+    {"asin", QRVA_METHOD(quorvamod_asin), METH_O, QRVA_FUNCTION_DOC("asin", "arc sine")},
+    {"acos", QRVA_METHOD(quorvamod_acos), METH_O, QRVA_FUNCTION_DOC("acos", "arc cosine")},
+    {"atan", QRVA_METHOD(quorvamod_atan), METH_O, QRVA_FUNCTION_DOC("atan", "arc tangent")},
+    {"abs", QRVA_METHOD(quorvamod_abs), METH_O, QRVA_FUNCTION_DOC("abs", "absolute value")},
+    {"sign", QRVA_METHOD(quorvamod_sign), METH_O, QRVA_FUNCTION_DOC("sign", "sign (-1, 0 or 1)")},
+    {"erf", QRVA_METHOD(quorvamod_erf), METH_O, QRVA_FUNCTION_DOC("erf", "error function")},
+    {"erfc", QRVA_METHOD(quorvamod_erfc), METH_O, QRVA_FUNCTION_DOC("erfc", "complementary error function")},
+    {"sqrt", QRVA_METHOD(quorvamod_sqrt), METH_O, QRVA_FUNCTION_DOC("sqrt", "square root")},
+    {"max", QRVA_METHOD(quorvamod_max), METH_VARARGS,
      QRVA_DOC("The maximum of its arguments, as a nonlinear expression.", "y = quorva.max(a, b, ...)",
               "a, b, ...: variables, terms, expressions, nonlinear expressions or numbers.",
               "y = quorva.max(x, 2 * z, 1)", "Any number of arguments is accepted.",
               "quorva.min, quorva.nonlinear")},
-    {"min", quorvamod_min, METH_VARARGS,
+    {"min", QRVA_METHOD(quorvamod_min), METH_VARARGS,
      QRVA_DOC("The minimum of its arguments, as a nonlinear expression.", "y = quorva.min(a, b, ...)",
               "a, b, ...: variables, terms, expressions, nonlinear expressions or numbers.",
               "y = quorva.min(x, 2 * z, 1)", "Any number of arguments is accepted.",
               "quorva.max, quorva.nonlinear")},
-    {"user", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(quorvamod_user)),
+    {"user", QRVA_METHOD(quorvamod_user),
      METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("A call of a Python function inside a nonlinear expression.",
               "y = quorva.user(function, a, b, ..., derivatives=False)",

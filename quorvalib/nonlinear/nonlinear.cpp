@@ -12,6 +12,7 @@
 #include "model/constraint.h"
 #include "model/expression.h"
 #include "model/operand.h"
+#include "module/boundary.h"
 #include "module/errors.h"
 
 #include <string>
@@ -807,18 +808,18 @@ PyTypeObject quorva_nonlinearType = {
 };
 
 void nonlinear_prepareType() {
-  nonlinear_number.nb_add = nonlin_add;
-  nonlinear_number.nb_subtract = nonlin_sub;
-  nonlinear_number.nb_multiply = nonlin_mul;
-  nonlinear_number.nb_true_divide = nonlin_div;
-  nonlinear_number.nb_power = nonlin_pow;
-  nonlinear_number.nb_negative = nonlin_neg;
-  nonlinear_number.nb_absolute = nonlin_abs;
-  nonlinear_number.nb_inplace_add = nonlin_iadd;
-  nonlinear_number.nb_inplace_subtract = nonlin_isub;
-  nonlinear_number.nb_inplace_multiply = nonlin_imul;
-  nonlinear_number.nb_inplace_true_divide = nonlin_idiv;
-  nonlinear_number.nb_inplace_power = nonlin_ipow;
+  nonlinear_number.nb_add = QRVA_ENTRY(nonlin_add);
+  nonlinear_number.nb_subtract = QRVA_ENTRY(nonlin_sub);
+  nonlinear_number.nb_multiply = QRVA_ENTRY(nonlin_mul);
+  nonlinear_number.nb_true_divide = QRVA_ENTRY(nonlin_div);
+  nonlinear_number.nb_power = QRVA_ENTRY(nonlin_pow);
+  nonlinear_number.nb_negative = QRVA_ENTRY(nonlin_neg);
+  nonlinear_number.nb_absolute = QRVA_ENTRY(nonlin_abs);
+  nonlinear_number.nb_inplace_add = QRVA_ENTRY(nonlin_iadd);
+  nonlinear_number.nb_inplace_subtract = QRVA_ENTRY(nonlin_isub);
+  nonlinear_number.nb_inplace_multiply = QRVA_ENTRY(nonlin_imul);
+  nonlinear_number.nb_inplace_true_divide = QRVA_ENTRY(nonlin_idiv);
+  nonlinear_number.nb_inplace_power = QRVA_ENTRY(nonlin_ipow);
 
   quorva_nonlinearType.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
   quorva_nonlinearType.tp_doc =
@@ -827,13 +828,13 @@ void nonlinear_prepareType() {
       "quorva.sin, ..., quorva.max, quorva.min and quorva.user. Operators never change their operands, so "
       "s = s + f copies the whole sum s each time: a loop of n such steps takes time growing with n squared. "
       "Build long sums with quorva.Sum(...) or with s += f, which adds to s in place, in time linear in n.";
-  quorva_nonlinearType.tp_init = nonlinear_init;
-  quorva_nonlinearType.tp_dealloc = nonlinear_dealloc;
+  quorva_nonlinearType.tp_init = QRVA_ENTRY(nonlinear_init);
+  quorva_nonlinearType.tp_dealloc = QRVA_DEALLOC(nonlinear_dealloc);
   quorva_nonlinearType.tp_traverse = nonlinear_traverse;
   quorva_nonlinearType.tp_clear = nonlinear_clear;
   quorva_nonlinearType.tp_free = PyObject_GC_Del;
-  quorva_nonlinearType.tp_str = nonlin_str;
-  quorva_nonlinearType.tp_repr = nonlin_str;
-  quorva_nonlinearType.tp_richcompare = modeling_richcompare;
+  quorva_nonlinearType.tp_str = QRVA_ENTRY(nonlin_str);
+  quorva_nonlinearType.tp_repr = QRVA_ENTRY(nonlin_str);
+  quorva_nonlinearType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_nonlinearType.tp_as_number = &nonlinear_number;
 }

@@ -7,6 +7,7 @@
  * the problem (or when its SLP problem is replaced by reset). */
 #include "nonlinear/userfunc.h"
 
+#include "module/boundary.h"
 #include "module/errors.h"
 
 #include <string>
@@ -115,10 +116,7 @@ double evaluate(const double *values, QSLPfunc function, const double *deltas, d
 }
 
 double qpy_generic_user_function(const double *values, QSLPfunc function, const double *deltas, double *results) {
-  PyGILState_STATE state = PyGILState_Ensure();
-  double value = evaluate(values, function, deltas, results);
-  PyGILState_Release(state);
-  return value;
+  return inTrampoline(kFailedValue, [&]() { return evaluate(values, function, deltas, results); });
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "problem/controls.h"
 
 #include "model/types.h"
+#include "module/boundary.h"
 #include "module/env.h"
 #include "module/errors.h"
 #include "module/helpers.h"
@@ -507,11 +508,11 @@ PyTypeObject quorva_attributeType = {
  * definitions readable. */
 void controls_prepareTypes() {
   for (PyTypeObject *type : {&quorva_controlType, &quorva_attributeType}) {
-    type->tp_dealloc = control_dealloc;
-    type->tp_str = control_str;
-    type->tp_repr = control_str;
-    type->tp_getattro = control_getattro;
-    type->tp_setattro = control_setattro;
+    type->tp_dealloc = QRVA_DEALLOC(control_dealloc);
+    type->tp_str = QRVA_ENTRY(control_str);
+    type->tp_repr = QRVA_ENTRY(control_str);
+    type->tp_getattro = QRVA_ENTRY(control_getattro);
+    type->tp_setattro = QRVA_ENTRY(control_setattro);
     type->tp_flags = Py_TPFLAGS_DEFAULT;
   }
   quorva_controlType.tp_doc = "Controls of a problem, or the module-wide defaults (quorva.controls)";

@@ -14,6 +14,7 @@
 #include "model/operand.h"
 #include "model/sos.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/env.h"
 #include "module/errors.h"
@@ -785,10 +786,8 @@ int problem_pushChanges(problem_s *p) {
   return 0;
 }
 
-#define KW(f) reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)(void)>(f))
-
 PyMethodDef problem_modelingMethods[] = {
-    {"addVariable", problem_addVariable, METH_VARARGS,
+    {"addVariable", QRVA_METHOD(problem_addVariable), METH_VARARGS,
      QRVA_DOC("Adds variables to the problem as new columns.", "p.addVariable(x, y, ...)",
               "Variables, or any nesting of them in lists, tuples, dictionaries (their values), NumPy arrays and "
               "iterators.",
@@ -797,37 +796,37 @@ PyMethodDef problem_modelingMethods[] = {
               "The variables become consecutive columns in the order given, sent to the library in one call. A "
               "variable already in the problem, or any object that is not a variable, fails the whole call.",
               "delVariable, getVariable, getIndex")},
-    {"addConstraint", problem_addConstraint, METH_VARARGS,
+    {"addConstraint", QRVA_METHOD(problem_addConstraint), METH_VARARGS,
      QRVA_DOC("Adds constraints to the problem as new rows.", "p.addConstraint(c1, c2, ...)",
               "Constraints, or any nesting of them in lists, tuples, dictionaries, NumPy arrays and iterators.",
               "p.addConstraint(x + 2 * y <= 10, (x - y >= i for i in range(3)))",
               "Every variable of a constraint must be in the problem already. The rows of one call are sent to "
               "the library in one call; a failing constraint fails the whole call.",
               "delConstraint, getConstraint, addIndicator")},
-    {"addSOS", problem_addSOS, METH_VARARGS,
+    {"addSOS", QRVA_METHOD(problem_addSOS), METH_VARARGS,
      QRVA_DOC("Adds special ordered sets to the problem.", "p.addSOS(s1, s2, ...)",
               "quorva.sos objects, or any nesting of them.",
               "p.addSOS(quorva.sos([x, y, z], [1, 2, 3], type=2))",
               "Every member must be a variable of the problem (or a column index).", "delSOS, getSOS")},
-    {"addIndicator", problem_addIndicator, METH_VARARGS,
+    {"addIndicator", QRVA_METHOD(problem_addIndicator), METH_VARARGS,
      QRVA_DOC("Adds indicator constraints: a constraint enforced only when a binary variable takes a value.",
               "p.addIndicator(condition, constraint)\n  p.addIndicator((cond1, con1), (cond2, con2), ...)",
               "condition: b == 1 or b == 0 for a binary variable b of the problem; constraint: a new constraint.",
               "p.addIndicator(b == 1, x + y <= 4)",
               "With b == 0 the constraint is enforced when b is 0.", "addConstraint")},
-    {"delVariable", KW(problem_delVariable), METH_VARARGS | METH_KEYWORDS,
+    {"delVariable", QRVA_METHOD(problem_delVariable), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Deletes variables from the problem.", "p.delVariable(index)\n  p.delVariable(first=f, last=l)",
               "index: a column index, a variable, a name, or a sequence of them; first, last: an inclusive range "
               "of columns.",
               "p.delVariable([x, 3])",
               "The remaining variables move down to close the gaps: getIndex gives their new columns.",
               "addVariable, getIndex")},
-    {"delConstraint", KW(problem_delConstraint), METH_VARARGS | METH_KEYWORDS,
+    {"delConstraint", QRVA_METHOD(problem_delConstraint), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Deletes constraints from the problem.", "p.delConstraint(index)\n  p.delConstraint(first=f, last=l)",
               "index: a row index, a constraint, a name, or a sequence of them; first, last: an inclusive range of "
               "rows.",
               "p.delConstraint(c)", "The remaining rows move down to close the gaps.", "addConstraint, getIndex")},
-    {"delSOS", KW(problem_delSOS), METH_VARARGS | METH_KEYWORDS,
+    {"delSOS", QRVA_METHOD(problem_delSOS), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Deletes special ordered sets from the problem.", "p.delSOS(index)\n  p.delSOS(first=f, last=l)",
               "index: a set index, an SOS, or a sequence of them; first, last: an inclusive range of sets.",
               "p.delSOS(s)", "The remaining sets move down to close the gaps.", "addSOS, getIndex")},

@@ -9,6 +9,7 @@
 #include "model/sos.h"
 #include "model/types.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/env.h"
 #include "module/errors.h"
@@ -558,15 +559,13 @@ static PyObject *getAttributes(PyObject *pself, void *) {
   return attributes;
 }
 
-#define KW(f) reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)(void)>(f))
-
 PyMethodDef problem_lifecycleMethods[] = {
-    {"name", problem_name, METH_NOARGS,
+    {"name", QRVA_METHOD(problem_name), METH_NOARGS,
      QRVA_DOC("Returns the name of the problem.", "p.name()", "None.",
               "p = quorva.problem(name='plan')\n  print(p.name())",
               "A problem created without a name is called 'noname'; str(p) gives the same text.",
               "problem, read")},
-    {"read", KW(problem_read), METH_VARARGS | METH_KEYWORDS,
+    {"read", QRVA_METHOD(problem_read), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Reads a problem from a file, replacing the problem's contents.", "p.read(filename, options='')",
               "filename: the file to read; options: the library's reading flags ('l' for the LP format).",
               "p.read('plan.mps')\n  x = p.getVariable(0)",
@@ -574,27 +573,27 @@ PyMethodDef problem_lifecycleMethods[] = {
               "names, bounds and types (a constraint's body is not read). A file that cannot be read leaves the "
               "problem as it was.",
               "write, getVariable, getConstraint")},
-    {"write", KW(problem_write), METH_VARARGS | METH_KEYWORDS,
+    {"write", QRVA_METHOD(problem_write), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Writes the problem to a file.", "p.write(filename, options='')",
               "filename: the file to write; options: the library's writing flags ('l' for the LP format).",
               "p.write('plan.mps')", "The library chooses the format from the options and the file name.",
               "read")},
-    {"reset", problem_reset, METH_NOARGS,
+    {"reset", QRVA_METHOD(problem_reset), METH_NOARGS,
      QRVA_DOC("Empties the problem.", "p.reset()", "None.", "p.reset()\n  assert p.getVariable() == []",
               "Every variable, constraint and set is forgotten; the module-wide control values are applied "
               "again.",
               "copy, quorva.controls")},
-    {"copy", problem_copy, METH_NOARGS,
+    {"copy", QRVA_METHOD(problem_copy), METH_NOARGS,
      QRVA_DOC("Returns a copy of the problem.", "q = p.copy()", "None.", "q = p.copy()\n  q.solve()",
               "The copy holds the same variable, constraint and SOS objects as the original (not copies of "
               "them), with the same indices, and the original's controls.",
               "reset, copycontrols")},
-    {"getIndex", problem_getIndex, METH_VARARGS,
+    {"getIndex", QRVA_METHOD(problem_getIndex), METH_VARARGS,
      QRVA_DOC("Returns the index of a variable, constraint or SOS in the problem.", "p.getIndex(obj)",
               "obj: a variable (its column), constraint (its row) or SOS (its set index).",
               "j = p.getIndex(x)", "An object that is not in the problem raises quorva.ModelError.",
               "getVariable, getConstraint, getSOS, getIndexFromName")},
-    {"getVariable", KW(problem_getVariable), METH_VARARGS | METH_KEYWORDS,
+    {"getVariable", QRVA_METHOD(problem_getVariable), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Returns variables of the problem by column index.",
               "p.getVariable()\n  p.getVariable(index)\n  p.getVariable(first=f, last=l)",
               "index: an integer or any nesting of integers; first, last: an inclusive range of columns.",
@@ -602,21 +601,21 @@ PyMethodDef problem_lifecycleMethods[] = {
               "No argument gives the list of all variables; an integer gives one variable; a nesting gives a "
               "list in the order of the walk.",
               "getConstraint, getSOS, getIndex")},
-    {"getConstraint", KW(problem_getConstraint), METH_VARARGS | METH_KEYWORDS,
+    {"getConstraint", QRVA_METHOD(problem_getConstraint), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Returns constraints of the problem by row index.",
               "p.getConstraint()\n  p.getConstraint(index)\n  p.getConstraint(first=f, last=l)",
               "index: an integer or any nesting of integers; first, last: an inclusive range of rows.",
               "c = p.getConstraint(0)", "As getVariable, over the rows.", "getVariable, getSOS, getIndex")},
-    {"getSOS", KW(problem_getSOS), METH_VARARGS | METH_KEYWORDS,
+    {"getSOS", QRVA_METHOD(problem_getSOS), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Returns special ordered sets of the problem by set index.",
               "p.getSOS()\n  p.getSOS(index)\n  p.getSOS(first=f, last=l)",
               "index: an integer or any nesting of integers; first, last: an inclusive range of sets.",
               "s = p.getSOS(0)", "As getVariable, over the sets.", "getVariable, getConstraint, addSOS")},
-    {"getIndexFromName", problem_getIndexFromName, METH_VARARGS,
+    {"getIndexFromName", QRVA_METHOD(problem_getIndexFromName), METH_VARARGS,
      QRVA_DOC("Returns the index of a row, column or set by name.", "p.getIndexFromName(type, name)",
               "type: 1 rows, 2 columns, 3 sets; name: the name.", "j = p.getIndexFromName(2, 'x')",
               "A name the problem does not know gives -1.", "getIndex")},
-    {"copycontrols", problem_copycontrols, METH_VARARGS,
+    {"copycontrols", QRVA_METHOD(problem_copycontrols), METH_VARARGS,
      QRVA_DOC("Copies the control values of another problem into this one.", "p.copycontrols(src)",
               "src: the problem whose controls are copied.", "q.copycontrols(p)",
               "Only the optimizer's controls are copied.", "setControl, copy")},
@@ -624,25 +623,25 @@ PyMethodDef problem_lifecycleMethods[] = {
 };
 
 static PyMethodDef problem_controlMethods[] = {
-    {"getControl", problem_getControl, METH_VARARGS,
+    {"getControl", QRVA_METHOD(problem_getControl), METH_VARARGS,
      QRVA_DOC("Returns the value of one or more controls of the problem.",
               "p.getControl()\n  p.getControl(name)\n  p.getControl([name1, name2, ...])\n  p.getControl(name1, "
               "name2, ...)",
               "Control names in lower case; none returns every control.", "tol = p.getControl('feastol')",
               "One name gives its value; several, a list, a tuple or an iterator give a dictionary name -> value.",
               "setControl, getAttrib, controls")},
-    {"setControl", problem_setControl, METH_VARARGS,
+    {"setControl", QRVA_METHOD(problem_setControl), METH_VARARGS,
      QRVA_DOC("Sets one or more controls of the problem.", "p.setControl(name, value)\n  p.setControl({name1: value1, ...})",
               "name: a control name; value: its new value.", "p.setControl('feastol', 1e-7)",
               "Integer controls take integers, floating-point controls numbers, string controls strings.",
               "getControl, setdefaultcontrol")},
-    {"getAttrib", problem_getAttrib, METH_VARARGS,
+    {"getAttrib", QRVA_METHOD(problem_getAttrib), METH_VARARGS,
      QRVA_DOC("Returns the value of one or more attributes of the problem.",
               "p.getAttrib()\n  p.getAttrib(name)\n  p.getAttrib(name1, name2, ...)",
               "Attribute names in lower case; none returns every attribute.", "print(p.getAttrib('rows'))",
               "Attributes are read-only values such as sizes, statuses and objective values.",
               "getControl, attributes")},
-    {"setdefaultcontrol", problem_setdefaultcontrol, METH_VARARGS,
+    {"setdefaultcontrol", QRVA_METHOD(problem_setdefaultcontrol), METH_VARARGS,
      QRVA_DOC("Gives one control of the problem its default value back.", "p.setdefaultcontrol(name)",
               "name: a control name.", "p.setdefaultcontrol('feastol')",
               "Values set module-wide on quorva.controls are not defaults of the library.",
@@ -651,8 +650,8 @@ static PyMethodDef problem_controlMethods[] = {
 };
 
 static PyGetSetDef problem_getset[] = {
-    {"controls", getControls, nullptr, "The problem's controls, read and set by name", nullptr},
-    {"attributes", getAttributes, nullptr, "The problem's attributes, read by name", nullptr},
+    {"controls", QRVA_ENTRY(getControls), nullptr, "The problem's controls, read and set by name", nullptr},
+    {"attributes", QRVA_ENTRY(getAttributes), nullptr, "The problem's attributes, read by name", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -681,9 +680,9 @@ void problem_prepareType() {
       "sense=quorva.maximize)\n  p.solve()",
       "Each problem owns one problem of the optimizer library and one of the SLP library on it.",
       "addVariable, addConstraint, setObjective, solve, getSolution");
-  quorva_problemType.tp_init = problem_init;
-  quorva_problemType.tp_dealloc = problem_dealloc;
-  quorva_problemType.tp_str = problem_str;
+  quorva_problemType.tp_init = QRVA_ENTRY(problem_init);
+  quorva_problemType.tp_dealloc = QRVA_DEALLOC(problem_dealloc);
+  quorva_problemType.tp_str = QRVA_ENTRY(problem_str);
   quorva_problemType.tp_methods = problemMethods.data();
   quorva_problemType.tp_getset = problem_getset;
 }

@@ -7,6 +7,7 @@
 #include "model/operand.h"
 #include "model/sos.h"
 #include "model/var.h"
+#include "module/boundary.h"
 #include "module/docs.h"
 #include "module/errors.h"
 #include "module/helpers.h"
@@ -478,7 +479,7 @@ static PyObject *problem_getRCost(PyObject *pself, PyObject *args) { return solu
   "float; several arguments, lists, tuples, NumPy arrays, dictionaries, iterators or names give a flat list."
 
 PyMethodDef problem_solveMethods[] = {
-    {"setObjective", KW(problem_setObjective), METH_VARARGS | METH_KEYWORDS,
+    {"setObjective", QRVA_METHOD(problem_setObjective), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Sets the objective function of the problem.", "p.setObjective(objective, sense=quorva.minimize)",
               "objective: a constant, variable, linear or quadratic term, expression or nonlinear expression over "
               "variables of the problem; sense: quorva.minimize (1) or quorva.maximize (-1).",
@@ -488,7 +489,7 @@ PyMethodDef problem_solveMethods[] = {
               "whole. A nonlinear part is held in an extra row 'objtransferrow' and column 'objtransfercol' "
               "whose value is that part; they go again when a linear or quadratic objective replaces it.",
               "solve, getObjVal")},
-    {"solve", KW(problem_solve), METH_VARARGS | METH_KEYWORDS,
+    {"solve", QRVA_METHOD(problem_solve), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Solves the problem.", "p.solve()\n  p.solve(flags)",
               "flags: optional string of the library's solve flags (for instance 'd' dual simplex, 'b' barrier).",
               "p.solve()\n  print(p.getProbStatusString(), p.getObjVal())",
@@ -497,34 +498,34 @@ PyMethodDef problem_solveMethods[] = {
               "ordered sets is solved as a MIP, otherwise as an LP or QP. Other Python threads run meanwhile; "
               "Ctrl-C stops the solve and the best answer found is kept.",
               "getProbStatus, getSolution, getObjVal")},
-    {"getObjVal", problem_getObjVal, METH_NOARGS,
+    {"getObjVal", QRVA_METHOD(problem_getObjVal), METH_NOARGS,
      QRVA_DOC("Returns the objective value of the last solve.", "p.getObjVal()", "None.", "print(p.getObjVal())",
               "For a MIP, the value of the best solution found.", "solve, getSolution")},
-    {"getSolution", problem_getSolution, METH_VARARGS,
+    {"getSolution", QRVA_METHOD(problem_getSolution), METH_VARARGS,
      QRVA_DOC("Returns values of the variables in the last solution.",
               "p.getSolution()\n  p.getSolution(x)\n  p.getSolution([x, y], 'z', 3)",
               "Variables, column indices or column names, in any nesting.",
               "v = p.getSolution(x)\n  values = p.getSolution()", QUERY_FORMS, "getSlack, getDual, getRCost")},
-    {"getSlack", problem_getSlack, METH_VARARGS,
+    {"getSlack", QRVA_METHOD(problem_getSlack), METH_VARARGS,
      QRVA_DOC("Returns slacks of the constraints in the last solution.", "p.getSlack()\n  p.getSlack(c)",
               "Constraints, row indices or row names, in any nesting.", "s = p.getSlack(c)",
               QUERY_FORMS " The slack is the right-hand side minus the row's activity.",
               "getSolution, getDual")},
-    {"getDual", problem_getDual, METH_VARARGS,
+    {"getDual", QRVA_METHOD(problem_getDual), METH_VARARGS,
      QRVA_DOC("Returns dual values of the constraints in the last LP or QP solution.", "p.getDual()\n  p.getDual(c)",
               "Constraints, row indices or row names, in any nesting.", "d = p.getDual(c)",
               QUERY_FORMS " A MIP has no duals: quorva.SolverError.", "getSlack, getRCost")},
-    {"getRCost", problem_getRCost, METH_VARARGS,
+    {"getRCost", QRVA_METHOD(problem_getRCost), METH_VARARGS,
      QRVA_DOC("Returns reduced costs of the variables in the last LP or QP solution.",
               "p.getRCost()\n  p.getRCost(x)", "Variables, column indices or column names, in any nesting.",
               "r = p.getRCost(x)", QUERY_FORMS " A MIP has no reduced costs: quorva.SolverError.",
               "getSolution, getDual")},
-    {"getProbStatus", problem_getProbStatus, METH_NOARGS,
+    {"getProbStatus", QRVA_METHOD(problem_getProbStatus), METH_NOARGS,
      QRVA_DOC("Returns the status of the last solve as a number.", "p.getProbStatus()", "None.",
               "if p.getProbStatus() == quorva.lp_optimal: ...",
               "An LP or QP gives one of the quorva.lp_* values, a MIP one of the quorva.mip_* values.",
               "getProbStatusString")},
-    {"getProbStatusString", problem_getProbStatusString, METH_NOARGS,
+    {"getProbStatusString", QRVA_METHOD(problem_getProbStatusString), METH_NOARGS,
      QRVA_DOC("Returns the status of the last solve as a name.", "p.getProbStatusString()", "None.",
               "print(p.getProbStatusString())  # 'lp_optimal'",
               "The names are those of the quorva.lp_*, quorva.mip_* and quorva.nlp_* constants.",
