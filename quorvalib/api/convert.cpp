@@ -41,6 +41,14 @@ int ObjInt2int(PyObject *object, problem_s *problem, int *index, int kind) {
       setQrvaErrIfNull(reinterpret_cast<PyObject *>(problem), nullptr);
       return -1;
     }
+    /* The library answers an unknown name with -1, which every function
+     * taking an index would read as "none" or refuse with a text that no
+     * longer names the name. */
+    if (*index < 0) {
+      const char *what = type == QRVA_NAMES_ROWS ? "row" : type == QRVA_NAMES_SETS ? "set" : "column";
+      PyErr_Format(qpy_solver_exc, "Unknown %s name '%s' in problem", what, name.get());
+      return -1;
+    }
     return 0;
   }
   PyTypeObject *type = Py_TYPE(object);
@@ -148,6 +156,81 @@ static int mismatchedLengths(int64_t expected, int64_t found) {
   return -1;
 }
 
+/* Whether an iterator's array of `count` elements is cut to its exact size
+ * once the iterator is exhausted: when the count is close enough to the
+ * power of two the array grew to that the spare room is worth giving back. */
+static bool cutIteratorArray(size_t count) {
+  double bits = std::log2((double)count + 1.0);
+  return bits + 0.5 > std::ceil(bits);
+}
+
+/* Reads an iterator into the array, doubling it from 256 elements. 0 or -1. */
+static int readIterator(problem_s *problem, PyObject *iterator, ArrayHolder &array, size_t width, int kind,
+                        size_t *count) {
+  size_t capacity = 256, n = 0;
+  if (qo_MemoryAllocator_Alloc_Untyped(qo_MemoryAllocator_DefaultHeap, capacity * width, &array.block) != 0) {
+    PyErr_NoMemory();
+    return -1;
+  }
+  for (;;) {
+    PyRef item(PyIter_Next(iterator));
+    if (!item) {
+      if (PyErr_Occurred()) return -1;
+      break;
+    }
+    if (n == capacity) {
+      capacity *= 2;
+      if (qo_MemoryAllocator_Realloc_Untyped(qo_MemoryAllocator_DefaultHeap, &array.block, capacity * width) != 0) {
+        PyErr_NoMemory();
+        return -1;
+      }
+    }
+    if (convertItem(problem, item.get(), array.block, n, kind) != 0) return -1;
+    ++n;
+  }
+  if (n > 0 && n < capacity && cutIteratorArray(n) &&
+      qo_MemoryAllocator_Realloc_Untyped(qo_MemoryAllocator_DefaultHeap, &array.block, n * width) != 0) {
+    PyErr_NoMemory();
+    return -1;
+  }
+  *count = n;
+  return 0;
+}
+
+/* A one-dimensional NumPy array of numbers is copied through NumPy's own
+ * cast, without a Python object per element. Integer kinds take integer
+ * arrays only (a float would be cut), and indices must fit 32 bits.
+ * 1 when done, 0 when the array must go the general way, -1 on failure. */
+static int copyNumpyArray(PyObject *sequence, Py_ssize_t size, void *block, int kind) {
+  if (!PyArray_Check(sequence)) return 0;
+  PyArrayObject *source = reinterpret_cast<PyArrayObject *>(sequence);
+  int type = PyArray_TYPE(source);
+  bool integer = PyTypeNum_ISINTEGER(type), number = integer || PyTypeNum_ISFLOAT(type);
+  if (PyArray_NDIM(source) != 1 || !number) return 0;
+  if (kind == KIND_DOUBLE) {
+    PyRef values(PyArray_FROM_OTF(sequence, NPY_DOUBLE, NPY_ARRAY_IN_ARRAY));
+    if (!values) return -1;
+    std::memcpy(block, PyArray_DATA(reinterpret_cast<PyArrayObject *>(values.get())), (size_t)size * sizeof(double));
+    return 1;
+  }
+  bool index = kind == KIND_ROW || kind == KIND_COL || kind == KIND_SET || kind == KIND_INT;
+  if (!integer || !(index || kind == KIND_INT64)) return 0;
+  PyRef values(PyArray_FROM_OTF(sequence, NPY_INT64, NPY_ARRAY_IN_ARRAY));
+  if (!values) return -1;
+  const int64_t *data = static_cast<const int64_t *>(PyArray_DATA(reinterpret_cast<PyArrayObject *>(values.get())));
+  if (kind == KIND_INT64) {
+    std::memcpy(block, data, (size_t)size * sizeof(int64_t));
+    return 1;
+  }
+  int *out = static_cast<int *>(block);
+  for (Py_ssize_t i = 0; i < size; ++i) {
+    /* An index outside 32 bits goes the general way, which names it. */
+    if (data[i] < INT32_MIN || data[i] > INT32_MAX) return 0;
+    out[i] = (int)data[i];
+  }
+  return 1;
+}
+
 int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **out, int kind) {
   *out = nullptr;
   if (!sequence || sequence == Py_None) return 0;
@@ -156,31 +239,11 @@ int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **
   ArrayHolder array;
 
   if (PyIter_Check(sequence)) {
-    size_t capacity = 256, n = 0;
-    if (qo_MemoryAllocator_Alloc_Untyped(qo_MemoryAllocator_DefaultHeap, capacity * width, &array.block) != 0) {
-      PyErr_NoMemory();
-      return -1;
-    }
-    for (;;) {
-      PyRef item(PyIter_Next(sequence));
-      if (!item) {
-        if (PyErr_Occurred()) return -1;
-        break;
-      }
-      if (n == capacity) {
-        capacity *= 2;
-        if (qo_MemoryAllocator_Realloc_Untyped(qo_MemoryAllocator_DefaultHeap, &array.block, capacity * width) != 0) {
-          PyErr_NoMemory();
-          return -1;
-        }
-      }
-      if (convertItem(problem, item.get(), array.block, n, kind) != 0) return -1;
-      ++n;
-    }
+    size_t n = 0;
+    if (readIterator(problem, sequence, array, width, kind, &n) != 0) return -1;
     /* An iterator's length is known only now; an array of its group that
      * fixed the count must not be read past its end. */
-    if (count && *count >= 0 && *count != (int64_t)n)
-      return mismatchedLengths(*count, (int64_t)n);
+    if (count && *count >= 0 && *count != (int64_t)n) return mismatchedLengths(*count, (int64_t)n);
     if (count) *count = (int64_t)n;
     *out = array.release();
     return 0;
@@ -208,7 +271,9 @@ int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **
     PyErr_NoMemory();
     return -1;
   }
-  for (Py_ssize_t i = 0; i < size; ++i) {
+  int copied = copyNumpyArray(sequence, size, array.block, kind);
+  if (copied < 0) return -1;
+  for (Py_ssize_t i = 0; !copied && i < size; ++i) {
     PyObject *item;
     PyRef owned;
     if (PyList_Check(sequence)) {
@@ -222,5 +287,79 @@ int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **
     if (!item || convertItem(problem, item, array.block, (size_t)i, kind) != 0) return -1;
   }
   *out = array.release();
+  return 0;
+}
+
+/* ---- native arrays into Python lists ---- */
+
+/* The object of position `index` of a problem list (rows or columns), a new
+ * reference; a negative index is the int -1, an index past the list NULL. */
+static PyObject *listObject(PyObject *list, int index) {
+  if (index < 0) return PyLong_FromLong(-1);
+  if (index >= PyList_GET_SIZE(list)) return nullptr;
+  return PyRef::borrow(PyList_GET_ITEM(list, index)).release();
+}
+
+PyObject *convSeqToRowCol(problem_s *problem, int position) {
+  int rows = 0, spare = 0;
+  if (QRVAgetintattrib(problem->qprob, QRVA_ROWS, &rows) != 0 ||
+      QRVAgetintattrib(problem->qprob, QRVA_SPAREROWS, &spare) != 0)
+    return nullptr;
+  if (position < 0 || (position >= rows && position < rows + spare)) return nullptr;
+  if (position < rows) return listObject(problem->constraints, position);
+  return listObject(problem->variables, position - rows - spare);
+}
+
+/* The Python object of element i of a native array; NULL when the element
+ * has none. */
+static PyObject *elementObject(problem_s *problem, const void *array, int64_t i, int kind) {
+  switch (kind) {
+    case KIND_ROW:
+      return listObject(problem->constraints, static_cast<const int *>(array)[i]);
+    case KIND_COL:
+      return listObject(problem->variables, static_cast<const int *>(array)[i]);
+    case KIND_INT:
+      return PyLong_FromLong(static_cast<const int *>(array)[i]);
+    case KIND_INT64:
+      return PyLong_FromLongLong((long long)static_cast<const int64_t *>(array)[i]);
+    case KIND_DOUBLE:
+      return PyFloat_FromDouble(static_cast<const double *>(array)[i]);
+    case KIND_CHAR:
+      return PyUnicode_FromOrdinal(static_cast<const unsigned char *>(array)[i]);
+    case KIND_CHARNUM:
+      return PyUnicode_FromFormat("%d", (int)static_cast<const signed char *>(array)[i]);
+    case KIND_CUT:
+      return poolcut_create(static_cast<const QRVAcut *>(array)[i]);
+    case KIND_ROWCOL: {
+      int position = static_cast<const int *>(array)[i];
+      return position < 0 ? PyLong_FromLong(-1) : convSeqToRowCol(problem, position);
+    }
+    default:
+      return nullptr;
+  }
+}
+
+int conv_arr2obj(problem_s *problem, int64_t n, const void *array, PyObject *list, int kind) {
+  if (!array || !list || list == Py_None) return 0;
+  if (!PyList_Check(list)) {
+    PyErr_SetString(qpy_model_exc, "Argument of type List required");
+    return -1;
+  }
+  if (n < 0) n = 0;
+  if (PyList_GET_SIZE(list) > n && PyList_SetSlice(list, (Py_ssize_t)n, PY_SSIZE_T_MAX, nullptr) != 0) return -1;
+  Py_ssize_t present = PyList_GET_SIZE(list);
+  for (int64_t i = 0; i < n; ++i) {
+    PyRef item(elementObject(problem, array, i, kind));
+    if (!item) {
+      PyErr_Clear();
+      PyErr_Format(qpy_interf_exc, "Wrong item returned from API call, type %d", kind);
+      return -1;
+    }
+    if (i < present) {
+      if (PyList_SetItem(list, (Py_ssize_t)i, item.release()) != 0) return -1;
+    } else if (PyList_Append(list, item.get()) != 0) {
+      return -1;
+    }
+  }
   return 0;
 }

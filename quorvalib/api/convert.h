@@ -33,4 +33,15 @@ int ObjInt2int(PyObject *object, problem_s *problem, int *index, int kind);
  * and receives the number read. 0, or -1 with an error set. */
 int conv_obj2arr(problem_s *problem, int64_t *count, PyObject *sequence, void **out, int kind);
 
+/* Writes n elements of the kind into the caller's list: items already there
+ * are replaced in place, missing ones appended, and surplus ones cut, so the
+ * list ends with exactly n items. A NULL array, or a list that is NULL or
+ * None, does nothing. 0, or -1 with an error set. */
+int conv_arr2obj(problem_s *problem, int64_t n, const void *array, PyObject *list, int kind);
+
+/* The constraint or variable at a position of the combined numbering (rows,
+ * then the spare rows, then the columns), as a new reference; NULL when the
+ * position names nothing or the sizes cannot be read. */
+PyObject *convSeqToRowCol(problem_s *problem, int position);
+
 #endif

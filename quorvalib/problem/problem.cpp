@@ -242,7 +242,7 @@ static int appendMapped(PyObject *list, rowcolmap *map, PyObject *object, uint32
   return rowcolmap_set(map, serial, index);
 }
 
-static int variableTypeOf(char coltype) {
+int variableTypeOf(char coltype) {
   switch (coltype) {
     case 'B': return 1;
     case 'I': return 2;
@@ -291,14 +291,7 @@ static int readConstraints(problem_s *self, int rows) {
     if (!constraint) return -1;
     constraint_s *c = CONSTRAINT(constraint.get());
     Py_XSETREF(c->name, names[(size_t)i].release());
-    double b = rhs[(size_t)i];
-    switch (types[(size_t)i]) {
-      case 'E': c->lb = c->ub = b; break;
-      case 'G': c->lb = b; break;
-      case 'L': c->ub = b; break;
-      case 'R': c->ub = b, c->lb = b - range[(size_t)i]; break;
-      default: break; /* 'N': neither bound */
-    }
+    rowBounds(types[(size_t)i], rhs[(size_t)i], range[(size_t)i], &c->lb, &c->ub);
     if (appendMapped(self->constraints, self->conmap, constraint.get(), c->serial, i) != 0) return -1;
   }
   return 0;
@@ -315,6 +308,36 @@ static int readSets(problem_s *self, int sets) {
                                     names[(size_t)k].get()));
     if (!set) return -1;
     if (appendMapped(self->sets, self->sosmap, set.get(), SOS(set.get())->serial, k) != 0) return -1;
+  }
+  return 0;
+}
+
+int problem_objectsFromLibrary(problem_s *self) {
+  if (clearContainers(self) != 0) return -1;
+  clearNonlinearState(self);
+
+  int cols = 0, rows = 0, sets = 0, formulas = 0, nonlinear_rows = 0;
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALCOLS, &cols) != 0 ||
+      QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &rows) != 0 ||
+      QRVAgetintattrib(self->qprob, QRVA_ORIGINALSETS, &sets) != 0 ||
+      QSLPgetintattrib(self->slpprob, QSLP_SLPNONLINEARROWS, &nonlinear_rows) != 0 ||
+      QSLPgetintattrib(self->slpprob, QSLP_SLPCOEFFICIENTS, &formulas) != 0)
+    return -1;
+  self->nl_count = nonlinear_rows + formulas;
+
+  const char *failure = nullptr;
+  if (readVariables(self, cols) != 0)
+    failure = "Could not read problem";
+  else if (readConstraints(self, rows) != 0)
+    failure = "Cannot read constraint from problem";
+  else if (readSets(self, sets) != 0)
+    failure = "Cannot read SOS from problem";
+  if (failure) {
+    /* Half-built lists would not match the library problem. */
+    PyErr_Clear();
+    clearContainers(self);
+    PyErr_SetString(qpy_model_exc, failure);
+    return -1;
   }
   return 0;
 }
@@ -344,32 +367,7 @@ static PyObject *problem_read(PyObject *pself, PyObject *args, PyObject *kwargs)
       return setQrvaErrIfNull(pself, nullptr);
     }
   }
-  if (clearContainers(self) != 0) return setQrvaErrIfNull(pself, nullptr);
-  clearNonlinearState(self);
-
-  int cols = 0, rows = 0, sets = 0, formulas = 0, nonlinear_rows = 0;
-  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALCOLS, &cols) != 0 ||
-      QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &rows) != 0 ||
-      QRVAgetintattrib(self->qprob, QRVA_ORIGINALSETS, &sets) != 0 ||
-      QSLPgetintattrib(self->slpprob, QSLP_SLPNONLINEARROWS, &nonlinear_rows) != 0 ||
-      QSLPgetintattrib(self->slpprob, QSLP_SLPCOEFFICIENTS, &formulas) != 0)
-    return setQrvaErrIfNull(pself, nullptr);
-  self->nl_count = nonlinear_rows + formulas;
-
-  const char *failure = nullptr;
-  if (readVariables(self, cols) != 0)
-    failure = "Could not read problem";
-  else if (readConstraints(self, rows) != 0)
-    failure = "Cannot read constraint from problem";
-  else if (readSets(self, sets) != 0)
-    failure = "Cannot read SOS from problem";
-  if (failure) {
-    /* Half-built lists would not match the library problem. */
-    PyErr_Clear();
-    clearContainers(self);
-    PyErr_SetString(qpy_model_exc, failure);
-    return setQrvaErrIfNull(pself, nullptr);
-  }
+  if (problem_objectsFromLibrary(self) != 0) return setQrvaErrIfNull(pself, nullptr);
   return setQrvaErrIfNull(pself, newNone());
 }
 
@@ -657,7 +655,9 @@ static PyGetSetDef problem_getset[] = {
 
 /* The class's methods, joined from the families of the problem's files. */
 static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, problem_controlMethods,
-                                                      problem_modelingMethods, problem_solveMethods};
+                                                      problem_modelingMethods, problem_solveMethods,
+                                                      problem_apiChangeMethods, problem_apiLoadMethods,
+                                                      problem_apiQueryMethods, problem_apiBasisMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -69,6 +69,27 @@ int check_nl_unconstruct(problem_s *p);
  * is sent then). */
 int problem_pushChanges(problem_s *p);
 
+/* Replaces the problem's variables, constraints and sets by new objects
+ * made from the library problem (names, bounds, types), after the library
+ * problem was replaced (a file read, a load). 0, or -1 with an error set and
+ * the lists left empty. */
+int problem_objectsFromLibrary(problem_s *p);
+
+/* Reads the bounds and types of the columns (or the bounds of the rows)
+ * from the library into their objects after a direct change of the library
+ * problem, and the given thresholds into the columns' objects. 0, or -1
+ * with the error left to setQrvaErrIfNull. */
+int problem_pullColumns(problem_s *p, int n, const int *cols);
+int problem_pullColumnRange(problem_s *p, int first, int count);
+int problem_pullThresholds(problem_s *p, int n, const int *cols, const double *limits);
+int problem_pullRows(problem_s *p, int n, const int *rows);
+
+/* The bounds lb <= row <= ub of a row of the library's type, right-hand
+ * side and range (1e20: no bound). */
+void rowBounds(char type, double rhs, double range, double *lb, double *ub);
+/* The variable type (quorva.continuous ...) of a library column type. */
+int variableTypeOf(char coltype);
+
 /* Creates variable objects for columns first..first+count-1 that were added
  * to the library directly, from optional name and type lists or from the
  * given discrete entries (columns entind with types coltype and thresholds
@@ -85,5 +106,9 @@ int addRowNames(problem_s *p, PyObject *names, int first);
 extern PyMethodDef problem_lifecycleMethods[];
 extern PyMethodDef problem_modelingMethods[];
 extern PyMethodDef problem_solveMethods[];
+extern PyMethodDef problem_apiChangeMethods[];
+extern PyMethodDef problem_apiLoadMethods[];
+extern PyMethodDef problem_apiQueryMethods[];
+extern PyMethodDef problem_apiBasisMethods[];
 
 #endif
