@@ -2,6 +2,7 @@
 // the optimizer's own solves of problems with quadratic rows or formulas.
 #include <chrono>
 
+#include "highs/sigint.h"
 #include "slp/solver.h"
 
 using qrva::Check;
@@ -12,6 +13,7 @@ extern "C" {
 int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
   return qrva::withSlp(slp, "QSLPnlpoptimize", [&](S &s) {
     (void)flags;  // one algorithm for now: no flag changes it
+    qrva::SigintGuard guard(s.qprob);
     Check chk("QSLPnlpoptimize");
     auto started = std::chrono::steady_clock::now();
     s.state = qrva::SlpState{0, 0, 0, s.state.statusBits, 0.0, 0.0};

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "api/support.h"
+#include "highs/sigint.h"
 #include "highs/solver.h"
 #include "slp/solver.h"
 
@@ -80,6 +81,7 @@ extern "C" {
 
 int QRVAlpoptimize(QRVAprob prob, const char *flags) {
   return qrva::withProblem(prob, "QRVAlpoptimize", [&](P &p) {
+    qrva::SigintGuard guard(&p);
     if (qrva::needsNonlinearSolver(p)) return qrva::solveThroughSlp(p, "QRVAlpoptimize", false);
     return qrva::solveWithHighs(p, "QRVAlpoptimize", qrva::SolveKind::Lp, flags);
   });
@@ -87,6 +89,7 @@ int QRVAlpoptimize(QRVAprob prob, const char *flags) {
 
 int QRVAmipoptimize(QRVAprob prob, const char *flags) {
   return qrva::withProblem(prob, "QRVAmipoptimize", [&](P &p) {
+    qrva::SigintGuard guard(&p);
     if (qrva::needsNonlinearSolver(p)) return qrva::solveThroughSlp(p, "QRVAmipoptimize", true);
     return qrva::solveWithHighs(p, "QRVAmipoptimize", qrva::SolveKind::Mip, flags);
   });

@@ -24,6 +24,7 @@ extern "C" void onSigint(int) {
 }  // namespace
 
 SigintGuard::SigintGuard(qrva_problem_s *p) {
+  p->interruptReason.store(0);
   std::lock_guard<std::mutex> lock(sigintMutex);
   for (auto &s : runningProblems) {
     qrva_problem_s *expected = nullptr;

@@ -8,9 +8,11 @@
 
 namespace qrva {
 
-// While it lives, Ctrl-C marks prob as interrupted (QRVA_STOP_CTRLC) instead
-// of ending the process; the previous SIGINT disposition comes back after the
-// last running solve.
+// One per solve call, around all of it (model building and transfer, runs,
+// the SLP driver's own loop, results): it clears prob's interrupt flag, and
+// while it lives Ctrl-C marks prob as interrupted (QRVA_STOP_CTRLC) instead
+// of ending the process. Guards of concurrent solves are counted: the SIGINT
+// disposition from before the first comes back after the last.
 class SigintGuard {
  public:
   explicit SigintGuard(qrva_problem_s *p);

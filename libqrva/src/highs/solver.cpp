@@ -9,7 +9,6 @@
 #include "highs/options.h"
 #include "highs/results.h"
 #include "highs/scheduler.h"
-#include "highs/sigint.h"
 #include "interfaces/highs_c_api.h"
 
 namespace qrva {
@@ -19,7 +18,6 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   const ProblemStore &s = *p.store;
   Model m = buildModel(s, chk, kind);
   p.changed();
-  p.interruptReason.store(0);
   auto started = std::chrono::steady_clock::now();
   bool discrete = m.anyIntegral;
   SolveState &st = p.solve;
@@ -47,18 +45,14 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
                         "runs every solve of the process with one thread count",
                         threads, scheduler.heldAt()),
              QRVA_ERR_SOLVER);
-  int ms;
-  {
-    SigintGuard guard(&p);
-    Highs_zeroAllClocks(h);
+  Highs_zeroAllClocks(h);
+  Highs_run(h);
+  int ms = Highs_getModelStatus(h);
+  if (ms == kHighsModelStatusUnboundedOrInfeasible && p.intControl(QRVA_PRESOLVE)) {
+    // Presolve could not tell which: ask again without it.
+    Highs_setStringOptionValue(h, "presolve", "off");
     Highs_run(h);
     ms = Highs_getModelStatus(h);
-    if (ms == kHighsModelStatusUnboundedOrInfeasible && p.intControl(QRVA_PRESOLVE)) {
-      // Presolve could not tell which: ask again without it.
-      Highs_setStringOptionValue(h, "presolve", "off");
-      Highs_run(h);
-      ms = Highs_getModelStatus(h);
-    }
   }
   flushLog(ctx, true);
   if (ms == kHighsModelStatusNotset || ms == kHighsModelStatusLoadError ||

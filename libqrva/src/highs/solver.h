@@ -13,7 +13,8 @@ namespace qrva {
 enum class SolveKind { Lp, Mip };
 
 // Solves prob; flags pick the LP algorithm ("" control defaultalg, p primal,
-// d dual, b barrier). Throws Failure for models HiGHS cannot take.
+// d dual, b barrier). Throws Failure for models HiGHS cannot take. The
+// caller holds a SigintGuard for prob around the whole call.
 int solveWithHighs(qrva_problem_s &prob, const char *function, SolveKind kind,
                    const char *flags);
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <memory>
 
-#include "highs/sigint.h"
 #include "highs/subproblem.h"
 #include "slp/convergence.h"
 #include "slp/linearization.h"
@@ -459,8 +458,6 @@ NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSetti
   nlp::Nlp nlp = nlp::describe(*p.store, slp ? slp->store.get() : nullptr, chk, relaxed);
   nlp.sense = settings.sense;
   nlp.call = slp ? userFunctionCaller(*slp) : noUserFunctions();
-  p.interruptReason.store(0);
-  SigintGuard guard(&p);
   nlp::Solver solver(p, nlp, settings, chk);
   return solver.run(slp ? slp->store.get() : nullptr);
 }

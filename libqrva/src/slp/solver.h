@@ -61,7 +61,8 @@ std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
 // null: quadratic rows and objective only). Throws Failure for problems the
 // engine does not take (discrete columns, sets, indicators) and for a
 // starting point where a formula cannot be evaluated. relaxed: solve the
-// continuous relaxation (discrete columns and sets ignored).
+// continuous relaxation (discrete columns and sets ignored). The caller
+// holds a SigintGuard for p around the whole call.
 NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
                           const Check &chk, bool relaxed = false);
 
