@@ -24,10 +24,12 @@ int QRVA_bo_create(QRVAbranchobject *bo, QRVAprob prob, int isoriginal) {
 }
 
 int QRVA_bo_destroy(QRVAbranchobject bo) {
-  if (int rc = qrva::checkHandle(bo, "QRVA_bo_destroy", "branching object")) return rc;
-  qrva::Environment::instance().unregisterHandle(bo);
-  delete bo;
-  return QRVA_OK;
+  return qrva::withEnvironment("QRVA_bo_destroy", [&]() -> int {
+    if (int rc = qrva::checkHandle(bo, "QRVA_bo_destroy", "branching object")) return rc;
+    qrva::Environment::instance().unregisterHandle(bo);
+    delete bo;
+    return QRVA_OK;
+  });
 }
 
 int QRVA_bo_getlasterror(QRVAbranchobject bo, int *code, char *buffer, int maxbytes,

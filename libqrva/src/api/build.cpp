@@ -268,25 +268,29 @@ int QRVAchgmqobj64(QRVAprob prob, int64_t ncoefs, const int col1[], const int co
 
 int QRVAchgmqobj(QRVAprob prob, int ncoefs, const int col1[], const int col2[],
                  const double coef[]) {
-  if (int rc = qrva::checkHandle(prob, "QRVAchgmqobj", "problem")) return rc;
-  int rc = QRVAchgmqobj64(prob, ncoefs, col1, col2, coef);
-  if (rc != QRVA_OK) {
-    std::string text = prob->lastError.text;
-    if (text.rfind("QRVAchgmqobj64", 0) == 0) text = "QRVAchgmqobj" + text.substr(14);
-    prob->fail(rc, text);
-  }
-  return rc;
+  return qrva::withEnvironment("QRVAchgmqobj", [&]() -> int {
+    if (int rc = qrva::checkHandle(prob, "QRVAchgmqobj", "problem")) return rc;
+    int rc = QRVAchgmqobj64(prob, ncoefs, col1, col2, coef);
+    if (rc != QRVA_OK) {
+      std::string text = prob->lastError.text;
+      if (text.rfind("QRVAchgmqobj64", 0) == 0) text = "QRVAchgmqobj" + text.substr(14);
+      prob->fail(rc, text);
+    }
+    return rc;
+  });
 }
 
 int QRVAchgqobj(QRVAprob prob, int col1, int col2, double coef) {
-  if (int rc = qrva::checkHandle(prob, "QRVAchgqobj", "problem")) return rc;
-  int rc = QRVAchgmqobj64(prob, 1, &col1, &col2, &coef);
-  if (rc != QRVA_OK) {
-    std::string text = prob->lastError.text;
-    if (text.rfind("QRVAchgmqobj64", 0) == 0) text = "QRVAchgqobj" + text.substr(14);
-    prob->fail(rc, text);
-  }
-  return rc;
+  return qrva::withEnvironment("QRVAchgqobj", [&]() -> int {
+    if (int rc = qrva::checkHandle(prob, "QRVAchgqobj", "problem")) return rc;
+    int rc = QRVAchgmqobj64(prob, 1, &col1, &col2, &coef);
+    if (rc != QRVA_OK) {
+      std::string text = prob->lastError.text;
+      if (text.rfind("QRVAchgmqobj64", 0) == 0) text = "QRVAchgqobj" + text.substr(14);
+      prob->fail(rc, text);
+    }
+    return rc;
+  });
 }
 
 int QRVAchgobjsense(QRVAprob prob, int objsense) {

@@ -33,14 +33,14 @@ int checkProblemName(P &p, const char *function, const char *argument, const cha
 extern "C" {
 
 int QRVAcreateprob(QRVAprob *prob) {
-  if (prob == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT, "QRVAcreateprob: argument 'prob' is NULL");
-  *prob = nullptr;
-  Environment &env = Environment::instance();
-  if (!env.started())
-    return failGlobal(QRVA_ERR_NOT_INITIALISED,
-                      "QRVAcreateprob: the environment is not initialised; call QRVAinit first");
   return qrva::withEnvironment("QRVAcreateprob", [&] {
+    if (prob == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT, "QRVAcreateprob: argument 'prob' is NULL");
+    *prob = nullptr;
+    Environment &env = Environment::instance();
+    if (!env.started())
+      return failGlobal(QRVA_ERR_NOT_INITIALISED,
+                        "QRVAcreateprob: the environment is not initialised; call QRVAinit first");
     auto created = std::make_unique<P>();
     env.registerHandle(created.get());
     *prob = created.release();
@@ -49,15 +49,17 @@ int QRVAcreateprob(QRVAprob *prob) {
 }
 
 int QRVAdestroyprob(QRVAprob prob) {
-  if (int rc = qrva::checkHandle(prob, "QRVAdestroyprob", "problem")) return rc;
-  if (!Environment::instance().started())
-    return prob->fail(QRVA_ERR_NOT_INITIALISED,
-                      "QRVAdestroyprob: the environment is not initialised");
-  // An SLP problem on this one stays valid but can no longer reach it.
-  if (prob->slpLayer != nullptr) prob->slpLayer->qprob = nullptr;
-  Environment::instance().unregisterHandle(prob);
-  delete prob;
-  return QRVA_OK;
+  return qrva::withEnvironment("QRVAdestroyprob", [&]() -> int {
+    if (int rc = qrva::checkHandle(prob, "QRVAdestroyprob", "problem")) return rc;
+    if (!Environment::instance().started())
+      return prob->fail(QRVA_ERR_NOT_INITIALISED,
+                        "QRVAdestroyprob: the environment is not initialised");
+    // An SLP problem on this one stays valid but can no longer reach it.
+    if (prob->slpLayer != nullptr) prob->slpLayer->qprob = nullptr;
+    Environment::instance().unregisterHandle(prob);
+    delete prob;
+    return QRVA_OK;
+  });
 }
 
 int QRVAgetlasterror(QRVAprob prob, char *errmsg) {

@@ -43,17 +43,17 @@ int QSLPfree(void) {
 }
 
 int QSLPcreateprob(QSLPprob *slp, QRVAprob *qprob) {
-  if (slp == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcreateprob: argument 'slp' is NULL");
-  *slp = nullptr;
-  if (qprob == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcreateprob: argument 'qprob' is NULL");
-  Environment &env = Environment::instance();
-  if (!env.slpStarted())
-    return failGlobal(QRVA_ERR_NOT_INITIALISED,
-                      "QSLPcreateprob: the SLP environment is not initialised; call QSLPinit "
-                      "first");
   return qrva::withEnvironment("QSLPcreateprob", [&] {
+    if (slp == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcreateprob: argument 'slp' is NULL");
+    *slp = nullptr;
+    if (qprob == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcreateprob: argument 'qprob' is NULL");
+    Environment &env = Environment::instance();
+    if (!env.slpStarted())
+      return failGlobal(QRVA_ERR_NOT_INITIALISED,
+                        "QSLPcreateprob: the SLP environment is not initialised; call QSLPinit "
+                        "first");
     std::unique_ptr<qrva_problem_s> ownOptimizer;
     qrva_problem_s *optimizer = *qprob;
     if (optimizer == nullptr) {
@@ -77,22 +77,26 @@ int QSLPcreateprob(QSLPprob *slp, QRVAprob *qprob) {
 }
 
 int QSLPdestroyprob(QSLPprob slp) {
-  if (int rc = qrva::checkHandle(slp, "QSLPdestroyprob", "SLP problem")) return rc;
-  if (!Environment::instance().slpStarted())
-    return slp->fail(QRVA_ERR_NOT_INITIALISED,
-                     "QSLPdestroyprob: the SLP environment is not initialised");
-  Environment::instance().unregisterHandle(slp);
-  delete slp;
-  return QRVA_OK;
+  return qrva::withEnvironment("QSLPdestroyprob", [&]() -> int {
+    if (int rc = qrva::checkHandle(slp, "QSLPdestroyprob", "SLP problem")) return rc;
+    if (!Environment::instance().slpStarted())
+      return slp->fail(QRVA_ERR_NOT_INITIALISED,
+                       "QSLPdestroyprob: the SLP environment is not initialised");
+    Environment::instance().unregisterHandle(slp);
+    delete slp;
+    return QRVA_OK;
+  });
 }
 
 int QSLPgetlasterror(QSLPprob slp, int *code, char *buffer) {
-  if (int rc = qrva::checkHandle(slp, "QSLPgetlasterror", "SLP problem")) return rc;
-  if (buffer == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT, "QSLPgetlasterror: argument 'buffer' is NULL");
-  if (code != nullptr) *code = slp->lastError.code;
-  qrva::copyTruncated(slp->lastError.text, buffer, 512);
-  return QRVA_OK;
+  return qrva::withEnvironment("QSLPgetlasterror", [&]() -> int {
+    if (int rc = qrva::checkHandle(slp, "QSLPgetlasterror", "SLP problem")) return rc;
+    if (buffer == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT, "QSLPgetlasterror: argument 'buffer' is NULL");
+    if (code != nullptr) *code = slp->lastError.code;
+    qrva::copyTruncated(slp->lastError.text, buffer, 512);
+    return QRVA_OK;
+  });
 }
 
 int QSLPcopycontrols(QSLPprob dest, QSLPprob src) {
@@ -120,21 +124,23 @@ int QSLPgetcalist(QSLPprob slp, const int **ids, const char *const **names) {
 }
 
 int QSLPcontrolname(int id, const char **name, int *flags) {
-  if (name == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcontrolname: argument 'name' is NULL");
-  if (flags == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcontrolname: argument 'flags' is NULL");
-  const auto &catalog = qrva::slpCatalog();
-  const auto *spec = catalog.find(id);
-  if (spec == nullptr)
-    return failGlobal(QRVA_ERR_ARGUMENT,
-                      formatText("QSLPcontrolname: %d is not a known control or attribute "
-                                 "identifier",
-                                 id));
-  *name = spec->name;
-  // The flags are those of the identifier list: the entry after the header.
-  *flags = catalog.flags()[catalog.indexOf(spec) + 1];
-  return QRVA_OK;
+  return qrva::withEnvironment("QSLPcontrolname", [&]() -> int {
+    if (name == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcontrolname: argument 'name' is NULL");
+    if (flags == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT, "QSLPcontrolname: argument 'flags' is NULL");
+    const auto &catalog = qrva::slpCatalog();
+    const auto *spec = catalog.find(id);
+    if (spec == nullptr)
+      return failGlobal(QRVA_ERR_ARGUMENT,
+                        formatText("QSLPcontrolname: %d is not a known control or attribute "
+                                   "identifier",
+                                   id));
+    *name = spec->name;
+    // The flags are those of the identifier list: the entry after the header.
+    *flags = catalog.flags()[catalog.indexOf(spec) + 1];
+    return QRVA_OK;
+  });
 }
 
 int QSLPgetintcontrol(QSLPprob slp, int id, int *value) {

@@ -20,7 +20,9 @@ int notAvailable(QSLPprob slp, const char *function) {
 
 // Functions without a problem handle report through the global environment.
 int notAvailable(std::nullptr_t, const char *function) {
-  return qrva::failGlobal(QRVA_ERR_NOT_AVAILABLE, qrva::notAvailableText(function));
+  return qrva::withEnvironment(function, [&] {
+    return qrva::failGlobal(QRVA_ERR_NOT_AVAILABLE, qrva::notAvailableText(function));
+  });
 }
 
 }  // namespace

@@ -30,12 +30,14 @@ int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
 // Called from another thread (or a user function) while a solve runs: only
 // the optimizer problem's atomic flag is touched.
 int QSLPinterrupt(QSLPprob slp, int reason) {
-  if (int rc = qrva::checkHandle(slp, "QSLPinterrupt", "SLP problem")) return rc;
-  if (slp->qprob == nullptr)
-    return slp->fail(QRVA_ERR_STATE, "QSLPinterrupt: the optimizer problem under this SLP "
-                                     "problem was destroyed");
-  slp->qprob->interruptReason.store(reason == 0 ? QRVA_STOP_USER : reason);
-  return QRVA_OK;
+  return qrva::withEnvironment("QSLPinterrupt", [&]() -> int {
+    if (int rc = qrva::checkHandle(slp, "QSLPinterrupt", "SLP problem")) return rc;
+    if (slp->qprob == nullptr)
+      return slp->fail(QRVA_ERR_STATE, "QSLPinterrupt: the optimizer problem under this SLP "
+                                       "problem was destroyed");
+    slp->qprob->interruptReason.store(reason == 0 ? QRVA_STOP_USER : reason);
+    return QRVA_OK;
+  });
 }
 
 // The engine builds its linearizations afresh in every iteration, so

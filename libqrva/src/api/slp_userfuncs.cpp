@@ -155,25 +155,29 @@ int QSLPgetuserfuncobject(QSLPprob slp, int index, void **object) {
 
 int QSLPgetfuncinfo(QSLPfunc func, int *nargs, int *wantresults, int *wantderivatives,
                     int *index) {
-  if (int rc = checkFunctionHandle(func, "QSLPgetfuncinfo")) return rc;
-  if (nargs) *nargs = func->nargs;
-  if (wantresults) *wantresults = func->wantResults;
-  if (wantderivatives) *wantderivatives = func->wantDerivatives;
-  if (index) *index = func->index;
-  return QRVA_OK;
+  return qrva::withEnvironment("QSLPgetfuncinfo", [&]() -> int {
+    if (int rc = checkFunctionHandle(func, "QSLPgetfuncinfo")) return rc;
+    if (nargs) *nargs = func->nargs;
+    if (wantresults) *wantresults = func->wantResults;
+    if (wantderivatives) *wantderivatives = func->wantDerivatives;
+    if (index) *index = func->index;
+    return QRVA_OK;
+  });
 }
 
 int QSLPgetfuncobject(QSLPfunc func, int id, void **object) {
-  if (int rc = checkFunctionHandle(func, "QSLPgetfuncobject")) return rc;
-  if (object == nullptr)
-    return qrva::failGlobal(QRVA_ERR_ARGUMENT, "QSLPgetfuncobject: argument 'object' is NULL");
-  if (id != QSLP_FUNC_SLPPROBLEM)
-    return func->slp->fail(QRVA_ERR_ARGUMENT,
-                           formatText("QSLPgetfuncobject: %d is not a known query (%d: the "
-                                      "SLP problem)",
-                                      id, QSLP_FUNC_SLPPROBLEM));
-  *object = func->slp;
-  return QRVA_OK;
+  return qrva::withEnvironment("QSLPgetfuncobject", [&]() -> int {
+    if (int rc = checkFunctionHandle(func, "QSLPgetfuncobject")) return rc;
+    if (object == nullptr)
+      return qrva::failGlobal(QRVA_ERR_ARGUMENT, "QSLPgetfuncobject: argument 'object' is NULL");
+    if (id != QSLP_FUNC_SLPPROBLEM)
+      return func->slp->fail(QRVA_ERR_ARGUMENT,
+                             formatText("QSLPgetfuncobject: %d is not a known query (%d: the "
+                                        "SLP problem)",
+                                        id, QSLP_FUNC_SLPPROBLEM));
+    *object = func->slp;
+    return QRVA_OK;
+  });
 }
 
 }  // extern "C"

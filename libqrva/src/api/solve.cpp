@@ -98,9 +98,11 @@ int QRVAmipoptimize(QRVAprob prob, const char *flags) {
 // Called from another thread while a solve runs: only the atomic flag is
 // touched, so no other state of the problem is read or written.
 int QRVAinterrupt(QRVAprob prob, int reason) {
-  if (int rc = qrva::checkHandle(prob, "QRVAinterrupt", "problem")) return rc;
-  prob->interruptReason.store(reason == 0 ? QRVA_STOP_USER : reason);
-  return QRVA_OK;
+  return qrva::withEnvironment("QRVAinterrupt", [&]() -> int {
+    if (int rc = qrva::checkHandle(prob, "QRVAinterrupt", "problem")) return rc;
+    prob->interruptReason.store(reason == 0 ? QRVA_STOP_USER : reason);
+    return QRVA_OK;
+  });
 }
 
 int QRVAgetlpsol(QRVAprob prob, double x[], double slack[], double dual[], double dj[]) {

@@ -15,34 +15,48 @@
 
 namespace qrva {
 
+// Runs body, turning exceptions into errors recorded by fail(code, text).
+// Nothing escapes: when even recording the error fails (no memory left for
+// its text), a short text that needs no allocation is recorded instead, and
+// the code is returned whatever happens.
+template <class Fail, class Body>
+int guarded(const char *function, Fail &&fail, Body &&body) noexcept {
+  try {
+    try {
+      return body();
+    } catch (const Failure &f) {
+      return fail(f.code, f.what());
+    } catch (const std::bad_alloc &) {
+      return fail(QRVA_ERR_MEMORY, formatText("%s: out of memory", function));
+    } catch (const std::exception &e) {
+      return fail(QRVA_ERR_INTERNAL, formatText("%s: internal error: %s", function, e.what()));
+    } catch (...) {
+      return fail(QRVA_ERR_INTERNAL, formatText("%s: internal error", function));
+    }
+  } catch (...) {
+    try {
+      return fail(QRVA_ERR_MEMORY, "out of memory");
+    } catch (...) {
+      return QRVA_ERR_MEMORY;
+    }
+  }
+}
+
 // 0 when the handle may be used; otherwise the error (recorded globally,
 // since there is no object to record it on). what names the handle's kind.
 inline int checkHandle(const void *handle, const char *function, const char *what) {
   Environment &env = Environment::instance();
-  if (handle == nullptr)
-    return env.fail(QRVA_ERR_ARGUMENT, formatText("%s: %s handle is NULL", function, what));
-  if (env.checkedMode() && !env.isLive(handle))
-    return env.fail(QRVA_ERR_ARGUMENT,
-                    formatText("%s: %s handle %p does not name a live %s (destroyed, or never "
-                               "created)",
-                               function, what, handle, what));
-  return QRVA_OK;
-}
-
-// Runs body, turning exceptions into errors recorded by fail(code, text).
-template <class Fail, class Body>
-int guarded(const char *function, Fail &&fail, Body &&body) {
-  try {
-    return body();
-  } catch (const Failure &f) {
-    return fail(f.code, f.what());
-  } catch (const std::bad_alloc &) {
-    return fail(QRVA_ERR_MEMORY, formatText("%s: out of memory", function));
-  } catch (const std::exception &e) {
-    return fail(QRVA_ERR_INTERNAL, formatText("%s: internal error: %s", function, e.what()));
-  } catch (...) {
-    return fail(QRVA_ERR_INTERNAL, formatText("%s: internal error", function));
-  }
+  auto failGlobally = [&](int code, const std::string &text) { return env.fail(code, text); };
+  return guarded(function, failGlobally, [&] {
+    if (handle == nullptr)
+      return env.fail(QRVA_ERR_ARGUMENT, formatText("%s: %s handle is NULL", function, what));
+    if (env.checkedMode() && !env.isLive(handle))
+      return env.fail(QRVA_ERR_ARGUMENT,
+                      formatText("%s: %s handle %p does not name a live %s (destroyed, or never "
+                                 "created)",
+                                 function, what, handle, what));
+    return QRVA_OK;
+  });
 }
 
 // Entry point working on one problem: checks the handle, then runs

@@ -85,14 +85,16 @@ const Catalog<qslp_problem_s> &slpCatalog();
 template <class Body>
 int withSlp(QSLPprob slp, const char *function, Body &&body, bool needsOptimizer = true) {
   if (int rc = checkHandle(slp, function, "SLP problem")) return rc;
-  if (needsOptimizer && slp->qprob == nullptr)
-    return slp->fail(QRVA_ERR_STATE,
-                     formatText("%s: the optimizer problem under this SLP problem was "
-                                "destroyed",
-                                function));
   return guarded(
       function, [&](int code, const std::string &text) { return slp->fail(code, text); },
-      [&]() { return body(*slp); });
+      [&]() {
+        if (needsOptimizer && slp->qprob == nullptr)
+          return slp->fail(QRVA_ERR_STATE,
+                           formatText("%s: the optimizer problem under this SLP problem was "
+                                      "destroyed",
+                                      function));
+        return body(*slp);
+      });
 }
 
 }  // namespace qrva
