@@ -100,6 +100,20 @@ class TestMatrix:
         assert p.getmqobj(None, None, None, 10, y, y) == 1
 
 
+class TestGlobal:
+    def test_entities_and_sets_as_added(self):
+        p = problem()
+        x, y = quorva.var(name="x", vartype=quorva.integer, ub=5), quorva.var(name="y")
+        s = quorva.var(name="s", vartype=quorva.semicontinuous, threshold=2, ub=9)
+        p.addVariable(x, y, s)
+        p.addSOS(quorva.sos([x, y], [1, 2], type=2))
+        lists = [[] for _ in range(7)]
+        p.getglobal(*lists)
+        types, cols, limits, settypes, starts, members, refs = lists
+        assert (types, cols, limits[1]) == (["I", "S"], [0, 2], 2)
+        assert (settypes, starts, members, refs) == (["2"], [0, 2], [x, y], [1, 2])
+
+
 class TestSolutions:
     def test_lp_solution_and_basis_restart(self):
         p = problem()

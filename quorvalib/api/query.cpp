@@ -184,6 +184,35 @@ static const WrapperSpec kGetindicators{
     },
     {{"inds", KIND_COL, -1, 0, -1}, {"comps", KIND_INT, -1, 0, -1}, {"first", -1, -1, 0, -1}, {"last", -1, -1, 0, -1}}};
 
+/* Discrete columns and sets: the first call counts them, the set members
+ * are the problem's attribute. */
+static PyObject *globalBody(WrapperCall &c) {
+  int entities = 0, sets = 0, members = 0;
+  if (QRVAgetglobal64(c.qprob(), &entities, &sets, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) !=
+          0 ||
+      c.attribute(QRVA_SETMEMBERS, &members) != 0)
+    return nullptr;
+  bool failed = false;
+  char *coltype = c.out<char>(0, entities, &failed);
+  int *cols = c.out<int>(1, entities, &failed);
+  double *limit = c.out<double>(2, entities, &failed);
+  char *settype = c.out<char>(3, sets, &failed);
+  int64_t *start = c.out<int64_t>(4, (int64_t)sets + 1, &failed);
+  int *setcols = c.out<int>(5, members, &failed);
+  double *ref = c.out<double>(6, members, &failed);
+  if (failed) return nullptr;
+  return c.done(QRVAgetglobal64(c.qprob(), &entities, &sets, coltype, cols, limit, settype, start, setcols, ref));
+}
+
+static const WrapperSpec kGetglobal{"OOOOOOO", nullptr, CHECK_BEFORE, true, globalBody,
+                                    {{"qgtype", KIND_CHAR, -1, 0, -1},
+                                     {"mgcols", KIND_INT, -1, 0, -1},
+                                     {"dlim", KIND_DOUBLE, -1, 0, -1},
+                                     {"qstype", KIND_CHAR, -1, 0, -1},
+                                     {"msstart", KIND_INT64, -1, 0, -1},
+                                     {"mscols", KIND_COL, -1, 0, -1},
+                                     {"dref", KIND_DOUBLE, -1, 0, -1}}};
+
 /* ---- single coefficients ---- */
 
 /* The value a library getter wrote into *value, once it returned rc. */
@@ -435,6 +464,15 @@ PyMethodDef problem_apiQueryMethods[] = {
                           "rows.",
                           "v, f = [], []\n  p.getindicators(v, f, 0, 3)", "An empty range returns None.",
                           "setindicators, addIndicator")),
+    QRVA_WRAPPER("getglobal", kGetglobal,
+                 QRVA_DOC("Reads the discrete columns and the special ordered sets.",
+                          "p.getglobal(qgtype, mgcols, dlim, qstype, msstart, mscols, dref)",
+                          "qgtype, mgcols, dlim: lists for the type, column index and threshold of each discrete "
+                          "column; qstype: for the set types; msstart: for the start of each set's members (one more "
+                          "than sets); mscols: for the member variables; dref: for their reference values. Any list "
+                          "may be None.",
+                          "t, c, l, st, ss, sc, sr = [], [], [], [], [], [], []\n  p.getglobal(t, c, l, st, ss, sc, sr)",
+                          "Discrete columns are those of types I, B, S, R and P.", "loadproblem, addSOS, chgcoltype")),
     QRVA_WRAPPER("getcoef", kGetcoef,
                  QRVA_DOC("Returns one coefficient of the matrix.", "a = p.getcoef(irow, icol)",
                           "irow: a row; icol: a column.", "a = p.getcoef(c, x)", "A missing element is 0.0.",
