@@ -148,3 +148,65 @@ class TestHandlersAcrossARestart:
         quorva.free()
         quorva.init()
         assert self.messages(got) == []
+
+
+class TestHandlerRaisingDuringAMethod:
+    """Every method during which the library delivers messages: the
+    handler's exception comes out of the method, and the problem still
+    matches the library's (its objects rebuilt, a solve gives the optimum)."""
+
+    class Boom(Exception):
+        pass
+
+    def model(self):
+        p = quorva.problem()
+        x, y = quorva.var(name="x", ub=4), quorva.var(name="y", ub=3)
+        p.addVariable(x, y)
+        p.addConstraint(x + y <= 5)
+        p.addSOS(quorva.sos([x, y], [1, 2], type=1, name="s"))
+        p.setObjective(x + 2 * y, sense=quorva.maximize)
+        return p
+
+    def read(self, p, tmp_path):
+        path = str(tmp_path / "m.mps")
+        p.write(path)
+        p.reset()
+        p.read(path)
+
+    def loadproblem(self, p, tmp_path):
+        p.loadproblem("lp", ["L"], [5], None, [1, 2], [0, 1, 2], None, [0, 0], [1, 1], [0, 0], [4, 3])
+
+    def solve_nonlinear(self, p, tmp_path):
+        p.delSOS(0)
+        x = p.getVariable(0)
+        p.setObjective(quorva.exp(x) - 3 * x)
+        p.solve()
+
+    @pytest.mark.parametrize("method", ["read", "loadproblem", "dumpcontrols", "solve", "solve_nonlinear"])
+    def test_the_handler_exception_comes_out_and_the_problem_stays_whole(self, method, tmp_path):
+        p = self.model()
+        calls = []
+
+        def handler(*args):
+            calls.append(args[3])
+            raise self.Boom(args[3])
+
+        quorva.addcbmsghandler(handler, None, 0)
+        try:
+            run = getattr(self, method, None) or (lambda p, tmp_path: getattr(p, method)())
+            with pytest.raises(self.Boom):
+                run(p, tmp_path)
+        finally:
+            quorva.removecbmsghandler(handler, None)
+        # One message reached the handler; the rest were held back until the
+        # exception reached Python.
+        assert len(calls) == 1
+        assert [len(p.getVariable()), len(p.getConstraint())] == [2, 1]
+        if method != "solve_nonlinear":  # a nonlinear objective takes a row and a column of its own
+            assert [p.getAttrib("originalcols"), p.getAttrib("originalrows")] == [2, 1]
+        if method == "read":
+            assert [v.name for v in p.getVariable()] == ["x", "y"] and len(p.getSOS()) == 1
+        p.setObjective(p.getVariable(0) + 2 * p.getVariable(1), sense=quorva.maximize)
+        p.solve()
+        # The set allows one of x, y above zero: y = 3; without it x = 2, y = 3.
+        assert p.getObjVal() == pytest.approx(8.0 if method in ("loadproblem", "solve_nonlinear") else 6.0)

@@ -54,6 +54,24 @@ R entryResult(R result) noexcept {
   return result;
 }
 
+/* An exception a Python handler raised while the library ran, set aside
+ * for one scope, in which the module brings its own objects in line with
+ * what the library did (Python code must not run with an exception
+ * pending), and raised again at its end: it wins over the scope's own
+ * result and errors, and entryResult turns the method into a failure. */
+class HandlerErrorAside {
+ public:
+  HandlerErrorAside() noexcept { PyErr_Fetch(&type_, &value_, &traceback_); }
+  ~HandlerErrorAside() {
+    if (type_) PyErr_Restore(type_, value_, traceback_);
+  }
+  HandlerErrorAside(const HandlerErrorAside &) = delete;
+  HandlerErrorAside &operator=(const HandlerErrorAside &) = delete;
+
+ private:
+  PyObject *type_, *value_, *traceback_;
+};
+
 /* PyEntry<f>::call has f's signature and runs f inside the boundary; every
  * function the module hands to Python goes through it (QRVA_ENTRY). */
 template <auto F>

@@ -313,6 +313,10 @@ static int readSets(problem_s *self, int sets) {
 }
 
 int problem_objectsFromLibrary(problem_s *self) {
+  /* A message handler may have raised during the read or load that came
+   * before: the objects are built all the same, so that they match the
+   * library's problem, and the handler's exception is raised afterwards. */
+  HandlerErrorAside handler_error;
   if (clearContainers(self) != 0) return -1;
   clearNonlinearState(self);
 
