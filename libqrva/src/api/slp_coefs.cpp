@@ -18,7 +18,7 @@ namespace {
 
 // Every change of the nonlinear data: the last solutions no longer hold.
 void changed(S &s) {
-  s.qprob->changed();
+  s.qprob->edited(qrva::Edit::Nonlinear);
   s.store->solution = qrva::SlpSolution{};
   s.state.nlpStatus = 0, s.state.stopStatus = 0, s.state.iterations = 0;
   s.state.objective = 0.0;

@@ -18,7 +18,7 @@ int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
     auto started = std::chrono::steady_clock::now();
     s.state = qrva::SlpState{0, 0, 0, s.state.statusBits, 0.0, 0.0};
     s.store->solution = qrva::SlpSolution{};
-    s.qprob->changed();
+    s.qprob->invalidate(qrva::kStaleSolution);
     qrva::NlpOutcome out = qrva::solveNonlinear(*s.qprob, &s, qrva::settingsOf(s), chk);
     qrva::recordNonlinearSolve(
         s, std::move(out),

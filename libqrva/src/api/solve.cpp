@@ -136,7 +136,7 @@ int QRVAloadlpsol(QRVAprob prob, const double x[], const double slack[], const d
         for (int k = 0; k < len; ++k) chk.number(v[k], name, k);
     };
     check(x, n, "x"), check(slack, m, "slack"), check(dual, m, "dual"), check(dj, n, "dj");
-    p.changed();
+    p.invalidate(qrva::kStaleSolution);
     auto &sol = p.solution;
     sol.x.assign(n, 0.0), sol.dj.assign(n, 0.0), sol.dual.assign(m, 0.0);
     if (x) sol.x.assign(x, x + n);

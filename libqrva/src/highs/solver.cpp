@@ -17,7 +17,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   Check chk(function);
   const ProblemStore &s = *p.store;
   Model m = buildModel(s, chk, kind);
-  p.changed();
+  p.invalidate(kStaleSolution);
   auto started = std::chrono::steady_clock::now();
   bool discrete = m.anyIntegral;
   SolveState &st = p.solve;

@@ -7,16 +7,36 @@ qrva_problem_s::qrva_problem_s()
     : qrva_object_s(Kind::Problem), name(""), controls(qrva::optimizerCatalog().defaultControls()),
       store(std::make_unique<qrva::ProblemStore>()) {}
 
-void qrva_problem_s::changed() {
-  solve = qrva::SolveState{};
-  solution = qrva::Solution{};
+void qrva_problem_s::invalidate(unsigned stale) {
+  if (stale & qrva::kStaleSolution) solve = qrva::SolveState{}, solution = qrva::Solution{};
+  if (stale & qrva::kStaleBasis) basis = qrva::Basis{};
+  if (stale & qrva::kStaleMipStarts) mipStarts.clear();
+  // Subsystems, ranges and cuts are dropped here once the problem keeps them.
+}
+
+void qrva_problem_s::edited(qrva::Edit what) {
+  invalidate(qrva::staleAfter(what));
+  if (basis.known) {
+    basis.rows.resize(static_cast<size_t>(store->nrows()), 1);
+    basis.cols.resize(static_cast<size_t>(store->ncols()), 0);
+  }
+}
+
+void qrva_problem_s::keepRows(const std::vector<char> &keep) {
+  store->keepRows(keep);
+  if (slpLayer != nullptr) slpLayer->store->keepRows(keep);
+  edited(qrva::Edit::RowsDeleted);
+}
+
+void qrva_problem_s::keepCols(const std::vector<char> &keep) {
+  store->keepCols(keep);
+  if (slpLayer != nullptr) slpLayer->store->keepCols(keep);
+  edited(qrva::Edit::ColsDeleted);
 }
 
 void qrva_problem_s::replaceStore(std::unique_ptr<qrva::ProblemStore> fresh) {
   store = std::move(fresh);
-  basis = qrva::Basis{};
-  mipStarts.clear();
-  changed();
+  edited(qrva::Edit::Replaced);
   if (slpLayer != nullptr) slpLayer->optimizerStoreReplaced();
 }
 

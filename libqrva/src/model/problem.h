@@ -11,6 +11,7 @@
 #include "core/callback_registry.h"
 #include "params/catalog.h"
 #include "core/environment.h"
+#include "model/staleness.h"
 #include "model/store.h"
 #include "qrva.h"
 
@@ -27,8 +28,8 @@ struct SolveState {
   double solveTime = 0.0;
 };
 
-// The last solution, basis and rays (sizes of the problem when they were
-// made; emptied by every change of the problem).
+// The last solution and rays (sizes of the problem when they were made;
+// emptied by every change of the problem).
 struct Solution {
   bool hasLp = false, hasMip = false;
   std::vector<double> x, slack, dual, dj;
@@ -37,8 +38,8 @@ struct Solution {
 };
 
 // Basis status of rows and columns: 0 at lower, 1 basic, 2 at upper, 3
-// superbasic. Kept across changes (new rows basic, new columns at lower) so
-// that a re-solve starts warm.
+// superbasic. Kept across the changes that leave it meaningful (new rows
+// basic, new columns at lower) so that a re-solve starts warm.
 struct Basis {
   std::vector<int> rows, cols;
   bool known = false;
@@ -94,10 +95,18 @@ struct qrva_problem_s : qrva_object_s {
 
   qrva::ProblemCounts counts() const;
 
-  // Every change of the problem's data calls this: the last solution and
-  // statuses no longer hold.
-  void changed();
-  // Replaces the whole store (a load or a read): basis and starts go too.
+  // Every change of the problem's data calls this with what it touched: the
+  // results it makes stale go (staleness.h), a basis that stays grows with
+  // the store.
+  void edited(qrva::Edit what);
+  // Drops the results of the given grades (a solve drops the last solution
+  // before it starts).
+  void invalidate(unsigned stale);
+  // Deletes rows / columns by keep flags from the store and the SLP layer
+  // on it (the caller has checked that the layer allows it).
+  void keepRows(const std::vector<char> &keep);
+  void keepCols(const std::vector<char> &keep);
+  // Replaces the whole store (a load or a read): every result goes.
   void replaceStore(std::unique_ptr<qrva::ProblemStore> fresh);
   // Becomes a copy of src's data (store, basis, MIP starts) named name;
   // controls, callbacks and solutions stay this problem's own.

@@ -197,21 +197,18 @@ void applyColumnType(ProblemStore &s, int col, char type) {
   }
 }
 
-void changeColumnTypes(ProblemStore &s, const Check &chk, int n, const int *colind,
+bool changeColumnTypes(ProblemStore &s, const Check &chk, int n, const int *colind,
                        const char *coltype, const double *limit) {
-  chk.count(n, "ncols");
-  if (n == 0) return;
-  chk.array(colind, "colind");
-  chk.array(coltype, "coltype");
-  for (int k = 0; k < n; ++k) {
-    chk.col(colind[k], s.ncols(), "colind", k);
-    chk.colType(coltype[k], "coltype", k);
-    if (limit != nullptr) chk.number(limit[k], "limit", k);
-  }
-  for (int k = 0; k < n; ++k) {
-    applyColumnType(s, colind[k], coltype[k]);
-    if (limit != nullptr) s.limit[colind[k]] = limit[k];
-  }
+  return editPositions(
+      s, chk, n, "ncols", {IndexSet::Columns, colind, "colind"}, {{coltype, "coltype"}},
+      [&](int64_t k) {
+        chk.colType(coltype[k], "coltype", k);
+        if (limit != nullptr) chk.number(limit[k], "limit", k);
+      },
+      [&](int64_t k) {
+        applyColumnType(s, colind[k], coltype[k]);
+        if (limit != nullptr) s.limit[colind[k]] = limit[k];
+      });
 }
 
 }  // namespace qrva

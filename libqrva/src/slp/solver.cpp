@@ -485,7 +485,7 @@ int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
   NlpSettings settings = p.slpLayer ? settingsOf(*p.slpLayer) : NlpSettings{};
   settings.sense = p.store->objSense;
   auto started = std::chrono::steady_clock::now();
-  p.changed();
+  p.invalidate(kStaleSolution);
   NlpOutcome out = solveNonlinear(p, p.slpLayer, settings, chk, !mip);
   SolveState &st = p.solve;
   switch (out.nlpStatus) {
