@@ -473,7 +473,6 @@ static PyObject *problem_getSlack(PyObject *pself, PyObject *args) { return solu
 static PyObject *problem_getDual(PyObject *pself, PyObject *args) { return solutionValues(pself, args, PART_DUAL); }
 static PyObject *problem_getRCost(PyObject *pself, PyObject *args) { return solutionValues(pself, args, PART_RCOST); }
 
-#define KW(f) reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)(void)>(f))
 #define QUERY_FORMS                                                                                           \
   "No argument gives a list of all values in index order; one variable, constraint, SOS or index gives one " \
   "float; several arguments, lists, tuples, NumPy arrays, dictionaries, iterators or names give a flat list."
