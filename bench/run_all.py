@@ -19,7 +19,7 @@ BENCHMARKS = [
     ("build.py", ["fac-25", "lqcp-500"]),
     ("changes.py", ["100000"]),
     ("engine.py", ["--repeat", "1", "--only", "transport-200,sparse-1k,facility-10"]),
-    ("expressions.py", ["--sizes", "100000"]),
+    ("modeling.py", ["--sizes", "100000"]),
     ("nonlinear.py", []),
     ("nonlinear_sums.py", ["4000"]),
 ]

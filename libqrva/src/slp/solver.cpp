@@ -134,16 +134,10 @@ class Solver {
         // A point where the rows and the objective are flat to first order
         // (a saddle, as 0 is for -xyz) meets the conditions too: moving
         // along the columns may find a better one.
-        Point moved;
-        bool failed = false;
-        if (escape(cur, stepBound, scale, penalty, moved, failed)) {
-          if (qn) qn->reset();
-          cur = std::move(moved);
-          radius = std::max(radius, 1.0);
-          logIteration(out.iterations, cur, radius, penalty, "moved off a stationary point");
-          continue;
-        }
-        if (failed) return stopped(out, cur, moved.error);
+        std::string why;
+        Escape moved = leaveFlatPoint(cur, stepBound, scale, penalty, qn.get(), radius, out.iterations, why);
+        if (moved == Escape::Moved) continue;
+        if (moved == Escape::Failed) return stopped(out, cur, why);
         saveDuals(r, y, dj);
         out.nlpStatus = kNlpLocallyOptimal;
         break;
@@ -171,8 +165,8 @@ class Solver {
 
       if (predicted < -1e-9 * std::max(1.0, std::fabs(meritNow)) && qn && qn->active()) {
         // The current point itself is a better answer to the QP than the one
-        // HiGHS gave: the curvature has grown too ill-conditioned to solve
-        // with. Start it again from nothing.
+        // HiGHS gave, which its solver's tolerances cannot explain: start the
+        // curvature again from nothing rather than trust it.
         qn->reset();
         logIteration(out.iterations, cur, radius, penalty, "curvature dropped");
         continue;
@@ -185,16 +179,10 @@ class Solver {
           // way to reduce the violation, so no penalty helps). Where rows or
           // the objective are flat to first order, moving along the columns
           // may still find one.
-          Point moved;
-          bool failed = false;
-          if (escape(cur, stepBound, scale, penalty, moved, failed)) {
-            if (qn) qn->reset();
-            cur = std::move(moved);
-            radius = std::max(radius, 1.0);
-            logIteration(out.iterations, cur, radius, penalty, "moved off a stationary point");
-            continue;
-          }
-          if (failed) return stopped(out, cur, moved.error);
+          std::string why;
+          Escape moved = leaveFlatPoint(cur, stepBound, scale, penalty, qn.get(), radius, out.iterations, why);
+          if (moved == Escape::Moved) continue;
+          if (moved == Escape::Failed) return stopped(out, cur, why);
         }
         if (feasibleNow) {
           // Stationary as far as the linearization sees. A QP's multipliers
@@ -274,6 +262,29 @@ class Solver {
 
  private:
   const ProblemStore &s() const { return nlp_.s; }
+
+  enum class Escape { None, Moved, Failed };
+
+  // At a point where the rows or the objective are flat to first order,
+  // moves cur to the better point escape finds, if any: the curvature starts
+  // again and the step bounds widen. Failed: a formula asked the solve to
+  // stop (why tells why).
+  Escape leaveFlatPoint(Point &cur, const std::vector<double> &stepBound,
+                        const std::vector<double> &scale, double penalty, QuasiNewton *qn,
+                        double &radius, int iteration, std::string &why) {
+    Point moved;
+    bool failed = false;
+    if (escape(cur, stepBound, scale, penalty, moved, failed)) {
+      if (qn) qn->reset();
+      cur = std::move(moved);
+      radius = std::max(radius, 1.0);
+      logIteration(iteration, cur, radius, penalty, "moved off a stationary point");
+      return Escape::Moved;
+    }
+    if (!failed) return Escape::None;
+    why = moved.error;
+    return Escape::Failed;
+  }
 
   // Moves the nonlinear columns one at a time, and then all together, up
   // and down by their step bounds (and by a quarter and a sixteenth of

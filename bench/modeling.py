@@ -12,7 +12,7 @@ while building, the variables already made). Peers that are not installed,
 or cannot express a case, show "-". Install the peers with
     pip install -r bench/requirements.txt
 
-Usage: python bench/expressions.py [--sizes 100000,1000000]
+Usage: python bench/modeling.py [--sizes 100000,1000000]
 """
 
 import argparse
