@@ -595,9 +595,15 @@ QRVA_API int QRVAmipoptimize(QRVAprob prob, const char *flags);
 QRVA_API int QRVAtune(QRVAprob prob, const char *flags);
 QRVA_API int QRVAtunerwritemethod(QRVAprob prob, const char *methodfile);
 QRVA_API int QRVAtunerreadmethod(QRVAprob prob, const char *methodfile);
-/* Undo presolve of an interrupted solve. */
+/* Undo presolve of an interrupted solve. HiGHS postsolves within every
+ * run, so no problem is left presolved and there is nothing to undo: the
+ * call succeeds and leaves the problem as it is. */
 QRVA_API int QRVApostsolve(QRVAprob prob);
-/* Fix the discrete columns at their solution values (rounded if ifround). */
+/* Fix the discrete columns at the values of the last MIP solution (rounded
+ * to the nearest integer if ifround, where the column must be integral
+ * there) and make them continuous: the LP solve that follows gives the
+ * duals of the problem with its integer decisions fixed. Sets and indicator
+ * rows stay. Fails when there is no MIP solution. */
 QRVA_API int QRVAfixglobals(QRVAprob prob, int ifround);
 /* Ask a running solve to stop with the given stop reason. */
 QRVA_API int QRVAinterrupt(QRVAprob prob, int reason);
@@ -647,11 +653,38 @@ QRVA_API int QRVAcalcobjective(QRVAprob prob, const double solution[], double *o
 QRVA_API int QRVAcalcslacks(QRVAprob prob, const double solution[], double slacks[]);
 QRVA_API int QRVAcalcreducedcosts(QRVAprob prob, const double duals[], const double solution[],
                                   double djs[]);
+/* Properties of QRVAcalcsolinfo: the largest violation of a row or bound
+ * by the solution (relative: divided by 1 + |its bound|); the largest
+ * violation of the dual sign conditions by the reduced costs c - A'y (+ Qx)
+ * and the duals (relative: divided by 1 + |cost|); the largest distance of
+ * an integral column from the nearest integer. */
+#define QRVA_SOLINFO_ABSPRIMALINFEAS 0
+#define QRVA_SOLINFO_RELPRIMALINFEAS 1
+#define QRVA_SOLINFO_ABSDUALINFEAS 2
+#define QRVA_SOLINFO_RELDUALINFEAS 3
+#define QRVA_SOLINFO_MAXMIPFRACTIONAL 4
 QRVA_API int QRVAcalcsolinfo(QRVAprob prob, const double solution[], const double dual[],
                              int property, double *value);
+/* QRVAbasisstability measures the basis matrix B of the current basis (see
+ * QRVAbtran): type CONDITION gives ||B|| ||B^-1||, BASISNORM ||B||,
+ * INVERSENORM ||B^-1||, in the norm named by norm. ifscaled 1 measures the
+ * basis of the problem scaled by the factors given to QRVAscale (the same
+ * as 0 when none were given). B^-1 is formed one column at a time: the cost
+ * is one basis solve per row. */
+#define QRVA_BASISSTAB_CONDITION 0
+#define QRVA_BASISSTAB_BASISNORM 1
+#define QRVA_BASISSTAB_INVERSENORM 2
+#define QRVA_NORM_INFINITY 0  /* largest sum of absolute values of a row */
+#define QRVA_NORM_ONE 1       /* largest sum of absolute values of a column */
+#define QRVA_NORM_FROBENIUS 2 /* square root of the sum of squares */
 QRVA_API int QRVAbasisstability(QRVAprob prob, int type, int norm, int ifscaled,
                                 double *value);
-/* Solve with the basis (btran: transposed) in place on a vector of rows. */
+/* Solve with the basis matrix B in place on a vector of one entry per row:
+ * ftran gives B^-1 vec, btran B^-T vec. B holds one column per basic
+ * variable, ordered as the combined numbering orders them: the basic slacks
+ * by row (the unit column of the row), then the basic columns by index
+ * (their matrix columns). Entries of ftran's result and of btran's argument
+ * follow that order. */
 QRVA_API int QRVAbtran(QRVAprob prob, double vec[]);
 QRVA_API int QRVAftran(QRVAprob prob, double vec[]);
 QRVA_API int QRVArefinemipsol(QRVAprob prob, int options, const char *flags,

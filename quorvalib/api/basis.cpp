@@ -3,19 +3,10 @@
 #include "api/wrapper.h"
 #include "module/docs.h"
 
-/* Statuses of the rows and columns of the original problem. */
-static int basisSizes(WrapperCall &c) {
-  int rows = 0, cols = 0;
-  if (c.attribute(QRVA_ORIGINALROWS, &rows) != 0 || c.attribute(QRVA_ORIGINALCOLS, &cols) != 0) return -1;
-  c.count[0] = rows;
-  c.count[1] = cols;
-  return 0;
-}
-
 static const WrapperSpec kGetbasis{
     "OO", "Must provide arguments (as lists) of get[presolve]basis", CHECK_BEFORE, false,
     [](WrapperCall &c) -> PyObject * {
-      if (basisSizes(c) != 0) return nullptr;
+      if (wrapperOriginalSizes(c) != 0) return nullptr;
       bool failed = false;
       int *rows = c.out<int>(0, c.count[0], &failed), *cols = c.out<int>(1, c.count[1], &failed);
       if (failed) return nullptr;
@@ -29,7 +20,7 @@ static const WrapperSpec kLoadbasis{
     "OO", "Must provide argument rstatus, cstatus", CHECK_BEFORE, false,
     [](WrapperCall &c) { return c.done(QRVAloadbasis(c.qprob(), c.in<int>(0), c.in<int>(1))); },
     {{"rstatus", KIND_ROW, 0, ARG_ARRAY | ARG_REQUIRED, -1}, {"cstatus", KIND_COL, 1, ARG_ARRAY | ARG_REQUIRED, -1}},
-    basisSizes};
+    wrapperOriginalSizes};
 
 static const WrapperSpec kSetlogfile{
     "s", nullptr, CHECK_BEFORE, false, [](WrapperCall &c) { return c.done(QRVAsetlogfile(c.qprob(), c.slot[0].text)); },

@@ -38,6 +38,14 @@ int WrapperCall::range(int first_arg, int last_arg, int kind, const int *default
   return 0;
 }
 
+int wrapperOriginalSizes(WrapperCall &c) {
+  int rows = 0, cols = 0;
+  if (c.attribute(QRVA_ORIGINALROWS, &rows) != 0 || c.attribute(QRVA_ORIGINALCOLS, &cols) != 0) return -1;
+  c.count[0] = rows;
+  c.count[1] = cols;
+  return 0;
+}
+
 void *WrapperCall::output(int i, int64_t n, size_t width, bool wanted, bool *failed) {
   if (!wanted) return nullptr;
   /* One byte at least: an empty output still empties the caller's list. */

@@ -147,6 +147,10 @@ struct WrapperCall {
 
 PyObject *runWrapper(const WrapperSpec &spec, PyObject *self, PyObject *args, PyObject *kwargs);
 
+/* A prepare step: group 0 counts the rows, group 1 the columns of the
+ * original problem (attributes 1124 and 1214). 0, or -1. */
+int wrapperOriginalSizes(WrapperCall &call);
+
 /* The Python function of a declared method. */
 template <const WrapperSpec &S>
 PyObject *wrapperMethod(PyObject *self, PyObject *args, PyObject *kwargs) {

@@ -661,7 +661,8 @@ static PyGetSetDef problem_getset[] = {
 static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, problem_controlMethods,
                                                       problem_modelingMethods, problem_solveMethods,
                                                       problem_apiChangeMethods, problem_apiLoadMethods,
-                                                      problem_apiQueryMethods, problem_apiBasisMethods};
+                                                      problem_apiQueryMethods, problem_apiBasisMethods,
+                                                      problem_apiSolvingMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

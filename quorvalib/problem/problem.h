@@ -110,5 +110,6 @@ extern PyMethodDef problem_apiChangeMethods[];
 extern PyMethodDef problem_apiLoadMethods[];
 extern PyMethodDef problem_apiQueryMethods[];
 extern PyMethodDef problem_apiBasisMethods[];
+extern PyMethodDef problem_apiSolvingMethods[];
 
 #endif

@@ -1,0 +1,220 @@
+/* Library-named methods that run the library's solvers and calculations on
+ * the problem directly: LP and MIP optimisation with the interpreter lock
+ * released, interrupts, the fixing of integer decisions, and calculations
+ * on given vectors and with the basis matrix. No solution is mapped back
+ * onto the variable and constraint objects. */
+#include "api/wrapper.h"
+#include "module/docs.h"
+#include "module/errors.h"
+#include "module/interrupt.h"
+#include "problem/busy.h"
+
+#include <vector>
+
+/* Runs a long library call with the interpreter lock released and the
+ * interrupt handler in force; both are undone, in that order, on every
+ * path before an error is reported. A callback that raised during the call
+ * left its exception pending. */
+static PyObject *released(WrapperCall &c, int (*call)(QRVAprob, const char *)) {
+  if (problem_beginSolve(c.problem) != 0) return nullptr;
+  const char *flags = c.slot[0].text;
+  PyThreadState *thread = PyEval_SaveThread();
+  setSigIntHandler();
+  int rc = call(c.qprob(), flags);
+  resetSigIntHandler();
+  PyEval_RestoreThread(thread);
+  problem_endSolve(c.problem);
+  if (rc != 0 || PyErr_Occurred()) return nullptr;
+  return newNone();
+}
+
+static const WrapperSpec kLpoptimize{
+    "|s", nullptr, CHECK_BEFORE, true, [](WrapperCall &c) { return released(c, QRVAlpoptimize); },
+    {{"flags", -1, -1, 0, -1}}};
+static const WrapperSpec kMipoptimize{
+    "|s", nullptr, CHECK_BEFORE, true, [](WrapperCall &c) { return released(c, QRVAmipoptimize); },
+    {{"flags", -1, -1, 0, -1}}};
+
+static const WrapperSpec kPostsolve{
+    "", nullptr, CHECK_BEFORE, false, [](WrapperCall &c) { return c.done(QRVApostsolve(c.qprob())); }, {}};
+
+/* Only the object True rounds; the integer 1 does not. The fixed columns'
+ * bounds and types are read back into their variables. */
+static const WrapperSpec kFixglobals{
+    "O", nullptr, CHECK_BEFORE, true,
+    [](WrapperCall &c) -> PyObject * {
+      int cols = 0;
+      if (QRVAfixglobals(c.qprob(), c.object(0) == Py_True ? 1 : 0) != 0 ||
+          c.attribute(QRVA_COLS, &cols) != 0)
+        return nullptr;
+      std::vector<int> all((size_t)cols);
+      for (int j = 0; j < cols; ++j) all[(size_t)j] = j;
+      if (problem_pullColumns(c.problem, cols, all.data()) != 0) return nullptr;
+      return newNone();
+    },
+    {{"ifround", -1, -1, 0, -1}}};
+
+static const WrapperSpec kInterrupt{
+    "l", nullptr, CHECK_BEFORE, false,
+    [](WrapperCall &c) { return c.done(QRVAinterrupt(c.qprob(), (int)c.slot[0].wide)); }, {{"reason", -1, -1, 0, -1}}};
+
+/* Vectors over the original rows are group 0, over the original columns
+ * group 1 (wrapperOriginalSizes). */
+static const unsigned IN = ARG_ARRAY | ARG_REQUIRED;
+
+static const WrapperSpec kCalcobjective{
+    "O", "Must provide argument solution", CHECK_BEFORE, false,
+    [](WrapperCall &c) -> PyObject * {
+      double value = 0.0;
+      if (QRVAcalcobjective(c.qprob(), c.in<double>(0), &value) != 0) return nullptr;
+      return PyFloat_FromDouble(value);
+    },
+    {{"solution", KIND_DOUBLE, 1, IN, -1}}, wrapperOriginalSizes};
+
+static const WrapperSpec kCalcslacks{
+    "OO", "Must provide arguments solution and calculatedslacks", CHECK_BEFORE, false,
+    [](WrapperCall &c) -> PyObject * {
+      bool failed = false;
+      double *slacks = c.out<double>(1, c.count[0], &failed);
+      if (failed) return nullptr;
+      return c.done(QRVAcalcslacks(c.qprob(), c.in<double>(0), slacks));
+    },
+    {{"solution", KIND_DOUBLE, 1, IN, -1}, {"calculatedslacks", KIND_DOUBLE, -1, ARG_REQUIRED, -1}},
+    wrapperOriginalSizes};
+
+static const WrapperSpec kCalcreducedcosts{
+    "OOO", "Must provide arguments duals and calculateddjs", CHECK_BEFORE, false,
+    [](WrapperCall &c) -> PyObject * {
+      bool failed = false;
+      double *djs = c.out<double>(2, c.count[1], &failed);
+      if (failed) return nullptr;
+      return c.done(QRVAcalcreducedcosts(c.qprob(), c.in<double>(0), c.in<double>(1), djs));
+    },
+    {{"duals", KIND_DOUBLE, 0, IN, -1},
+     {"solution", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"calculateddjs", KIND_DOUBLE, -1, ARG_REQUIRED, -1}},
+    wrapperOriginalSizes};
+
+static const WrapperSpec kCalcsolinfo{
+    "OOi", "Must provide arguments solution and dual", CHECK_BEFORE, false,
+    [](WrapperCall &c) -> PyObject * {
+      double value = 0.0;
+      if (QRVAcalcsolinfo(c.qprob(), c.in<double>(0), c.in<double>(1), c.slot[2].integer, &value) != 0)
+        return nullptr;
+      return PyFloat_FromDouble(value);
+    },
+    {{"solution", KIND_DOUBLE, 1, IN, -1}, {"dual", KIND_DOUBLE, 0, IN, -1}, {"property", -1, -1, 0, -1}},
+    wrapperOriginalSizes};
+
+static const WrapperSpec kBasisstability{
+    "iii", nullptr, CHECK_BEFORE, false,
+    [](WrapperCall &c) -> PyObject * {
+      double value = 0.0;
+      if (QRVAbasisstability(c.qprob(), c.slot[0].integer, c.slot[1].integer, c.slot[2].integer, &value) != 0)
+        return nullptr;
+      return PyFloat_FromDouble(value);
+    },
+    {{"type", -1, -1, 0, -1}, {"norm", -1, -1, 0, -1}, {"ifscaled", -1, -1, 0, -1}}};
+
+/* vec has one entry per row of the problem as it stands; the result is
+ * written back into the same list. */
+static int rowCount(WrapperCall &c) {
+  int rows = 0;
+  if (c.attribute(QRVA_ROWS, &rows) != 0) return -1;
+  c.count[0] = rows;
+  return 0;
+}
+
+template <int (*F)(QRVAprob, double *)>
+static PyObject *basisSolve(WrapperCall &c) {
+  if (F(c.qprob(), c.in<double>(0)) != 0) return nullptr;
+  if (conv_arr2obj(c.problem, c.count[0], c.in<double>(0), c.object(0), KIND_DOUBLE) != 0) return nullptr;
+  return newNone();
+}
+
+static const WrapperSpec kBtran{"O", nullptr, CHECK_BEFORE, false, basisSolve<QRVAbtran>,
+                                {{"vec", KIND_DOUBLE, 0, ARG_ARRAY, -1}}, rowCount};
+static const WrapperSpec kFtran{"O", nullptr, CHECK_BEFORE, false, basisSolve<QRVAftran>,
+                                {{"vec", KIND_DOUBLE, 0, ARG_ARRAY, -1}}, rowCount};
+
+PyMethodDef problem_apiSolvingMethods[] = {
+    QRVA_WRAPPER("lpoptimize", kLpoptimize,
+                 QRVA_DOC("Solves the problem's LP relaxation in the library.", "p.lpoptimize(flags='')",
+                          "flags: the algorithm: '' the control defaultalg, 'p' primal, 'd' dual, 'b' barrier.",
+                          "p.lpoptimize('d')\n  x = []\n  p.getlpsol(x)",
+                          "Other Python threads run during the solve; Ctrl-C interrupts it. The solution stays "
+                          "in the library: read it with getlpsol.",
+                          "mipoptimize, solve, getlpsol")),
+    QRVA_WRAPPER("mipoptimize", kMipoptimize,
+                 QRVA_DOC("Solves the problem with its discrete columns and sets in the library.",
+                          "p.mipoptimize(flags='')", "flags: the algorithm of the LP solves, as for lpoptimize.",
+                          "p.mipoptimize()\n  x = []\n  p.getmipsol(x)",
+                          "Other Python threads run during the solve; Ctrl-C interrupts it with the incumbent "
+                          "kept.",
+                          "lpoptimize, solve, getmipsol")),
+    QRVA_WRAPPER("postsolve", kPostsolve,
+                 QRVA_DOC("Takes the problem out of a presolved state.", "p.postsolve()", "None.",
+                          "p.postsolve()",
+                          "The library postsolves within every solve, so this leaves the problem as it is.",
+                          "lpoptimize, mipoptimize")),
+    QRVA_WRAPPER("fixglobals", kFixglobals,
+                 QRVA_DOC("Fixes the discrete columns at the last MIP solution.", "p.fixglobals(ifround)",
+                          "ifround: True rounds integral columns to the nearest integer first; any other value, "
+                          "the integer 1 included, fixes them at their values as they are.",
+                          "p.mipoptimize()\n  p.fixglobals(True)\n  p.lpoptimize()\n  d = []\n  "
+                          "p.getlpsol(None, None, d)",
+                          "The fixed columns become continuous, so the LP solve that follows gives the duals of "
+                          "the problem with its integer decisions fixed. Their variables take the new bounds.",
+                          "mipoptimize, lpoptimize")),
+    QRVA_WRAPPER("interrupt", kInterrupt,
+                 QRVA_DOC("Asks a running solve of the problem to stop.", "p.interrupt(reason)",
+                          "reason: the stop reason the solve reports (0 a user stop).", "p.interrupt(0)",
+                          "Safe to call from another thread or from a callback.", "lpoptimize, mipoptimize")),
+    QRVA_WRAPPER("calcobjective", kCalcobjective,
+                 QRVA_DOC("Computes the objective at a point.", "p.calcobjective(solution)",
+                          "solution: one value per column of the original problem.",
+                          "v = p.calcobjective([1, 0, 2])",
+                          "The objective's constant and quadratic terms are included.", "calcslacks")),
+    QRVA_WRAPPER("calcslacks", kCalcslacks,
+                 QRVA_DOC("Computes the slack of every row at a point.", "p.calcslacks(solution, calculatedslacks)",
+                          "solution: one value per column; calculatedslacks: a list for one slack per row "
+                          "(right-hand side minus activity).",
+                          "s = []\n  p.calcslacks([1, 0, 2], s)", "The list is cut or extended to the rows.",
+                          "calcobjective, getlpsol")),
+    QRVA_WRAPPER("calcreducedcosts", kCalcreducedcosts,
+                 QRVA_DOC("Computes reduced costs from duals.", "p.calcreducedcosts(duals, solution, calculateddjs)",
+                          "duals: one per row; solution: one value per column, or None (needed only for a "
+                          "quadratic objective); calculateddjs: a list for one reduced cost per column.",
+                          "dj = []\n  p.calcreducedcosts(y, None, dj)",
+                          "A reduced cost is c - A'y, plus Qx with a quadratic objective.", "calcslacks")),
+    QRVA_WRAPPER("calcsolinfo", kCalcsolinfo,
+                 QRVA_DOC("Measures a primal-dual pair.", "p.calcsolinfo(solution, dual, property)",
+                          "solution: one value per column; dual: one per row; property: one of "
+                          "quorva.solinfo_absprimalinfeas, solinfo_relprimalinfeas, solinfo_absdualinfeas, "
+                          "solinfo_reldualinfeas, solinfo_maxmipfractional.",
+                          "v = p.calcsolinfo(x, y, quorva.solinfo_absprimalinfeas)",
+                          "Relative measures divide each violation by 1 + the size of its bound or cost.",
+                          "calcslacks, calcreducedcosts")),
+    QRVA_WRAPPER("basisstability", kBasisstability,
+                 QRVA_DOC("Measures the condition of the basis matrix.", "p.basisstability(type, norm, ifscaled)",
+                          "type: 0 the condition number, 1 the norm of the basis matrix, 2 the norm of its "
+                          "inverse; norm: 0 infinity, 1 one, 2 Frobenius; ifscaled: 1 with the scaling given "
+                          "to scale().",
+                          "k = p.basisstability(0, 1, 0)",
+                          "The inverse is formed one column at a time: one basis solve per row.", "btran, ftran")),
+    QRVA_WRAPPER("btran", kBtran,
+                 QRVA_DOC("Solves with the transposed basis matrix.", "p.btran(vec)",
+                          "vec: one value per row, replaced by the solution of B'y = vec.",
+                          "v = [1.0, 0.0]\n  p.btran(v)",
+                          "B has one column per basic variable: basic slacks by row (unit columns), then basic "
+                          "columns by index.",
+                          "ftran, getbasis")),
+    QRVA_WRAPPER("ftran", kFtran,
+                 QRVA_DOC("Solves with the basis matrix.", "p.ftran(vec)",
+                          "vec: one value per row, replaced by the solution of Bx = vec.",
+                          "v = [1.0, 0.0]\n  p.ftran(v)",
+                          "The result's entries follow B's columns: basic slacks by row, then basic columns by "
+                          "index.",
+                          "btran, getbasis")),
+    {nullptr, nullptr, 0, nullptr},
+};
