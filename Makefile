@@ -3,8 +3,10 @@
 PYTHON ?= python3
 VENV ?= .venv
 PY := $(VENV)/bin/python
-# What a build without pip's isolation needs in its venv (make dev, check-sanitize).
-BUILD_DEPS := scikit-build-core 'numpy>=1.22,<2' highsbox==1.15.1 'pytest>=7'
+# What a build without pip's isolation needs in its venv (make dev, check-sanitize);
+# the module is built against the NumPy installed there.
+NUMPY ?= numpy>=1.22
+BUILD_DEPS := scikit-build-core '$(NUMPY)' highsbox==1.15.1 'pytest>=7'
 
 .PHONY: demo test install venv clean bench dev check-sanitize check-debugmalloc
 

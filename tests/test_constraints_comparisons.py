@@ -139,3 +139,69 @@ class TestArrays:
     def test_failing_element_raises(self, ops):
         with pytest.raises(quorva.ModelError):
             np.array([ops["x"]], dtype=object) <= np.array(["abc"], dtype=object)
+
+
+def _row(c):
+    return (str(c.body), c.lb, c.ub)
+
+
+class TestArraysOnEveryNumpy:
+    """The same constraints from array operators on NumPy 1 and 2, whichever
+    way the array was made and whichever way the operator is reached."""
+
+    @staticmethod
+    def _sources():
+        x = quorva.vars(4, name="x")
+        column = np.array(list(x.values()), dtype=object)
+        dot = quorva.Dot(np.array([[1.0, 2.0, 0.0, 1.0], [0.0, 1.0, 1.0, 0.0]]), column)
+        grid = np.array([[x[0], x[1] + 1], [2 * x[2], x[3] * x[0]]], dtype=object)
+        return {"user array": column, "Dot": dot, "2-d": grid, "strided view": column[::2],
+                "transposed": grid.T, "with numbers": np.array([x[0], 3, 2.5], dtype=object)}
+
+    @pytest.mark.parametrize("name", ["user array", "Dot", "2-d", "strided view", "transposed", "with numbers"])
+    @pytest.mark.parametrize("op, reflected", [("<=", ">="), (">=", "<="), ("==", "==")])
+    def test_operators_build_each_elements_constraint(self, name, op, reflected):
+        a = self._sources()[name]
+        numbers = np.arange(a.size, dtype=float).reshape(a.shape) + 1
+        for right in (2, 2.5, np.float64(2), numbers, numbers.tolist()):
+            result = eval("a %s right" % op)
+            assert result.dtype == object and result.shape == a.shape
+            rights = np.broadcast_to(np.asarray(right, dtype=float), a.shape)
+            for element, r, c in zip(a.ravel(), rights.ravel().tolist(), result.ravel()):
+                if isinstance(element, (int, float)):
+                    assert c is eval("element %s r" % op)
+                else:
+                    assert type(c) is quorva.constraint and _row(c) == _row(eval("element %s r" % op))
+            mirrored = eval("right %s a" % reflected)
+            assert [_row(c) for c in mirrored.ravel() if type(c) is quorva.constraint] == \
+                [_row(c) for c in result.ravel() if type(c) is quorva.constraint]
+
+    @pytest.mark.filterwarnings("ignore::PendingDeprecationWarning")  # np.matrix
+    def test_every_route_to_the_comparison(self):
+        a = self._sources()["user array"]
+        expected = [_row(c) for c in a <= 1]
+        class Later(np.ndarray):
+            pass
+        for result in (a.__le__(1), np.ndarray.__le__(a, 1), a.view(Later) <= 1,
+                       np.asmatrix(a) <= 1, np.float64(1) >= a, a[:, None] <= np.ones((1, 3))):
+            assert result.dtype == object
+            assert sorted(set(_row(c) for c in np.asarray(result).ravel())) == sorted(set(expected))
+
+    def test_no_silent_booleans(self):
+        a = self._sources()["2-d"]
+        for op in (operator.lt, operator.gt, operator.ne):
+            with pytest.raises(quorva.ModelError):
+                op(a, 1)
+        # NumPy's own ufuncs, called by name, keep their boolean output: a
+        # constraint in it has no truth value.
+        with pytest.raises(TypeError, match="no truth value"):
+            np.less_equal(a, 1)
+
+    def test_numpy_keeps_its_deferral_to_other_operands(self):
+        class Deferring:
+            __array_ufunc__ = None
+            def __ge__(self, other):
+                return "deferred"
+            __le__ = __ge__
+        assert (np.array([1.0, 2.0]) <= Deferring()) == "deferred"
+        assert (np.array([quorva.var()], dtype=object) <= Deferring()) == "deferred"

@@ -1,10 +1,16 @@
-/* Redirecting NumPy's array comparisons. The operators <=, >= and == on
- * arrays go through NumPy's table of numeric operations; the module installs
- * a dispatcher there for each of less_equal, greater_equal and equal. When an
- * operand holds a modeling object, the dispatcher calls a copy of NumPy's
- * ufunc whose object loops build constraints; any other comparison goes to
- * NumPy's own ufunc, so its result (a boolean array) is unchanged. NumPy's
- * own ufuncs go back into the table when the module is freed. */
+/* Redirecting NumPy's array comparisons. When an operand of <=, >= or ==
+ * on arrays holds a modeling object, the comparison goes to a copy of
+ * NumPy's ufunc whose object loops build constraints; any other comparison
+ * goes to NumPy's own code, so its result (a boolean array) is unchanged.
+ *
+ * Where the comparison is intercepted depends on the NumPy the module is
+ * built against. NumPy 1's arrays compare through its table of numeric
+ * operations, where the module installs a dispatcher for each of the three
+ * ufuncs. NumPy 2 has no such table in its C interface: the module wraps the
+ * array type's rich comparison slot instead (and the slot wrappers that
+ * ndarray.__le__ and its siblings call), which every array comparison goes
+ * through, on NumPy 1 and 2 alike. Either way NumPy's own code goes back in
+ * place when the module is freed. */
 #include "module/numpy_api.h"
 
 #include "model/numpy_loops.h"
@@ -34,33 +40,6 @@ ComparisonCopy comparisons[3] = {
     {"equal", QRVA_ENTRY(eq_con), "Return constraint lhs == rhs", nullptr, nullptr, {}, {}, {}, {}},
 };
 bool redirected = false;
-
-/* NumPy 1.25+ flags its numeric-operations table as deprecated; the module
- * uses it knowingly (it is NumPy 1's way to redirect array comparisons), so
- * the warning is kept from users while the table is read and written. */
-class DeprecationsSilenced {
- public:
-  DeprecationsSilenced() {
-    PyRef warnings(PyImport_ImportModule("warnings"));
-    if (warnings) context_.reset(PyObject_CallMethod(warnings.get(), "catch_warnings", nullptr));
-    if (context_) {
-      PyRef entered(PyObject_CallMethod(context_.get(), "__enter__", nullptr));
-      PyRef ignored(PyObject_CallMethod(warnings.get(), "simplefilter", "sO", "ignore", PyExc_DeprecationWarning));
-    }
-    PyErr_Clear();
-  }
-  ~DeprecationsSilenced() {
-    if (!context_) return;
-    PyObject *type, *value, *traceback;
-    PyErr_Fetch(&type, &value, &traceback);
-    PyRef exited(PyObject_CallMethod(context_.get(), "__exit__", "OOO", Py_None, Py_None, Py_None));
-    PyErr_Clear();
-    PyErr_Restore(type, value, traceback);
-  }
-
- private:
-  PyRef context_;
-};
 
 /* Builds the replacement of one comparison ufunc. New reference or NULL. */
 PyObject *makeReplacement(ComparisonCopy &cmp) {
@@ -107,31 +86,18 @@ bool holdsModelingObject(PyObject *operand) {
   }
   PyArrayObject *a = reinterpret_cast<PyArrayObject *>(array.get());
   if (PyArray_TYPE(a) != NPY_OBJECT || PyArray_SIZE(a) == 0) return false;
-  PyRef iterator(PyArray_IterNew(array.get()));
-  if (!iterator) {
+  /* The elements in order, in a contiguous copy where the array is not. */
+  PyRef contiguous(PyArray_FROM_OF(array.get(), NPY_ARRAY_C_CONTIGUOUS));
+  if (!contiguous) {
     PyErr_Clear();
     return false;
   }
-  PyArrayIterObject *it = reinterpret_cast<PyArrayIterObject *>(iterator.get());
-  while (it->index < it->size) {
-    PyObject *element = *reinterpret_cast<PyObject **>(it->dataptr);
-    if (element && isModelingObject(element)) return true;
-    PyArray_ITER_NEXT(it);
-  }
+  PyArrayObject *c = reinterpret_cast<PyArrayObject *>(contiguous.get());
+  PyObject **elements = static_cast<PyObject **>(PyArray_DATA(c));
+  for (npy_intp i = 0, n = PyArray_SIZE(c); i < n; ++i)
+    if (elements[i] && isModelingObject(elements[i])) return true;
   return false;
 }
-
-/* The callable in NumPy's table; self is the tuple (NumPy's ufunc, the
- * constraint-building copy). */
-PyObject *dispatchComparison(PyObject *self, PyObject *args, PyObject *kwargs) {
-  Py_ssize_t n = PyTuple_GET_SIZE(args);
-  bool modeling = false;
-  for (Py_ssize_t i = 0; i < n && i < 2 && !modeling; ++i) modeling = holdsModelingObject(PyTuple_GET_ITEM(args, i));
-  return PyObject_Call(PyTuple_GET_ITEM(self, modeling ? 1 : 0), args, kwargs);
-}
-
-PyMethodDef dispatchDef = {"comparison", QRVA_METHOD(dispatchComparison),
-                           METH_VARARGS | METH_KEYWORDS, "NumPy's comparison, or constraints for modeling objects"};
 
 /* Frees the copied arrays, unless a replacement ufunc is still referenced
  * from elsewhere: its loops point into them, so they then stay allocated. */
@@ -150,9 +116,63 @@ void releaseCopies() {
   }
 }
 
+/* Keeps NumPy's ufunc `numpy_ufunc` (borrowed) and builds its
+ * constraint-building copy; 0, or -1 with an error set. */
+int makeCopy(ComparisonCopy &cmp, PyObject *numpy_ufunc) {
+  if (!numpy_ufunc || !PyObject_TypeCheck(numpy_ufunc, &PyUFunc_Type)) {
+    PyErr_Format(PyExc_RuntimeError, "NumPy has no ufunc %s to redirect", cmp.name);
+    return -1;
+  }
+  Py_INCREF(numpy_ufunc);
+  cmp.numpy_ufunc = numpy_ufunc;
+  cmp.replacement = makeReplacement(cmp);
+  return cmp.replacement ? 0 : -1;
+}
+
+#if NPY_ABI_VERSION < 0x02000000
+
+/* NumPy 1.25+ flags its numeric-operations table as deprecated; the module
+ * uses it knowingly (it is NumPy 1's way to redirect array comparisons), so
+ * the warning is kept from users while the table is read and written. */
+class DeprecationsSilenced {
+ public:
+  DeprecationsSilenced() {
+    PyRef warnings(PyImport_ImportModule("warnings"));
+    if (warnings) context_.reset(PyObject_CallMethod(warnings.get(), "catch_warnings", nullptr));
+    if (context_) {
+      PyRef entered(PyObject_CallMethod(context_.get(), "__enter__", nullptr));
+      PyRef ignored(PyObject_CallMethod(warnings.get(), "simplefilter", "sO", "ignore", PyExc_DeprecationWarning));
+    }
+    PyErr_Clear();
+  }
+  ~DeprecationsSilenced() {
+    if (!context_) return;
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyRef exited(PyObject_CallMethod(context_.get(), "__exit__", "OOO", Py_None, Py_None, Py_None));
+    PyErr_Clear();
+    PyErr_Restore(type, value, traceback);
+  }
+
+ private:
+  PyRef context_;
+};
+
+/* The callable in NumPy's table; self is the tuple (NumPy's ufunc, the
+ * constraint-building copy). */
+PyObject *dispatchComparison(PyObject *self, PyObject *args, PyObject *kwargs) {
+  Py_ssize_t n = PyTuple_GET_SIZE(args);
+  bool modeling = false;
+  for (Py_ssize_t i = 0; i < n && i < 2 && !modeling; ++i) modeling = holdsModelingObject(PyTuple_GET_ITEM(args, i));
+  return PyObject_Call(PyTuple_GET_ITEM(self, modeling ? 1 : 0), args, kwargs);
+}
+
+PyMethodDef dispatchDef = {"comparison", QRVA_METHOD(dispatchComparison),
+                           METH_VARARGS | METH_KEYWORDS, "NumPy's comparison, or constraints for modeling objects"};
+
 }  // namespace
 
-int quorva_redirect_comparisons() {
+static int installComparisons() {
   DeprecationsSilenced silenced;
   PyRef ops(PyArray_GetNumericOps());
   if (!ops) return -1;
@@ -160,32 +180,15 @@ int quorva_redirect_comparisons() {
   if (!replacements) return -1;
   for (ComparisonCopy &cmp : comparisons) {
     PyObject *numpy_ufunc = PyDict_GetItemString(ops.get(), cmp.name); /* borrowed */
-    if (!numpy_ufunc || !PyObject_TypeCheck(numpy_ufunc, &PyUFunc_Type)) {
-      PyErr_Format(PyExc_RuntimeError, "NumPy has no ufunc %s to redirect", cmp.name);
-      releaseCopies();
-      return -1;
-    }
-    Py_INCREF(numpy_ufunc);
-    cmp.numpy_ufunc = numpy_ufunc;
-    PyRef copy(makeReplacement(cmp));
-    PyRef pair(copy ? PyTuple_Pack(2, numpy_ufunc, copy.get()) : nullptr);
+    if (makeCopy(cmp, numpy_ufunc) != 0) return -1;
+    PyRef pair(PyTuple_Pack(2, numpy_ufunc, cmp.replacement));
     PyRef dispatcher(pair ? PyCFunction_New(&dispatchDef, pair.get()) : nullptr);
-    cmp.replacement = copy.release();
-    if (!dispatcher || PyDict_SetItemString(replacements.get(), cmp.name, dispatcher.get()) != 0) {
-      releaseCopies();
-      return -1;
-    }
+    if (!dispatcher || PyDict_SetItemString(replacements.get(), cmp.name, dispatcher.get()) != 0) return -1;
   }
-  if (PyArray_SetNumericOps(replacements.get()) != 0) {
-    releaseCopies();
-    return -1;
-  }
-  redirected = true;
-  return 0;
+  return PyArray_SetNumericOps(replacements.get());
 }
 
-void quorva_restore_comparisons() {
-  if (!redirected) return;
+static void uninstallComparisons() {
   DeprecationsSilenced silenced;
   PyRef originals(PyDict_New());
   if (originals) {
@@ -196,6 +199,108 @@ void quorva_restore_comparisons() {
     PyArray_SetNumericOps(originals.get());
   }
   PyErr_Clear();
+}
+
+#else
+
+/* NumPy's own rich comparison of arrays, kept for every other comparison
+ * and for restoring. */
+richcmpfunc numpyRichCompare = nullptr;
+
+ComparisonCopy *copyFor(int op) {
+  switch (op) {
+    case Py_LE: return &comparisons[0];
+    case Py_GE: return &comparisons[1];
+    case Py_EQ: return &comparisons[2];
+    default: return nullptr;
+  }
+}
+
+/* True when NumPy's comparison gives way to the other operand's own: it
+ * refuses ufuncs (__array_ufunc__ = None) or, without __array_ufunc__,
+ * has the higher __array_priority__. */
+bool numpyDefersTo(PyObject *self, PyObject *other) {
+  if (PyArray_Check(other) || isModelingObject(other) || PyFloat_Check(other) || PyLong_Check(other) ||
+      PyList_Check(other) || PyTuple_Check(other))
+    return false;
+  PyRef ufunc_hook(PyObject_GetAttrString(reinterpret_cast<PyObject *>(Py_TYPE(other)), "__array_ufunc__"));
+  if (ufunc_hook) return ufunc_hook.get() == Py_None;
+  PyErr_Clear();
+  return PyArray_GetPriority(other, NPY_SCALAR_PRIORITY) > PyArray_GetPriority(self, NPY_SCALAR_PRIORITY);
+}
+
+/* The array type's comparison: what NumPy would do, except that <=, >= and
+ * == with a modeling object in an operand call the constraint-building
+ * copy, as NumPy's own code calls its ufunc (where it does not defer). */
+PyObject *arrayRichCompare(PyObject *self, PyObject *other, int op) {
+  ComparisonCopy *cmp = copyFor(op);
+  if (cmp && (holdsModelingObject(self) || holdsModelingObject(other)) && !numpyDefersTo(self, other))
+    return PyObject_CallFunctionObjArgs(cmp->replacement, self, other, nullptr);
+  return numpyRichCompare(self, other, op);
+}
+
+const char *const kComparisonSlots[] = {"__lt__", "__le__", "__eq__", "__ne__", "__gt__", "__ge__"};
+
+/* Points every comparison of `type` and of its subclasses that still use
+ * `from` to `to`: the type's slot, and the slot wrappers in its dictionary
+ * that a call such as ndarray.__le__(a, b) goes through. Subclasses made
+ * later inherit the slot from the array type. */
+void swapRichCompare(PyTypeObject *type, richcmpfunc from, richcmpfunc to) {
+  richcmpfunc &slot = type->tp_richcompare;
+  if (slot == from) slot = to;
+  PyObject *dict = type->tp_dict; /* borrowed */
+  for (const char *name : kComparisonSlots) {
+    PyObject *slot = dict ? PyDict_GetItemString(dict, name) : nullptr; /* borrowed */
+    if (slot && Py_TYPE(slot) == &PyWrapperDescr_Type) {
+      PyWrapperDescrObject *wrapper = reinterpret_cast<PyWrapperDescrObject *>(slot);
+      if (wrapper->d_wrapped == reinterpret_cast<void *>(from)) wrapper->d_wrapped = reinterpret_cast<void *>(to);
+    }
+  }
+  PyRef subclasses(PyObject_CallMethod(reinterpret_cast<PyObject *>(type), "__subclasses__", nullptr));
+  if (!subclasses) {
+    PyErr_Clear();
+    return;
+  }
+  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(subclasses.get()); ++i)
+    swapRichCompare(reinterpret_cast<PyTypeObject *>(PyList_GET_ITEM(subclasses.get(), i)), from, to);
+}
+
+PyObject *numpyUfunc(const char *name) {
+  PyRef numpy(PyImport_ImportModule("numpy"));
+  return numpy ? PyObject_GetAttrString(numpy.get(), name) : nullptr;
+}
+
+}  // namespace
+
+static int installComparisons() {
+  for (ComparisonCopy &cmp : comparisons) {
+    PyRef numpy_ufunc(numpyUfunc(cmp.name));
+    if (!numpy_ufunc) return -1;
+    if (makeCopy(cmp, numpy_ufunc.get()) != 0) return -1;
+  }
+  numpyRichCompare = PyArray_Type.tp_richcompare;
+  swapRichCompare(&PyArray_Type, numpyRichCompare, QRVA_ENTRY(arrayRichCompare));
+  return 0;
+}
+
+static void uninstallComparisons() {
+  swapRichCompare(&PyArray_Type, QRVA_ENTRY(arrayRichCompare), numpyRichCompare);
+}
+
+#endif
+
+int quorva_redirect_comparisons() {
+  if (installComparisons() != 0) {
+    releaseCopies();
+    return -1;
+  }
+  redirected = true;
+  return 0;
+}
+
+void quorva_restore_comparisons() {
+  if (!redirected) return;
+  uninstallComparisons();
   redirected = false;
   releaseCopies();
 }
