@@ -567,7 +567,8 @@ QRVA_API int QRVAgetpivots(QRVAprob prob, int in, int outlist[], double x[], dou
 QRVA_API int QRVAgetglobal64(QRVAprob prob, int *nglents, int *nsets, char coltype[],
                              int colind[], double limit[], char settype[], int64_t setstart[],
                              int setind[], double refval[]);
-/* Branching directives; arrays may be NULL for the count. */
+/* Branching directives in column order (see QRVAloaddirs); arrays may be
+ * NULL for the count. */
 QRVA_API int QRVAgetdirs(QRVAprob prob, int *ndirs, int colind[], int priority[],
                          char branchdir[], double uppseudo[], double downpseudo[]);
 /* Data of IIS number num: row and column counts, then the rows, columns,
@@ -703,23 +704,43 @@ QRVA_API int QRVAscale(QRVAprob prob, const int rowscale[], const int colscale[]
 
 QRVA_API int QRVAloadbasis(QRVAprob prob, const int rstatus[], const int cstatus[]);
 QRVA_API int QRVAloadpresolvebasis(QRVAprob prob, const int rstatus[], const int cstatus[]);
-/* Branching directives of ndirs columns (optional arrays may be NULL). */
+/* Branching directives of ndirs columns; they replace those loaded before
+ * (ndirs 0 removes all). Per column: priority (smaller numbers are branched
+ * on first; NULL gives QRVA_DIR_DEFAULTPRIORITY, which columns without a
+ * directive also have), branchdir 'U' (up branch first), 'D' (down first)
+ * or 'N' (the search chooses; the default), up and down pseudo-costs (the
+ * objective change per unit of the branch; negative or NULL: none given).
+ * A column may appear once. The presolve variant takes columns of the
+ * presolved problem, which are those of the problem while none is kept. */
+#define QRVA_DIR_DEFAULTPRIORITY 500
 QRVA_API int QRVAloaddirs(QRVAprob prob, int ndirs, const int colind[], const int priority[],
                           const char branchdir[], const double uppseudo[],
                           const double downpseudo[]);
 QRVA_API int QRVAloadpresolvedirs(QRVAprob prob, int ndirs, const int colind[],
                                   const int priority[], const char branchdir[],
                                   const double uppseudo[], const double downpseudo[]);
+/* Sets the branch explored first for ncols columns (branch[k] 1: up, 0:
+ * down; branch NULL: up for all), keeping their other directive data. */
 QRVA_API int QRVAloadbranchdirs(QRVAprob prob, int ncols, const int colind[],
                                 const int branch[]);
-/* Rows and columns that presolve must keep (a count of -1 with NULL: none). */
+/* Rows and columns that presolve must keep, replacing those loaded before
+ * (a count of -1 with NULL, or 0: none). */
 QRVA_API int QRVAloadsecurevecs(QRVAprob prob, int nrows, int ncols, const int rowind[],
                                 const int colind[]);
-/* Rows that are enforced only when violated (delayed rows) / model cuts. */
+/* Rows that need not be in the LP until a candidate solution violates
+ * them (delayed rows) / rows that may be left out until violated (model
+ * cuts). Each call replaces the rows of its kind (nrows 0: none); a row is
+ * not both. Until the engine's tree search runs, a solve keeps them in the
+ * LP as ordinary rows and says so in its log. */
 QRVA_API int QRVAloaddelayedrows(QRVAprob prob, int nrows, const int rowind[]);
 QRVA_API int QRVAloadmodelcuts(QRVAprob prob, int nrows, const int rowind[]);
 QRVA_API int QRVAreadbasis(QRVAprob prob, const char *filename, const char *flags);
 QRVA_API int QRVAwritebasis(QRVAprob prob, const char *filename, const char *flags);
+/* Directive file (".dir" appended to a name without an extension): lines
+ * starting with '*' are comments; one line per column: name, priority,
+ * branch (U D N), up and down pseudo-costs; a line ENDATA ends it. Reading
+ * replaces the directives with the file's, or changes nothing when a line
+ * is wrong, a column is unknown or ENDATA is missing. */
 QRVA_API int QRVAreaddirs(QRVAprob prob, const char *filename);
 QRVA_API int QRVAwritedirs(QRVAprob prob, const char *filename);
 QRVA_API int QRVAreadbinsol(QRVAprob prob, const char *filename, const char *flags);

@@ -12,7 +12,7 @@ from conftest import (ERR_ARGUMENT, ERR_NOT_AVAILABLE, global_error, problem_err
 @pytest.mark.parametrize("name,args", [
     ("QRVAtune", (b"",)),
     ("QRVAiisall", ()),
-    ("QRVAgetpresolvemap", (None, None)),
+    ("QRVAtunerreadmethod", (b"methods",)),
 ])
 def test_optimizer_stubs_report_not_available(env, prob, name, args):
     fn = getattr(env, name)

@@ -662,7 +662,7 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_modelingMethods, problem_solveMethods,
                                                       problem_apiChangeMethods, problem_apiLoadMethods,
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
-                                                      problem_apiSolvingMethods};
+                                                      problem_apiSolvingMethods, problem_apiDirectiveMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -111,5 +111,6 @@ extern PyMethodDef problem_apiLoadMethods[];
 extern PyMethodDef problem_apiQueryMethods[];
 extern PyMethodDef problem_apiBasisMethods[];
 extern PyMethodDef problem_apiSolvingMethods[];
+extern PyMethodDef problem_apiDirectiveMethods[];
 
 #endif

@@ -63,6 +63,11 @@ void checkWritableColumns(const ProblemStore &s, const Check &chk, const char *f
 
 namespace {
 
+bool hasExtension(const std::string &path) {
+  size_t slash = path.find_last_of('/');
+  return path.find('.', slash == std::string::npos ? 0 : slash) != std::string::npos;
+}
+
 bool endsWith(const std::string &text, const char *suffix) {
   size_t n = std::strlen(suffix);
   if (text.size() < n) return false;
@@ -75,11 +80,20 @@ ProblemFile problemFile(const char *filename, const char *flags) {
   ProblemFile file;
   bool lpFlag = flags && std::strchr(flags, 'l') != nullptr;
   file.path = filename;
-  size_t slash = file.path.find_last_of('/');
-  if (file.path.find('.', slash == std::string::npos ? 0 : slash) == std::string::npos)
-    file.path += lpFlag ? ".lp" : ".mps";
+  if (!hasExtension(file.path)) file.path += lpFlag ? ".lp" : ".mps";
   file.lp = lpFlag || endsWith(file.path, ".lp");
   return file;
+}
+
+std::string auxiliaryFile(const Check &chk, const qrva_problem_s &p, const char *filename,
+                          const char *ext) {
+  std::string path = filename && *filename ? filename : p.name;
+  if (path.empty()) chk.fail("no file name is given and the problem has no name");
+  if (!hasExtension(path)) path += ext;
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    chk.fail(formatText("cannot use %s: it is a directory", quoted(path.c_str()).c_str()));
+  return path;
 }
 
 ProblemFile problemFileToRead(const Check &chk, const char *filename, const char *flags) {

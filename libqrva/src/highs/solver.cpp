@@ -30,6 +30,12 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
     return QRVA_OK;
   }
 
+  if (!s.delayedRows.empty() || !s.modelCuts.empty())
+    p.message(QRVA_MSG_INFO,
+              formatText("%zu delayed rows and %zu model cuts are solved as ordinary rows of "
+                         "the LP: HiGHS cannot hold rows back until they are violated",
+                         s.delayedRows.size(), s.modelCuts.size()));
+
   if (!p.highs) p.highs.reset(Highs_create());
   void *h = p.highs.get();
   RunContext ctx{&p, std::string(), 0};

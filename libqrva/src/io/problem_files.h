@@ -48,6 +48,12 @@ ProblemFile problemFile(const char *filename, const char *flags);
 // name the caller gave (not by the name with an extension added).
 ProblemFile problemFileToRead(const Check &chk, const char *filename, const char *flags);
 
+// The path of a basis, solution, directive or save file of problem p:
+// filename, or the problem's name when filename is NULL or empty, with ext
+// appended when the name has no extension. A directory is refused.
+std::string auxiliaryFile(const Check &chk, const qrva_problem_s &p, const char *filename,
+                          const char *ext);
+
 // Writes text as the whole file at path (or fails naming the path).
 void writeWholeFile(const Check &chk, const std::string &path, const std::string &text);
 std::string readWholeFile(const Check &chk, const std::string &path);

@@ -57,7 +57,8 @@ ProblemStore::ProblemStore(const ProblemStore &o)
       rowType(o.rowType), rhs(o.rhs), range(o.range), indicatorCol(o.indicatorCol),
       indicatorComp(o.indicatorComp), objConstant(o.objConstant), objSense(o.objSense),
       qobj(o.qobj), qrows(o.qrows), sets(o.sets), rowNames(o.rowNames), colNames(o.colNames),
-      setNames(o.setNames) {}
+      setNames(o.setNames), directives(o.directives), secureRows(o.secureRows),
+      secureCols(o.secureCols), delayedRows(o.delayedRows), modelCuts(o.modelCuts) {}
 
 int64_t ProblemStore::elements() const {
   int64_t n = 0;
@@ -179,6 +180,13 @@ static void keepItems(std::vector<T> &items, const std::vector<char> &keep) {
   items.resize(out);
 }
 
+static std::set<int> renumberSet(const std::set<int> &items, const std::vector<int> &map) {
+  std::set<int> out;
+  for (int i : items)
+    if (map[i] >= 0) out.insert(map[i]);
+  return out;
+}
+
 static QuadTerms renumberTerms(const QuadTerms &terms, const std::vector<int> &map) {
   QuadTerms out;
   for (const auto &t : terms) {
@@ -203,6 +211,9 @@ void ProblemStore::keepRows(const std::vector<char> &keep) {
   for (auto &r : qrows)
     if (map[r.first] >= 0) rows[map[r.first]] = std::move(r.second);
   qrows = std::move(rows);
+  secureRows = renumberSet(secureRows, map);
+  delayedRows = renumberSet(delayedRows, map);
+  modelCuts = renumberSet(modelCuts, map);
   matrixChanged();
 }
 
@@ -226,6 +237,11 @@ void ProblemStore::keepCols(const std::vector<char> &keep) {
     indicatorCol[i] = map[indicatorCol[i]];
     if (indicatorCol[i] < 0) indicatorComp[i] = 0;  // its column went: a plain row again
   }
+  std::map<int, Directive> dirs;
+  for (const auto &d : directives)
+    if (map[d.first] >= 0) dirs.emplace(map[d.first], d.second);
+  directives = std::move(dirs);
+  secureCols = renumberSet(secureCols, map);
   matrixChanged();
 }
 

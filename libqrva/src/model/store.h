@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "qrva.h"
 
 namespace qrva {
 
@@ -72,6 +75,17 @@ class NameTable {
   mutable bool stale_ = true;
 };
 
+// The branching directive of one column, read by the tree search:
+// priority (smaller numbers are branched on first), the branch to explore
+// first ('U' up, 'D' down, 'N' the search's own choice) and the estimated
+// objective degradation per unit of moving the column up or down (a
+// negative pseudo-cost: none given, the search estimates its own).
+struct Directive {
+  int priority = QRVA_DIR_DEFAULTPRIORITY;
+  char branch = 'N';
+  double upPseudo = -1.0, downPseudo = -1.0;
+};
+
 // Row-wise copy of the matrix: starts (rows + 1) and entries.
 struct RowWise {
   std::vector<int64_t> start;
@@ -95,6 +109,14 @@ struct ProblemStore {
   std::map<int, QuadTerms> qrows;  // row -> its x'Qx terms
   std::vector<SosSet> sets;
   NameTable rowNames{'R'}, colNames{'C'}, setNames{'S'};
+  // Branching directives by column, and the marks presolve and the tree
+  // search honour: rows and columns presolve must keep, rows that need not
+  // be in the LP until a candidate solution violates them (delayed rows),
+  // and rows that may be left out until violated (model cuts). Indices are
+  // those of the store; deletions renumber them like every column or row
+  // datum, and entries of deleted rows and columns go.
+  std::map<int, Directive> directives;
+  std::set<int> secureRows, secureCols, delayedRows, modelCuts;
 
   ProblemStore() = default;
   ProblemStore(const ProblemStore &other);
