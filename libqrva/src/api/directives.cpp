@@ -32,13 +32,17 @@ void checkPseudoCost(const Check &chk, double v, const char *name, int64_t pos) 
                         name, (long long)pos));
 }
 
-// Columns of a directive list: each in range, none twice.
-void checkColumns(const Check &chk, int n, const int *colind, int ncols, const char *name) {
-  std::vector<char> seen(static_cast<size_t>(ncols), 0);
+// Items of a list: each in range, none twice (so no list is longer than
+// the problem has items, which is checked before the list is read).
+void checkIndices(const Check &chk, int n, const int *ind, int size, const char *kind,
+                  const char *name) {
+  if (n > size)
+    chk.fail(formatText("%d entries in '%s' but the problem has %d %ss", n, name, size, kind));
+  std::vector<char> seen(static_cast<size_t>(size), 0);
   for (int k = 0; k < n; ++k) {
-    chk.col(colind[k], ncols, name, k);
-    if (seen[colind[k]]++)
-      chk.fail(formatText("column %d appears twice in '%s' (again at position %d)", colind[k],
+    chk.index(ind[k], size, kind, name, k);
+    if (seen[ind[k]]++)
+      chk.fail(formatText("%s %d appears twice in '%s' (again at position %d)", kind, ind[k],
                           name, k));
   }
 }
@@ -50,7 +54,7 @@ std::map<int, qrva::Directive> directivesOf(const Check &chk, const P &p, int nd
                                             const double downpseudo[]) {
   chk.count(ndirs, "ndirs");
   if (ndirs > 0) chk.array(colind, "colind");
-  checkColumns(chk, ndirs, colind, p.store->ncols(), "colind");
+  checkIndices(chk, ndirs, colind, p.store->ncols(), "column", "colind");
   std::map<int, qrva::Directive> dirs;
   for (int k = 0; k < ndirs; ++k) {
     qrva::Directive d;
@@ -70,12 +74,8 @@ std::set<int> rowSet(const Check &chk, const P &p, int nrows, const int rowind[]
                      const char *name) {
   chk.count(nrows, "nrows");
   if (nrows > 0) chk.array(rowind, name);
-  std::set<int> rows;
-  for (int k = 0; k < nrows; ++k) {
-    chk.row(rowind[k], p.store->nrows(), name, k);
-    rows.insert(rowind[k]);
-  }
-  return rows;
+  checkIndices(chk, nrows, rowind, p.store->nrows(), "row", name);
+  return std::set<int>(rowind, rowind + nrows);
 }
 
 // Rows cannot be delayed rows and model cuts at once: the two are enforced
@@ -158,6 +158,12 @@ std::map<int, qrva::Directive> readDirectiveText(const Check &chk, const P &p,
   return dirs;
 }
 
+// Directive files have no name of their own: the caller names the file.
+void namedFile(const Check &chk, const char *filename) {
+  chk.array(filename, "filename");
+  if (*filename == '\0') chk.fail("the file name is empty");
+}
+
 int loadDirectives(QRVAprob prob, const char *function, int ndirs, const int colind[],
                    const int priority[], const char branchdir[], const double uppseudo[],
                    const double downpseudo[]) {
@@ -210,7 +216,7 @@ int QRVAloadbranchdirs(QRVAprob prob, int ncols, const int colind[], const int b
     Check chk("QRVAloadbranchdirs");
     chk.count(ncols, "ncols");
     if (ncols > 0) chk.array(colind, "colind");
-    checkColumns(chk, ncols, colind, p.store->ncols(), "colind");
+    checkIndices(chk, ncols, colind, p.store->ncols(), "column", "colind");
     for (int k = 0; branch && k < ncols; ++k)
       if (branch[k] != 0 && branch[k] != 1)
         chk.fail(formatText("branch %d at position %d is not 0 (down first) or 1 (up first)",
@@ -231,11 +237,8 @@ int QRVAloadsecurevecs(QRVAprob prob, int nrows, int ncols, const int rowind[],
     std::set<int> rows = rowSet(chk, p, nrows == -1 ? 0 : nrows, rowind, "rowind");
     chk.count(ncols == -1 ? 0 : ncols, "ncols");
     if (ncols > 0) chk.array(colind, "colind");
-    std::set<int> cols;
-    for (int k = 0; k < ncols; ++k) {
-      chk.col(colind[k], p.store->ncols(), "colind", k);
-      cols.insert(colind[k]);
-    }
+    checkIndices(chk, ncols, colind, p.store->ncols(), "column", "colind");
+    std::set<int> cols(colind, colind + std::max(ncols, 0));
     p.store->secureRows = std::move(rows);
     p.store->secureCols = std::move(cols);
     return QRVA_OK;
@@ -265,6 +268,7 @@ int QRVAloadmodelcuts(QRVAprob prob, int nrows, const int rowind[]) {
 int QRVAwritedirs(QRVAprob prob, const char *filename) {
   return qrva::withProblem(prob, "QRVAwritedirs", [&](P &p) {
     Check chk("QRVAwritedirs");
+    namedFile(chk, filename);
     std::string path = qrva::auxiliaryFile(chk, p, filename, ".dir");
     qrva::writeWholeFile(chk, path, directiveFileText(p, chk));
     return QRVA_OK;
@@ -274,6 +278,7 @@ int QRVAwritedirs(QRVAprob prob, const char *filename) {
 int QRVAreaddirs(QRVAprob prob, const char *filename) {
   return qrva::withProblem(prob, "QRVAreaddirs", [&](P &p) {
     Check chk("QRVAreaddirs");
+    namedFile(chk, filename);
     std::string path = qrva::auxiliaryFile(chk, p, filename, ".dir");
     p.store->directives = readDirectiveText(chk, p, path, qrva::readWholeFile(chk, path));
     return QRVA_OK;
