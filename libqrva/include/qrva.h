@@ -78,6 +78,13 @@ extern "C" {
 #define QRVA_EXTRAROWS 8011
 #define QRVA_SCALING 8012
 #define QRVA_OUTPUTLOG 8035
+/* Which search a MIP solve runs: 0 automatic (HiGHS's MIP unless a
+ * node-level feature needs the engine's own tree search: a prenode,
+ * optnode, infnode, nodecutoff, newnode, chgbranchobject, cutlog or
+ * preintsol callback, or a quadratic objective with discrete columns), 1
+ * always the engine's tree search, 2 never (node-level features are then
+ * refused). */
+#define QRVA_TREESEARCH 8090
 /* Double controls. */
 #define QRVA_FEASTOL 7001
 #define QRVA_OPTIMALITYTOL 7002
@@ -114,6 +121,17 @@ extern "C" {
 #define QRVA_PROBNAMEBUFFERSIZE 1158
 #define QRVA_ORIGINALSETS 1194
 #define QRVA_ORIGINALCOLS 1214
+/* Integer attributes of the node a tree-search callback is given (0 on a
+ * problem that is not a node): its number (the root is 1), its parent's
+ * number, its depth (the root is 0), the nodes still open (this one
+ * included) and the worker it runs on (0 to threads-1). A node problem
+ * also answers nodes, mipsols, bestbound and mipobjval for the search so
+ * far, lpobjval and the LP solution for the node. */
+#define QRVA_CURRENTNODE 1080
+#define QRVA_PARENTNODE 1081
+#define QRVA_NODEDEPTH 1082
+#define QRVA_ACTIVENODES 1083
+#define QRVA_MIPTHREADID 1084
 /* Double attributes. */
 #define QRVA_LPOBJVAL 2001
 #define QRVA_MIPOBJVAL 2003

@@ -6,6 +6,7 @@
 #include "highs/sigint.h"
 #include "highs/solver.h"
 #include "slp/solver.h"
+#include "tree/search.h"
 
 using qrva::Check;
 using qrva::formatText;
@@ -91,6 +92,8 @@ int QRVAmipoptimize(QRVAprob prob, const char *flags) {
   return qrva::withProblem(prob, "QRVAmipoptimize", [&](P &p) {
     qrva::SigintGuard guard(&p);
     if (qrva::needsNonlinearSolver(p)) return qrva::solveThroughSlp(p, "QRVAmipoptimize", true);
+    std::string why = qrva::treeSearchReason(p, "QRVAmipoptimize");
+    if (!why.empty()) return qrva::solveWithTree(p, "QRVAmipoptimize", why);
     return qrva::solveWithHighs(p, "QRVAmipoptimize", qrva::SolveKind::Mip, flags);
   });
 }

@@ -19,6 +19,17 @@ struct qslp_problem_s;
 
 namespace qrva {
 
+namespace tree {
+class Worker;
+}
+
+// What a worker problem of a tree search answers about the node it works
+// on (all zero on a problem that is not a worker problem).
+struct NodeAttributes {
+  int64_t node = 0, parent = 0, activeNodes = 0;
+  int depth = 0, thread = 0;
+};
+
 // What the last solve left behind (all zero before any solve).
 struct SolveState {
   int lpStatus = 0, mipStatus = 0, stopStatus = 0, presolveState = 0;
@@ -85,6 +96,10 @@ struct qrva_problem_s : qrva_object_s {
   qrva::LastError lastError;
   std::unique_ptr<std::FILE, qrva::FileCloser> logFile;
   qslp_problem_s *slpLayer = nullptr;  // the SLP problem on this one, if any
+  // Set on the worker problems of a running tree search: the worker whose
+  // node this problem shows, and that node's attributes.
+  qrva::tree::Worker *treeWorker = nullptr;
+  qrva::NodeAttributes nodeAttributes;
 
   // Records the error and returns code.
   int fail(int code, const std::string &text);

@@ -50,6 +50,10 @@ std::vector<Spec> optimizerEntries() {
                        "Scale the problem before solving (1) or not (0)"),
       Spec::intControl(QRVA_OUTPUTLOG, "outputlog", 1, 0, 1,
                        "Print this problem's log to standard output (1) or not (0); message callbacks and handlers receive it either way"),
+      Spec::intControl(QRVA_TREESEARCH, "treesearch", 0, 0, 2,
+                       "MIP search: 0 HiGHS's MIP unless node callbacks or a quadratic "
+                       "objective need the engine's own tree search, 1 always the engine's "
+                       "tree search, 2 always HiGHS's MIP"),
       // Double controls.
       Spec::dblControl(QRVA_FEASTOL, "feastol", 1e-7, 1e-11, 1e-1,
                        "Largest violation of a bound or row counted as feasible"),
@@ -143,6 +147,21 @@ std::vector<Spec> optimizerEntries() {
       Spec::intAttrib(QRVA_ORIGINALCOLS, "originalcols",
                       [](const P &p) -> int64_t { return p.store->ncols(); },
                       "Columns of the original problem"),
+      Spec::int64Attrib(QRVA_CURRENTNODE, "currentnode",
+                        [](const P &p) -> int64_t { return p.nodeAttributes.node; },
+                        "Number of the node a tree-search callback is given (the root is 1)"),
+      Spec::int64Attrib(QRVA_PARENTNODE, "parentnode",
+                        [](const P &p) -> int64_t { return p.nodeAttributes.parent; },
+                        "Number of the parent of the node a tree-search callback is given"),
+      Spec::intAttrib(QRVA_NODEDEPTH, "nodedepth",
+                      [](const P &p) -> int64_t { return p.nodeAttributes.depth; },
+                      "Depth of the node a tree-search callback is given (the root is 0)"),
+      Spec::int64Attrib(QRVA_ACTIVENODES, "activenodes",
+                        [](const P &p) -> int64_t { return p.nodeAttributes.activeNodes; },
+                        "Nodes of the tree search still open, the current one included"),
+      Spec::intAttrib(QRVA_MIPTHREADID, "mipthreadid",
+                      [](const P &p) -> int64_t { return p.nodeAttributes.thread; },
+                      "Worker of the tree search that runs the current node"),
       // Double attributes.
       Spec::dblAttrib(QRVA_LPOBJVAL, "lpobjval", [](const P &p) { return p.solve.lpObjective; },
                       "Objective value of the last LP solve"),

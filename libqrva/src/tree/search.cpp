@@ -1,0 +1,488 @@
+#include "tree/search.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+#include "core/text.h"
+#include "core/validate.h"
+#include "highs/heuristic.h"
+#include "highs/model.h"
+#include "highs/results.h"
+#include "tree/branching.h"
+#include "tree/worker.h"
+
+namespace qrva {
+namespace tree {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using NodePtr = std::unique_ptr<Node>;
+const double kNoBound = std::numeric_limits<double>::infinity();
+const int kCutRounds = 50;        // most LP re-solves of one node after callbacks added cuts
+const int kPlungeDepth = 4;       // levels dived from a node taken from the queue
+const int kStrongCandidates = 8;  // columns probed to start their pseudo-costs
+const int kStrongIterations = 100;
+
+// The queue's order: best bound first, then deeper (closer to a solution).
+struct WorseNode {
+  bool operator()(const NodePtr &a, const NodePtr &b) const {
+    if (a->bound != b->bound) return a->bound > b->bound;
+    return a->depth < b->depth;
+  }
+};
+
+}  // namespace
+
+class Search {
+ public:
+  Search(qrva_problem_s &p, const char *function);
+  void run();
+
+ private:
+  template <class F, class... Args>
+  void fire(CallbackKind kind, Worker &w, Args... args);
+  bool stopping();
+  double pruneLimit() const;
+  double bestBound() const;
+  void publish(Worker &w, const Node &n);
+  void cutoff(Worker &w, const Node &n);
+  void infeasible(Worker &w);
+  void process(Worker &w, NodePtr node, std::vector<NodePtr> &children);
+  bool offer(Worker &w, const std::vector<double> &x, int soltype);
+  void rootHeuristics(Worker &w);
+  NodePtr child(const Node &parent, const Branch &b, double bound) const;
+  Branching chooseBranching(Worker &w, const std::vector<Infeasibility> &inf, double obj);
+  void record();
+
+  qrva_problem_s &p_;
+  const char *function_;
+  const ProblemStore &s_;
+  Relaxation relax_;
+  Brancher brancher_;
+  int sense_;
+  Clock::time_point started_;
+  double timeLimit_;
+  int64_t maxNodes_, maxSolutions_;
+  double absGap_, relGap_;
+
+  std::vector<NodePtr> queue_;  // a heap by WorseNode
+  double current_ = kNoBound;   // bound of the node being processed
+  int64_t lastId_ = 1, nodes_ = 0, iterations_ = 0;
+  int solutions_ = 0;
+  bool hasIncumbent_ = false, unbounded_ = false, rootSolved_ = false, rootInfeasible_ = false;
+  std::vector<double> incumbent_;
+  double incumbentObj_ = kNoBound;  // minimising sense
+  double cutoff_ = kNoBound;        // nodes at or above it cannot improve
+  double lostBound_ = kNoBound;     // least bound of nodes given up within the gap tolerances
+  double rootObj_ = 0.0;
+  int stopStatus_ = QRVA_STOP_NONE;
+};
+
+Search::Search(qrva_problem_s &p, const char *function)
+    : p_(p), function_(function), s_(*p.store),
+      relax_(s_, p.dblControl(QRVA_INTEGRALITYTOL), p.dblControl(QRVA_FEASTOL)),
+      brancher_(relax_, {}, kStrongCandidates), sense_(s_.objSense == -1 ? -1 : 1),
+      started_(Clock::now()), timeLimit_(p.dblControl(QRVA_TIMELIMIT)),
+      maxNodes_(p.intControl(QRVA_MAXNODE)), maxSolutions_(p.intControl(QRVA_MAXMIPSOL)),
+      absGap_(p.dblControl(QRVA_MIPABSGAPTOL)), relGap_(p.dblControl(QRVA_MIPRELGAPTOL)) {}
+
+template <class F, class... Args>
+void Search::fire(CallbackKind kind, Worker &w, Args... args) {
+  p_.callbacks[kind].forEach([&](CallbackRegistry::Function f, void *data) {
+    reinterpret_cast<F>(f)(w.prob.get(), data, args...);
+  });
+  // A callback may interrupt through the worker problem it was given.
+  if (int reason = w.prob->interruptReason.exchange(0)) p_.interruptReason.store(reason);
+}
+
+bool Search::stopping() {
+  if (stopStatus_ != QRVA_STOP_NONE) return true;
+  if (int reason = p_.interruptReason.load()) stopStatus_ = reason;
+  else if (timeLimit_ < 1e20 &&
+           std::chrono::duration<double>(Clock::now() - started_).count() >= timeLimit_)
+    stopStatus_ = QRVA_STOP_TIMELIMIT;
+  else if (nodes_ >= maxNodes_)
+    stopStatus_ = QRVA_STOP_NODELIMIT;
+  else if (maxSolutions_ > 0 && solutions_ >= maxSolutions_)
+    stopStatus_ = QRVA_STOP_SOLLIMIT;
+  return stopStatus_ != QRVA_STOP_NONE;
+}
+
+// Nodes whose bound reaches this cannot give a better solution (or not one
+// better by more than the gap tolerances).
+double Search::pruneLimit() const {
+  double limit = cutoff_;
+  if (hasIncumbent_) {
+    double tol = std::max(absGap_, relGap_ * std::fabs(incumbentObj_));
+    limit = std::min(limit, incumbentObj_ - tol);
+    if (relax_.objectiveIntegral) limit = std::min(limit, incumbentObj_ - 1.0 + 1e-6);
+    limit = std::min(limit, incumbentObj_ - 1e-9 * std::max(1.0, std::fabs(incumbentObj_)));
+  }
+  return limit;
+}
+
+double Search::bestBound() const {
+  double b = std::min(current_, lostBound_);
+  if (!queue_.empty()) b = std::min(b, queue_.front()->bound);
+  if (hasIncumbent_) b = std::min(b, incumbentObj_);
+  return b;
+}
+
+void Search::publish(Worker &w, const Node &n) {
+  NodeAttributes &a = w.prob->nodeAttributes;
+  a.node = n.id, a.parent = n.parent, a.depth = n.depth;
+  a.activeNodes = static_cast<int64_t>(queue_.size()) + 1;
+  SolveState &st = w.prob->solve;
+  double b = bestBound();
+  st.bestBound = std::isfinite(b) ? sense_ * b : sense_ * -1e20;
+  st.mipObjective = hasIncumbent_ ? sense_ * incumbentObj_ : 0.0;
+  st.mipSolutions = solutions_, st.nodes = nodes_;
+  st.mipStatus = hasIncumbent_ ? QRVA_MIP_SOLUTION : QRVA_MIP_NO_SOL_FOUND;
+}
+
+void Search::cutoff(Worker &w, const Node &n) {
+  // A node given up within the gap tolerances (not by the cutoff itself)
+  // still bounds the optimum.
+  if (n.bound < cutoff_ && !(relax_.objectiveIntegral && hasIncumbent_ &&
+                             n.bound > incumbentObj_ - 1.0 + 1e-6))
+    lostBound_ = std::min(lostBound_, n.bound);
+  fire<QRVAcbnodecutoff>(CallbackKind::NodeCutoff, w, static_cast<int>(n.id));
+}
+
+void Search::infeasible(Worker &w) { fire<QRVAcbinfnode>(CallbackKind::InfNode, w); }
+
+NodePtr Search::child(const Node &parent, const Branch &b, double bound) const {
+  auto c = std::make_unique<Node>();
+  c->bounds = parent.bounds;
+  c->rows = parent.rows;
+  c->rows.insert(c->rows.end(), b.rows.begin(), b.rows.end());
+  for (const BranchBound &bb : b.bounds) {
+    auto it = std::find_if(c->bounds.begin(), c->bounds.end(),
+                           [&](const ColBound &x) { return x.col == bb.col; });
+    if (it == c->bounds.end()) {
+      c->bounds.push_back(ColBound{bb.col, relax_.colLo[bb.col], relax_.colHi[bb.col]});
+      it = c->bounds.end() - 1;
+    }
+    double tol = relax_.feasTol;
+    if (bb.type == 'B' && (bb.value < it->lo - tol || bb.value > it->hi + tol)) return nullptr;
+    if (bb.type == 'L' || bb.type == 'B') it->lo = std::max(it->lo, bb.value);
+    if (bb.type == 'U' || bb.type == 'B') it->hi = std::min(it->hi, bb.value);
+    if (it->lo > it->hi + tol) return nullptr;
+  }
+  c->depth = parent.depth + 1;
+  c->parent = parent.id;
+  c->bound = bound;
+  c->pcCol = b.pcCol, c->pcUp = b.up, c->pcDistance = b.distance;
+  return c;
+}
+
+// A candidate solution (minimising-sense objective from x): offered to the
+// preintsol callbacks, which may reject it and change the cutoff; kept as
+// the incumbent when it improves on it. soltype: 0 the LP solution of a
+// node, 1 a heuristic's, 2 a user's.
+bool Search::offer(Worker &w, const std::vector<double> &x, int soltype) {
+  double obj = s_.objConstant;
+  for (int j = 0; j < s_.ncols(); ++j) obj += s_.obj[j] * x[j];
+  for (const auto &t : s_.qobj)
+    obj += (t.first.first == t.first.second ? 0.5 : 1.0) * t.second * x[t.first.first] * x[t.first.second];
+  obj *= sense_;
+  if (obj >= cutoff_ || (hasIncumbent_ && obj >= incumbentObj_)) return false;
+  if (soltype != 0) w.showPoint(x);
+  int reject = 0;
+  double cutoffUser = std::isfinite(cutoff_) ? sense_ * cutoff_ : sense_ * 1e20;
+  double before = cutoffUser;
+  fire<QRVAcbpreintsol>(CallbackKind::PreIntSol, w, soltype, &reject, &cutoffUser);
+  if (cutoffUser != before) cutoff_ = std::fabs(cutoffUser) >= 1e20 ? kNoBound : sense_ * cutoffUser;
+  if (reject) return false;
+  hasIncumbent_ = true;
+  incumbent_ = x, incumbentObj_ = obj;
+  cutoff_ = std::min(cutoff_, obj);
+  ++solutions_;
+  w.prob->solution.x = x, w.prob->solution.hasMip = true;
+  w.prob->solve.mipObjective = sense_ * obj, w.prob->solve.mipSolutions = solutions_;
+  w.prob->solve.mipStatus = QRVA_MIP_SOLUTION;
+  p_.message(QRVA_MSG_INFO, formatText("%s: solution %d at node %lld, objective %.12g (%s)",
+                                       function_, solutions_, static_cast<long long>(nodes_),
+                                       sense_ * obj,
+                                       soltype == 0 ? "node LP" : (soltype == 1 ? "heuristic" : "user")));
+  fire<QRVAcbintsol>(CallbackKind::IntSol, w);
+  return true;
+}
+
+void Search::rootHeuristics(Worker &w) {
+  // Rounding of the root LP solution.
+  std::vector<double> x = w.lp.x();
+  for (int j = 0; j < s_.ncols(); ++j) {
+    if (!relax_.discrete[j]) continue;
+    char t = s_.colType[j];
+    if ((t == 'S' || t == 'R') && x[j] < 0.5 * relax_.threshold[j]) x[j] = 0.0;
+    else if ((t == 'S' || t == 'R') && x[j] < relax_.threshold[j]) x[j] = relax_.threshold[j];
+    if (t != 'S' && (t != 'P' || x[j] < relax_.threshold[j])) x[j] = std::round(x[j]);
+  }
+  if (relax_.feasible(x)) offer(w, x, 1);
+  if (stopping()) return;
+  // HiGHS's MIP on the root problem, with a small node limit.
+  double left = timeLimit_ >= 1e20 ? 1e20
+                                   : timeLimit_ - std::chrono::duration<double>(Clock::now() - started_).count();
+  std::vector<double> found;
+  if (heuristicMipSolution(p_, std::min(left, 30.0), found) && relax_.feasible(found))
+    offer(w, found, 1);
+}
+
+Branching Search::chooseBranching(Worker &w, const std::vector<Infeasibility> &inf, double obj) {
+  std::shared_ptr<const LpBasis> nodeBasis = w.lp.basis();
+  const std::vector<double> x = w.lp.x();
+  Brancher::Probe probe;
+  if (s_.qobj.empty())
+    probe = [&](int col, char type, double value, double &probeObj) {
+      std::vector<int> cols{col};
+      std::vector<double> l{type == 'L' ? value : w.lo[col]}, u{type == 'U' ? value : w.hi[col]};
+      w.lp.setColBounds(cols, l, u);
+      NodeLp::Status st = w.lp.solve(kStrongIterations, 1e20, &p_.interruptReason);
+      iterations_ += w.lp.iterations();
+      l[0] = w.lo[col], u[0] = w.hi[col];
+      w.lp.setColBounds(cols, l, u);
+      if (nodeBasis) w.lp.setBasis(*nodeBasis);
+      if (st == NodeLp::Status::Infeasible) return false;
+      probeObj = st == NodeLp::Status::Optimal || st == NodeLp::Status::Stopped
+                     ? sense_ * w.lp.objective()
+                     : obj;
+      return true;
+    };
+  return brancher_.choose(inf, x, w.lo, w.hi, obj, probe);
+}
+
+void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
+  ++nodes_;
+  current_ = node->bound;
+  publish(w, *node);
+  w.node = node.get();
+  struct Done {
+    Worker &w;
+    double &current;
+    ~Done() { w.node = nullptr, current = kNoBound; }
+  } done{w, current_};
+  if (node->bound >= pruneLimit()) return cutoff(w, *node);
+  int declared = 0;
+  fire<QRVAcbprenode>(CallbackKind::PreNode, w, &declared);
+  if (declared) return infeasible(w);
+  w.apply(*node);
+  for (int round = 0;; ++round) {
+    double left = timeLimit_ >= 1e20
+                      ? 1e20
+                      : timeLimit_ - std::chrono::duration<double>(Clock::now() - started_).count();
+    NodeLp::Status st = w.lp.solve(-1, left, &p_.interruptReason);
+    iterations_ += w.lp.iterations();
+    if (st == NodeLp::Status::Stopped) {
+      stopping();
+      queue_.push_back(std::move(node));
+      std::push_heap(queue_.begin(), queue_.end(), WorseNode());
+      --nodes_;
+      return;
+    }
+    if (node->id == 1 && round == 0) {
+      rootSolved_ = st == NodeLp::Status::Optimal;
+      rootInfeasible_ = st == NodeLp::Status::Infeasible;
+      rootObj_ = w.lp.objective();
+    }
+    if (st == NodeLp::Status::Failed) {
+      p_.message(QRVA_MSG_WARNING, formatText("%s: HiGHS failed on the LP of node %lld; the node "
+                                              "is given up and its bound kept",
+                                              function_, static_cast<long long>(node->id)));
+      lostBound_ = std::min(lostBound_, node->bound);
+      return;
+    }
+    if (st == NodeLp::Status::Infeasible) return infeasible(w);
+    if (st == NodeLp::Status::Unbounded) {
+      unbounded_ = true;
+      stopStatus_ = QRVA_STOP_NONE;
+      queue_.clear();
+      return;
+    }
+    double obj = sense_ * w.lp.objective();
+    if (round == 0) brancher_.learn(node->pcCol, node->pcUp, node->pcDistance, obj - node->bound);
+    node->bound = std::max(node->bound, obj);
+    current_ = node->bound;
+    w.showLpSolution();
+    publish(w, *node);
+    if (node->bound >= pruneLimit()) return cutoff(w, *node);
+    declared = 0;
+    fire<QRVAcboptnode>(CallbackKind::OptNode, w, &declared);
+    if (declared) return infeasible(w);
+    if (w.takeCuts(*node) && round < kCutRounds) continue;
+    std::vector<Infeasibility> inf;
+    findInfeasibilities(relax_, w.lp.x(), w.lp.rowValues(), w.lo, w.hi, inf);
+    if (inf.empty()) {
+      offer(w, w.lp.x(), 0);
+      // Cuts added by preintsol (a rejected solution cut off by rows the
+      // LP did not have): the node is solved again with them.
+      if (w.takeCuts(*node) && round < kCutRounds) continue;
+      return;
+    }
+    if (node->id == 1 && round == 0) {
+      rootHeuristics(w);
+      if (node->bound >= pruneLimit()) return cutoff(w, *node);
+    }
+    Branching b = chooseBranching(w, inf, obj);
+    std::shared_ptr<const LpBasis> basis = w.lp.basis();
+    for (size_t k = 0; k < b.branches.size(); ++k) {
+      NodePtr c = child(*node, b.branches[k], node->bound);
+      if (!c) continue;
+      c->id = ++lastId_, c->branch = static_cast<int>(k), c->basis = basis;
+      fire<QRVAcbnewnode>(CallbackKind::NewNode, w, static_cast<int>(node->id),
+                          static_cast<int>(c->id), static_cast<int>(k));
+      children.push_back(std::move(c));
+    }
+    return;
+  }
+}
+
+void Search::run() {
+  p_.message(QRVA_MSG_INFO, formatText("%s: %d rows, %d columns, %zu sets, %zu indicator rows",
+                                       function_, s_.nrows(), s_.ncols(), s_.sets.size(),
+                                       relax_.indicatorRows.size()));
+  Worker w(*this, p_, relax_, 0);
+  fire<QRVAcbmipthread>(CallbackKind::MipThread, w, w.prob.get());
+  queue_.push_back(std::make_unique<Node>());
+  NodePtr dive;
+  int plunge = 0;
+  while (!stopping() && (dive || !queue_.empty())) {
+    NodePtr node;
+    if (dive) {
+      node = std::move(dive);
+    } else {
+      std::pop_heap(queue_.begin(), queue_.end(), WorseNode());
+      node = std::move(queue_.back());
+      queue_.pop_back();
+      plunge = 0;
+    }
+    std::vector<NodePtr> children;
+    process(w, std::move(node), children);
+    if (children.empty()) continue;
+    bool keepDiving = !hasIncumbent_ || plunge < kPlungeDepth;
+    size_t first = 0;
+    if (keepDiving) dive = std::move(children[0]), first = 1, ++plunge;
+    for (size_t k = first; k < children.size(); ++k) {
+      queue_.push_back(std::move(children[k]));
+      std::push_heap(queue_.begin(), queue_.end(), WorseNode());
+    }
+    if (hasIncumbent_) {
+      double b = bestBound();
+      double gap = incumbentObj_ - b;
+      if (gap <= std::max(absGap_, relGap_ * std::fabs(incumbentObj_)) ||
+          (relax_.objectiveIntegral && gap < 1.0 - 1e-6)) {
+        // Within the tolerances: what is left cannot matter.
+        if (dive) lostBound_ = std::min(lostBound_, dive->bound), dive.reset();
+        for (const NodePtr &n : queue_) lostBound_ = std::min(lostBound_, n->bound);
+        queue_.clear();
+      }
+    }
+  }
+  if (dive) {
+    queue_.push_back(std::move(dive));
+    std::push_heap(queue_.begin(), queue_.end(), WorseNode());
+  }
+  fire<QRVAcbdestroymt>(CallbackKind::DestroyMT, w);
+  record();
+}
+
+void Search::record() {
+  SolveState &st = p_.solve;
+  bool stopped = stopStatus_ != QRVA_STOP_NONE && !queue_.empty();
+  double bound = bestBound();
+  if (relax_.objectiveIntegral && hasIncumbent_ && bound > incumbentObj_ - 1.0 + 1e-6)
+    bound = incumbentObj_;
+  st.nodes = nodes_;
+  st.simplexIterations = iterations_;
+  st.mipSolutions = solutions_;
+  st.solveTime = std::chrono::duration<double>(Clock::now() - started_).count();
+  st.stopStatus = stopped ? stopStatus_ : QRVA_STOP_NONE;
+  st.lpStatus = rootSolved_ || hasIncumbent_ ? QRVA_LP_OPTIMAL
+                                             : (rootInfeasible_ ? QRVA_LP_INFEAS : QRVA_LP_UNFINISHED);
+  if (unbounded_) {
+    st.mipStatus = QRVA_MIP_UNBOUNDED, st.lpStatus = QRVA_LP_UNBOUNDED;
+    st.bestBound = sense_ * -1e20, st.mipGap = 1e20;
+  } else if (hasIncumbent_) {
+    st.bestBound = sense_ * bound;
+    double gap = std::max(0.0, incumbentObj_ - bound);
+    st.mipGap = gap / std::max(1.0, std::fabs(incumbentObj_));
+    st.mipStatus = stopped ? QRVA_MIP_SOLUTION : QRVA_MIP_OPTIMAL;
+    if (!stopped && st.mipGap > 0.0) st.stopStatus = QRVA_STOP_MIPGAP;
+  } else {
+    st.mipStatus = stopped ? QRVA_MIP_NO_SOL_FOUND : QRVA_MIP_INFEAS;
+    st.bestBound = stopped && std::isfinite(bound) ? sense_ * bound : sense_ * 1e20;
+    st.mipGap = 1e20;
+  }
+  Solution &sol = p_.solution;
+  if (hasIncumbent_) {
+    int n = s_.ncols(), m = s_.nrows();
+    st.mipObjective = st.lpObjective = sense_ * incumbentObj_;
+    sol.x = incumbent_;
+    sol.slack.assign(m, 0.0);
+    for (int j = 0; j < n; ++j)
+      for (const Entry &e : s_.columns[j]) sol.slack[e.index] += e.value * sol.x[j];
+    for (int i = 0; i < m; ++i) sol.slack[i] = s_.rhs[i] - sol.slack[i];
+    sol.dual.assign(m, 0.0), sol.dj.assign(n, 0.0);
+    sol.hasMip = true;
+  } else {
+    st.lpObjective = rootObj_;
+  }
+}
+
+}  // namespace tree
+
+std::string treeSearchReason(const qrva_problem_s &p, const char *function) {
+  using K = CallbackKind;
+  static const struct {
+    K kind;
+    const char *name;
+  } nodeKinds[] = {{K::PreNode, "prenode"},       {K::OptNode, "optnode"},
+                   {K::InfNode, "infnode"},       {K::NodeCutoff, "nodecutoff"},
+                   {K::NewNode, "newnode"},       {K::ChgBranchObject, "chgbranchobject"},
+                   {K::CutLog, "cutlog"},         {K::PreIntSol, "preintsol"}};
+  std::string why;
+  for (const auto &k : nodeKinds)
+    if (!p.callbacks[k.kind].empty()) {
+      why = formatText("a %s callback is registered", k.name);
+      break;
+    }
+  const ProblemStore &s = *p.store;
+  bool discrete = !s.sets.empty();
+  for (int j = 0; j < s.ncols() && !discrete; ++j) discrete = s.isDiscrete(j);
+  if (why.empty() && discrete && !s.qobj.empty())
+    why = "the objective is quadratic and the problem has discrete columns or sets";
+  int64_t control = p.intControl(QRVA_TREESEARCH);
+  if (control == 2) {
+    if (!why.empty())
+      throw Failure(QRVA_ERR_STATE,
+                    formatText("%s: %s, which needs the engine's own tree search, but control "
+                               "treesearch is 2 (HiGHS's MIP only); set it to 0 or 1",
+                               function, why.c_str()));
+    return "";
+  }
+  if (control == 1 && why.empty()) why = "control treesearch is 1";
+  return why;
+}
+
+int solveWithTree(qrva_problem_s &p, const char *function, const std::string &reason) {
+  if (!convexObjective(*p.store))
+    throw Failure(QRVA_ERR_STATE,
+                  formatText("%s: the quadratic objective is not convex; mixed-integer quadratic "
+                             "problems need a convex objective",
+                             function));
+  p.invalidate(kStaleSolution);
+  p.message(QRVA_MSG_INFO,
+            formatText("%s: the engine's own tree search runs (%s)", function, reason.c_str()));
+  tree::Search search(p, function);
+  search.run();
+  const SolveState &st = p.solve;
+  p.message(QRVA_MSG_INFO,
+            formatText("%s: %s, objective %.12g, best bound %.12g, %lld nodes, %.3f s", function,
+                       mipStatusName(st.mipStatus), st.mipObjective, st.bestBound,
+                       static_cast<long long>(st.nodes), st.solveTime));
+  return QRVA_OK;
+}
+
+}  // namespace qrva

@@ -1,0 +1,78 @@
+// A worker of the tree search: its own LP instance and its worker problem,
+// a real problem handle whose store is a copy of the problem's, kept to the
+// bounds and rows of the node being processed (the node's cuts after the
+// original rows, which keep their indices), so that callbacks given it can
+// query the node like any problem.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "highs/node_lp.h"
+#include "tree/relaxation.h"
+
+namespace qrva {
+namespace tree {
+
+class Search;
+
+// A column's bounds at a node.
+struct ColBound {
+  int col;
+  double lo, hi;
+};
+
+// A node of the search tree: its bounds relative to the relaxation, the
+// rows in force beyond the original ones (cuts and branching rows), the
+// basis its parent ended with, and what the pseudo-costs learn from it.
+struct Node {
+  int64_t id = 1, parent = 0;
+  int depth = 0, branch = 0;
+  double bound = -1e300;  // lower bound, minimising sense
+  std::vector<ColBound> bounds;
+  std::vector<std::shared_ptr<const LpRow>> rows;
+  std::shared_ptr<const LpBasis> basis;
+  int pcCol = -1;
+  bool pcUp = false;
+  double pcDistance = 0.0;
+};
+
+class Worker {
+ public:
+  Worker(Search &search, const qrva_problem_s &owner, const Relaxation &r, int thread);
+  ~Worker();
+  Worker(const Worker &) = delete;
+  Worker &operator=(const Worker &) = delete;
+
+  // Makes the LP and the worker problem those of node n.
+  void apply(const Node &n);
+  // Shows the LP's last solution on the worker problem.
+  void showLpSolution();
+  // Shows the point x as the worker problem's solution (a candidate).
+  void showPoint(const std::vector<double> &x);
+  // Cuts that callbacks added at the current node join the node's rows;
+  // true when there were any.
+  bool takeCuts(Node &n);
+
+  Search &search;
+  const Relaxation &relax;
+  std::unique_ptr<qrva_problem_s> prob;
+  NodeLp lp;
+  std::vector<double> lo, hi;  // the LP's column bounds now
+  Node *node = nullptr;        // the node being processed, while callbacks may run
+  std::vector<std::shared_ptr<const LpRow>> added;  // cuts of callbacks at this node
+
+ private:
+  void syncStoreBound(int j);
+  void syncStoreRows();
+
+  int baseRows_;
+  std::vector<int> changed_, mark_;
+  int stamp_ = 0;
+  std::vector<char> enforced_;  // per indicator row: its row is in force in the LP
+  std::vector<std::shared_ptr<const LpRow>> loaded_;
+  int64_t lastNode_ = -1;
+};
+
+}  // namespace tree
+}  // namespace qrva
