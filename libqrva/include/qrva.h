@@ -752,6 +752,15 @@ QRVA_API int QRVAloadsecurevecs(QRVAprob prob, int nrows, int ncols, const int r
  * LP as ordinary rows and says so in its log. */
 QRVA_API int QRVAloaddelayedrows(QRVAprob prob, int nrows, const int rowind[]);
 QRVA_API int QRVAloadmodelcuts(QRVAprob prob, int nrows, const int rowind[]);
+/* Basis and solution files. A file name NULL or "" is the problem's name;
+ * a name without an extension gets the one of its kind. No flags are
+ * defined yet: any flag letter is refused. Readers check the whole file
+ * before anything changes.
+ * MPS basis file (".bss"): NAME, then records that change the slack basis
+ * (rows basic, columns at their lower bound): "XU col row" (the column is
+ * basic, the row non-basic at its upper limit), "XL col row" (the same at
+ * its lower limit), "UL col" (at its upper bound), "LL col" (at its lower
+ * bound; a free column at zero); ENDATA ends the file. */
 QRVA_API int QRVAreadbasis(QRVAprob prob, const char *filename, const char *flags);
 QRVA_API int QRVAwritebasis(QRVAprob prob, const char *filename, const char *flags);
 /* Directive file (".dir" appended to a name without an extension): lines
@@ -761,13 +770,32 @@ QRVA_API int QRVAwritebasis(QRVAprob prob, const char *filename, const char *fla
  * is wrong, a column is unknown or ENDATA is missing. */
 QRVA_API int QRVAreaddirs(QRVAprob prob, const char *filename);
 QRVA_API int QRVAwritedirs(QRVAprob prob, const char *filename);
+/* Binary solution file (".bsol"): magic "QRVASOL\n", format version, rows,
+ * columns, which solutions (1 LP, 2 MIP), LP and MIP statuses and
+ * objectives, values, slacks, duals and reduced costs, and a check sum.
+ * Reading refuses another version, another problem size, a damaged or a
+ * truncated file, and makes the file's solution the problem's. */
 QRVA_API int QRVAreadbinsol(QRVAprob prob, const char *filename, const char *flags);
+/* Text solution file (".slx"): "NAME <problem>", one "C <column> <value>"
+ * line per column, ENDATA. Reading adds the values as a starting solution
+ * for the next MIP solve (columns left out are free for the solve). */
 QRVA_API int QRVAreadslxsol(QRVAprob prob, const char *filename, const char *flags);
 QRVA_API int QRVAwritebinsol(QRVAprob prob, const char *filename, const char *flags);
 QRVA_API int QRVAwriteslxsol(QRVAprob prob, const char *filename, const char *flags);
+/* Comma-separated solution (".csv"): the header kind,index,name,value,
+ * slack,dual, then one line per row (R, activity, slack, dual value) and per
+ * column (C, value, no slack, reduced cost); a MIP solution has no duals. */
 QRVA_API int QRVAwritesol(QRVAprob prob, const char *filename, const char *flags);
+/* A readable report (".prt"): status, objective, a table of rows, one of
+ * columns. The writers report the MIP solution when there is one. */
 QRVA_API int QRVAwriteprtsol(QRVAprob prob, const char *filename, const char *flags);
-/* Save the whole problem in memory / restore it. */
+/* Save the whole problem (store, names, controls, basis, solution, statuses,
+ * directives, MIP starts and the SLP layer on it) to "<name>.svf" in the
+ * working directory; restore the one saved as probname ("" or NULL: the
+ * problem's own name). Restoring refuses a file of another format version,
+ * a damaged or a truncated one, and one whose formulas call user functions
+ * the SLP layer does not define at the same places, leaving the problem
+ * unchanged. No flags are defined yet. */
 QRVA_API int QRVAsave(QRVAprob prob);
 QRVA_API int QRVArestore(QRVAprob prob, const char *probname, const char *flags);
 /* Also write the problem's messages to a file ("" or NULL: stop). */

@@ -293,7 +293,10 @@ class Setting:
 
 
 @pytest.fixture
-def setting(slp_env, tmp_path):
+def setting(slp_env, tmp_path, monkeypatch):
+    # Files named after the problem (a save, a basis without a file name) go
+    # to the working directory: the test's own.
+    monkeypatch.chdir(tmp_path)
     s = Setting(slp_env, tmp_path)
     yield s
     s.close()

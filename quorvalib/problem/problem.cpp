@@ -662,7 +662,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_modelingMethods, problem_solveMethods,
                                                       problem_apiChangeMethods, problem_apiLoadMethods,
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
-                                                      problem_apiSolvingMethods, problem_apiDirectiveMethods};
+                                                      problem_apiSolvingMethods, problem_apiDirectiveMethods,
+                                                      problem_apiFileMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

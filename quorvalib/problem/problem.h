@@ -112,5 +112,6 @@ extern PyMethodDef problem_apiQueryMethods[];
 extern PyMethodDef problem_apiBasisMethods[];
 extern PyMethodDef problem_apiSolvingMethods[];
 extern PyMethodDef problem_apiDirectiveMethods[];
+extern PyMethodDef problem_apiFileMethods[];
 
 #endif
