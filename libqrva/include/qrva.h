@@ -575,10 +575,19 @@ QRVA_API int QRVAgetbasis(QRVAprob prob, int rstatus[], int cstatus[]);
 QRVA_API int QRVAgetpresolvebasis(QRVAprob prob, int rstatus[], int cstatus[]);
 /* Original index of each presolved row and column. */
 QRVA_API int QRVAgetpresolvemap(QRVAprob prob, int rowmap[], int colmap[]);
-/* Pivot order of the basis as positions in the combined numbering (rows,
- * spare rows, then columns). */
+/* Pivot order of the basis: for each position of the basis matrix the
+ * basic variable, in the combined numbering (rows, spare rows, then
+ * columns); basic rows come first by row, then basic columns by column, the
+ * order QRVAbtran and QRVAftran use. */
 QRVA_API int QRVAgetpivotorder(QRVAprob prob, int pivots[]);
-/* Candidate pivots for the entering position 'in'. */
+/* The ratio test of the non-basic row or column 'in' (combined numbering)
+ * entering the current basis at the current LP solution: it moves off the
+ * bound it is at (down from an upper bound, else up); outlist gets the
+ * first maxpiv of the *npiv candidates that would leave (the entering one
+ * itself when its own bound is reached first), x the slacks, spare rows and
+ * column values after the step, *dobj the objective there. No candidate
+ * (*npiv 0): the direction is unbounded and x is the current point. Any of
+ * outlist, x, dobj, npiv may be NULL. */
 QRVA_API int QRVAgetpivots(QRVAprob prob, int in, int outlist[], double x[], double *dobj,
                            int *npiv, int maxpiv);
 /* Discrete entities and sets; arrays may be NULL for the counts. */

@@ -249,21 +249,28 @@ static int originalSizes(WrapperCall &c, int *rows, int *cols) {
   return c.attribute(QRVA_ORIGINALROWS, rows) != 0 || c.attribute(QRVA_ORIGINALCOLS, cols) != 0 ? -1 : 0;
 }
 
-static const WrapperSpec kGetlpsol{
-    "|OOOO", nullptr, CHECK_BEFORE, false,
-    [](WrapperCall &c) -> PyObject * {
-      int rows = 0, cols = 0;
-      if (originalSizes(c, &rows, &cols) != 0) return nullptr;
-      bool failed = false;
-      double *x = c.out<double>(0, cols, &failed), *slack = c.out<double>(1, rows, &failed);
-      double *dual = c.out<double>(2, rows, &failed), *dj = c.out<double>(3, cols, &failed);
-      if (failed) return nullptr;
-      return c.done(QRVAgetlpsol(c.qprob(), x, slack, dual, dj));
-    },
-    {{"x", KIND_DOUBLE, -1, 0, -1},
-     {"slack", KIND_DOUBLE, -1, 0, -1},
-     {"dual", KIND_DOUBLE, -1, 0, -1},
-     {"dj", KIND_DOUBLE, -1, 0, -1}}};
+/* The LP solution of the original problem, or of the presolved one with its
+ * own sizes. */
+template <bool Presolved>
+static PyObject *lpSolutionBody(WrapperCall &c) {
+  if ((Presolved ? wrapperPresolvedSizes : wrapperOriginalSizes)(c) != 0) return nullptr;
+  int64_t rows = c.count[0], cols = c.count[1];
+  bool failed = false;
+  double *x = c.out<double>(0, cols, &failed), *slack = c.out<double>(1, rows, &failed);
+  double *dual = c.out<double>(2, rows, &failed), *dj = c.out<double>(3, cols, &failed);
+  if (failed) return nullptr;
+  return c.done((Presolved ? QRVAgetpresolvesol : QRVAgetlpsol)(c.qprob(), x, slack, dual, dj));
+}
+
+#define LP_SOLUTION_ARGS                                                                       \
+  {{"x", KIND_DOUBLE, -1, 0, -1},                                                              \
+   {"slack", KIND_DOUBLE, -1, 0, -1},                                                          \
+   {"dual", KIND_DOUBLE, -1, 0, -1},                                                           \
+   {"dj", KIND_DOUBLE, -1, 0, -1}}
+
+static const WrapperSpec kGetlpsol{"|OOOO", nullptr, CHECK_BEFORE, false, lpSolutionBody<false>, LP_SOLUTION_ARGS};
+static const WrapperSpec kGetpresolvesol{"|OOOO", nullptr, CHECK_BEFORE, false, lpSolutionBody<true>,
+                                         LP_SOLUTION_ARGS};
 
 static const WrapperSpec kGetmipsol{
     "|OO", nullptr, CHECK_BEFORE, false,
@@ -485,6 +492,13 @@ PyMethodDef problem_apiQueryMethods[] = {
                  QRVA_DOC("Returns one quadratic coefficient of a row.", "q = p.getqrowcoeff(irow, icol, jcol)",
                           "irow: a row; icol, jcol: columns.", "q = p.getqrowcoeff(c, x, x)", "A missing term is 0.0.",
                           "chgqrowcoeff")),
+    QRVA_WRAPPER("getpresolvesol", kGetpresolvesol,
+                 QRVA_DOC("Reads the LP solution of the presolved problem.",
+                          "p.getpresolvesol(x=None, slack=None, dual=None, dj=None)",
+                          "x, dj: lists for one value per column of the presolved problem; slack, dual: per row.",
+                          "x = []\n  p.getpresolvesol(x)",
+                          "While no presolved problem is kept it is the problem itself (see getpresolvemap).",
+                          "getlpsol, getpresolvemap")),
     QRVA_WRAPPER("getlpsol", kGetlpsol,
                  QRVA_DOC("Reads the LP solution.", "p.getlpsol(x=None, slack=None, dual=None, dj=None)",
                           "x, dj: lists for one value per column; slack, dual: for one value per row.",

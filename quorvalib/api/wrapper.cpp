@@ -38,13 +38,17 @@ int WrapperCall::range(int first_arg, int last_arg, int kind, const int *default
   return 0;
 }
 
-int wrapperOriginalSizes(WrapperCall &c) {
+static int sizesInto(WrapperCall &c, int rows_id, int cols_id) {
   int rows = 0, cols = 0;
-  if (c.attribute(QRVA_ORIGINALROWS, &rows) != 0 || c.attribute(QRVA_ORIGINALCOLS, &cols) != 0) return -1;
+  if (c.attribute(rows_id, &rows) != 0 || c.attribute(cols_id, &cols) != 0) return -1;
   c.count[0] = rows;
   c.count[1] = cols;
   return 0;
 }
+
+int wrapperOriginalSizes(WrapperCall &c) { return sizesInto(c, QRVA_ORIGINALROWS, QRVA_ORIGINALCOLS); }
+
+int wrapperPresolvedSizes(WrapperCall &c) { return sizesInto(c, QRVA_ROWS, QRVA_COLS); }
 
 void *WrapperCall::output(int i, int64_t n, size_t width, bool wanted, bool *failed) {
   if (!wanted) return nullptr;

@@ -150,6 +150,9 @@ PyObject *runWrapper(const WrapperSpec &spec, PyObject *self, PyObject *args, Py
 /* A prepare step: group 0 counts the rows, group 1 the columns of the
  * original problem (attributes 1124 and 1214). 0, or -1. */
 int wrapperOriginalSizes(WrapperCall &call);
+/* As wrapperOriginalSizes, for the problem as it stands (the presolved one
+ * while it is presolved). */
+int wrapperPresolvedSizes(WrapperCall &call);
 
 /* The Python function of a declared method. */
 template <const WrapperSpec &S>

@@ -28,11 +28,6 @@ int notAvailable(QRVAbranchobject bo, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QRVAgetpresolvesol, prob, (QRVAprob prob, double x[], double slack[], double dual[], double dj[]))
-NOT_YET(QRVAgetpresolvebasis, prob, (QRVAprob prob, int rstatus[], int cstatus[]))
-NOT_YET(QRVAgetpresolvemap, prob, (QRVAprob prob, int rowmap[], int colmap[]))
-NOT_YET(QRVAgetpivotorder, prob, (QRVAprob prob, int pivots[]))
-NOT_YET(QRVAgetpivots, prob, (QRVAprob prob, int in, int outlist[], double x[], double *dobj, int *npiv, int maxpiv))
 NOT_YET(QRVAgetiisdata, prob, (QRVAprob prob, int num, int *nrows, int *ncols, int miisrow[], int miiscol[], char constrainttype[], char colbndtype[], double duals[], double rdcs[], char isolationrows[], char isolationcols[]))
 NOT_YET(QRVAtune, prob, (QRVAprob prob, const char *flags))
 NOT_YET(QRVAtunerwritemethod, prob, (QRVAprob prob, const char *methodfile))
@@ -55,7 +50,6 @@ NOT_YET(QRVAestimaterowdualranges, prob, (QRVAprob prob, int nrows, const int ro
 NOT_YET(QRVArefinemipsol, prob, (QRVAprob prob, int options, const char *flags, const double solution[], double refined[], int *status))
 NOT_YET(QRVApresolverow, prob, (QRVAprob prob, char rowtype, int ncoefs, const int colind[], const double rowcoef[], double rhs, int maxcoefs, int *ncoefsout, int colindout[], double rowcoefout[], double *rhsout, int *status))
 NOT_YET(QRVAscale, prob, (QRVAprob prob, const int rowscale[], const int colscale[]))
-NOT_YET(QRVAloadpresolvebasis, prob, (QRVAprob prob, const int rstatus[], const int cstatus[]))
 NOT_YET(QRVAaddcuts64, prob, (QRVAprob prob, int ncuts, const int cuttype[], const char rowtype[], const double rhs[], const int64_t start[], const int colind[], const double cutcoef[]))
 NOT_YET(QRVAstorecuts64, prob, (QRVAprob prob, int ncuts, int nodupl, const int cuttype[], const char rowtype[], const double rhs[], const int64_t start[], QRVAcut cutind[], const int colind[], const double cutcoef[]))
 NOT_YET(QRVAloadcuts, prob, (QRVAprob prob, int cuttype, int interp, int ncuts, const QRVAcut cutind[]))

@@ -76,6 +76,52 @@ void infeasibilities(P &p, int *npv, int *nps, int *nds, int *ndv, int mx[], int
   if (ndv) *ndv = d;
 }
 
+int lpSolution(QRVAprob prob, const char *function, double x[], double slack[], double dual[],
+               double dj[]) {
+  return qrva::withProblem(prob, function, [&](P &p) {
+    needSolution(p, Check(function));
+    copyOut(x, p.solution.x), copyOut(slack, p.solution.slack);
+    copyOut(dual, p.solution.dual), copyOut(dj, p.solution.dj);
+    return QRVA_OK;
+  });
+}
+
+int getBasis(QRVAprob prob, const char *function, int rstatus[], int cstatus[]) {
+  return qrva::withProblem(prob, function, [&](P &p) {
+    Check chk(function);
+    if (!p.basis.known || static_cast<int>(p.basis.rows.size()) != p.store->nrows() ||
+        static_cast<int>(p.basis.cols.size()) != p.store->ncols())
+      chk.fail("no basis is available; solve the LP or load a basis first", QRVA_ERR_STATE);
+    copyOut(rstatus, p.basis.rows), copyOut(cstatus, p.basis.cols);
+    return QRVA_OK;
+  });
+}
+
+int loadBasis(QRVAprob prob, const char *function, const int rstatus[], const int cstatus[]) {
+  return qrva::withProblem(prob, function, [&](P &p) {
+    Check chk(function);
+    chk.array(rstatus, "rstatus");
+    chk.array(cstatus, "cstatus");
+    int m = p.store->nrows(), n = p.store->ncols(), basic = 0;
+    for (int i = 0; i < m; ++i) {
+      if (rstatus[i] < 0 || rstatus[i] > 3)
+        chk.fail(formatText("rstatus %d at position %d is not one of 0 1 2 3", rstatus[i], i));
+      basic += rstatus[i] == 1;
+    }
+    for (int j = 0; j < n; ++j) {
+      if (cstatus[j] < 0 || cstatus[j] > 3)
+        chk.fail(formatText("cstatus %d at position %d is not one of 0 1 2 3", cstatus[j], j));
+      basic += cstatus[j] == 1;
+    }
+    if (basic != m)
+      chk.fail(formatText("the basis has %d basic entries; it needs one per row (%d)", basic, m));
+    p.basis.rows.assign(rstatus, rstatus + m);
+    p.basis.cols.assign(cstatus, cstatus + n);
+    p.basis.known = true;
+    return QRVA_OK;
+  });
+}
+
 }  // namespace
 
 extern "C" {
@@ -109,10 +155,29 @@ int QRVAinterrupt(QRVAprob prob, int reason) {
 }
 
 int QRVAgetlpsol(QRVAprob prob, double x[], double slack[], double dual[], double dj[]) {
-  return qrva::withProblem(prob, "QRVAgetlpsol", [&](P &p) {
-    needSolution(p, Check("QRVAgetlpsol"));
-    copyOut(x, p.solution.x), copyOut(slack, p.solution.slack);
-    copyOut(dual, p.solution.dual), copyOut(dj, p.solution.dj);
+  return lpSolution(prob, "QRVAgetlpsol", x, slack, dual, dj);
+}
+
+// No presolved problem is kept once a solve ends (HiGHS hands back the
+// solution, basis and rays of the problem as given), so the presolved
+// problem is the problem as it stands and the map between them is the
+// identity: these answer for the problem itself, which is the truth then.
+int QRVAgetpresolvesol(QRVAprob prob, double x[], double slack[], double dual[], double dj[]) {
+  return lpSolution(prob, "QRVAgetpresolvesol", x, slack, dual, dj);
+}
+
+int QRVAgetpresolvebasis(QRVAprob prob, int rstatus[], int cstatus[]) {
+  return getBasis(prob, "QRVAgetpresolvebasis", rstatus, cstatus);
+}
+
+int QRVAloadpresolvebasis(QRVAprob prob, const int rstatus[], const int cstatus[]) {
+  return loadBasis(prob, "QRVAloadpresolvebasis", rstatus, cstatus);
+}
+
+int QRVAgetpresolvemap(QRVAprob prob, int rowmap[], int colmap[]) {
+  return qrva::withProblem(prob, "QRVAgetpresolvemap", [&](P &p) {
+    for (int i = 0; rowmap && i < p.store->nrows(); ++i) rowmap[i] = i;
+    for (int j = 0; colmap && j < p.store->ncols(); ++j) colmap[j] = j;
     return QRVA_OK;
   });
 }
@@ -198,39 +263,11 @@ int QRVAloadmipsol(QRVAprob prob, const double dsol[], int *status) {
 }
 
 int QRVAgetbasis(QRVAprob prob, int rstatus[], int cstatus[]) {
-  return qrva::withProblem(prob, "QRVAgetbasis", [&](P &p) {
-    Check chk("QRVAgetbasis");
-    if (!p.basis.known || static_cast<int>(p.basis.rows.size()) != p.store->nrows() ||
-        static_cast<int>(p.basis.cols.size()) != p.store->ncols())
-      chk.fail("no basis is available; solve the LP or load a basis first", QRVA_ERR_STATE);
-    copyOut(rstatus, p.basis.rows), copyOut(cstatus, p.basis.cols);
-    return QRVA_OK;
-  });
+  return getBasis(prob, "QRVAgetbasis", rstatus, cstatus);
 }
 
 int QRVAloadbasis(QRVAprob prob, const int rstatus[], const int cstatus[]) {
-  return qrva::withProblem(prob, "QRVAloadbasis", [&](P &p) {
-    Check chk("QRVAloadbasis");
-    chk.array(rstatus, "rstatus");
-    chk.array(cstatus, "cstatus");
-    int m = p.store->nrows(), n = p.store->ncols(), basic = 0;
-    for (int i = 0; i < m; ++i) {
-      if (rstatus[i] < 0 || rstatus[i] > 3)
-        chk.fail(formatText("rstatus %d at position %d is not one of 0 1 2 3", rstatus[i], i));
-      basic += rstatus[i] == 1;
-    }
-    for (int j = 0; j < n; ++j) {
-      if (cstatus[j] < 0 || cstatus[j] > 3)
-        chk.fail(formatText("cstatus %d at position %d is not one of 0 1 2 3", cstatus[j], j));
-      basic += cstatus[j] == 1;
-    }
-    if (basic != m)
-      chk.fail(formatText("the basis has %d basic entries; it needs one per row (%d)", basic, m));
-    p.basis.rows.assign(rstatus, rstatus + m);
-    p.basis.cols.assign(cstatus, cstatus + n);
-    p.basis.known = true;
-    return QRVA_OK;
-  });
+  return loadBasis(prob, "QRVAloadbasis", rstatus, cstatus);
 }
 
 int QRVAgetinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv, int mx[], int mslack[],
