@@ -598,8 +598,11 @@ QRVA_API int QRVAgetglobal64(QRVAprob prob, int *nglents, int *nsets, char colty
  * NULL for the count. */
 QRVA_API int QRVAgetdirs(QRVAprob prob, int *ndirs, int colind[], int priority[],
                          char branchdir[], double uppseudo[], double downpseudo[]);
-/* Data of IIS number num: row and column counts, then the rows, columns,
- * their types, duals and reduced costs, and isolation flags. */
+/* Data of IIS number num (from 1): row and column counts, then the rows,
+ * columns, the rows' types, the column bounds in it ('L', 'U', 'B' both),
+ * the Farkas certificate's row multipliers and column values (A'y; 0 for a
+ * subsystem found by MIP solves), and isolation flags (see
+ * QRVAiisisolations). Any array may be NULL. */
 QRVA_API int QRVAgetiisdata(QRVAprob prob, int num, int *nrows, int *ncols, int miisrow[],
                             int miiscol[], char constrainttype[], char colbndtype[],
                             double duals[], double rdcs[], char isolationrows[],
@@ -635,15 +638,53 @@ QRVA_API int QRVApostsolve(QRVAprob prob);
 QRVA_API int QRVAfixglobals(QRVAprob prob, int ifround);
 /* Ask a running solve to stop with the given stop reason. */
 QRVA_API int QRVAinterrupt(QRVAprob prob, int reason);
-/* Irreducible infeasible subsystems. */
+/* Irreducible infeasible subsystems (IIS). Members are rows (with all their
+ * bounds) and single column bounds; a subsystem admits no solution by
+ * itself, with every other row and bound removed. Over an LP (or the LP
+ * relaxation of a MIP, when that is infeasible) each is found from a
+ * Farkas certificate of infeasibility:
+ *   QRVA_IIS_MODE_IRREDUCIBLE  the deletion filter: removing any member
+ *                              makes the rest feasible (the default);
+ *   QRVA_IIS_MODE_FAST         the certificate's rows and bounds: one LP
+ *                              solve, infeasible but not always irreducible.
+ * A MIP whose relaxation is feasible gets the deletion filter over MIP
+ * solves in either mode. Statuses written by QRVAiisfirst/QRVAiisnext:
+ *   QRVA_IIS_FOUND    a subsystem was found and added to the list;
+ *   QRVA_IIS_NONE     the problem is feasible (first) / every further
+ *                     subsystem search ended without one (next);
+ *   QRVA_IIS_STOPPED  the time limit, an interrupt or the search's budget
+ *                     of tests ended it first.
+ * Subsystems are numbered from 1 in the order found; QRVAiisnext finds one
+ * that differs from each found (it relaxes one member of each in turn).
+ * The control timelimit bounds each call. An edit of the problem's rows,
+ * bounds or matrix clears the list. */
+#define QRVA_IIS_MODE_IRREDUCIBLE 0
+#define QRVA_IIS_MODE_FAST 1
+#define QRVA_IIS_FOUND 0
+#define QRVA_IIS_NONE 1
+#define QRVA_IIS_STOPPED 2
 QRVA_API int QRVAiisfirst(QRVAprob prob, int mode, int *status);
 QRVA_API int QRVAiisnext(QRVAprob prob, int *status);
+/* Finds subsystems until none is left (QRVAiisfirst first when none). */
 QRVA_API int QRVAiisall(QRVAprob prob);
 QRVA_API int QRVAiisclear(QRVAprob prob);
+/* Marks the rows and bounds of subsystem num that belong to no other
+ * subsystem found (QRVAgetiisdata's isolation flags: 1 isolated, 0 not,
+ * -1 not computed). */
 QRVA_API int QRVAiisisolations(QRVAprob prob, int num);
+/* Writes subsystem num: type QRVA_IIS_FILE_PROBLEM as a problem file (MPS,
+ * or LP with typeflags "l" or a name ending in .lp, as QRVAwriteprob) that
+ * is itself infeasible: its rows, the columns they use, its bounds and no
+ * other bound, no objective; type QRVA_IIS_FILE_CSV as a list with the
+ * header "kind,index,name,type,bound,dual,isolated" and one line per row
+ * and per column bound. */
+#define QRVA_IIS_FILE_PROBLEM 0
+#define QRVA_IIS_FILE_CSV 1
 QRVA_API int QRVAiiswrite(QRVAprob prob, int num, const char *filename, int type,
                           const char *typeflags);
-/* Number of IISs found; arrays (niis+1 entries, entry 0 unused) may be NULL. */
+/* Number of IISs found; arrays (niis+1 entries, entry 0 unused and 0) may
+ * be NULL. suminfeas: the least total violation of the subsystem's rows and
+ * bounds; numinfeas: how many of them that least violation breaks. */
 QRVA_API int QRVAiisstatus(QRVAprob prob, int *niis, int rowsizes[], int colsizes[],
                            double suminfeas[], int numinfeas[]);
 /* Infeasibility repair with uniform and with per-row/column weights. */

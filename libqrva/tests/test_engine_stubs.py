@@ -11,7 +11,7 @@ from conftest import (ERR_ARGUMENT, ERR_NOT_AVAILABLE, global_error, problem_err
 
 @pytest.mark.parametrize("name,args", [
     ("QRVAtune", (b"",)),
-    ("QRVAiisall", ()),
+    ("QRVAscale", (None, None)),
     ("QRVAtunerreadmethod", (b"methods",)),
 ])
 def test_optimizer_stubs_report_not_available(env, prob, name, args):

@@ -663,7 +663,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiChangeMethods, problem_apiLoadMethods,
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
                                                       problem_apiSolvingMethods, problem_apiDirectiveMethods,
-                                                      problem_apiFileMethods};
+                                                      problem_apiFileMethods,
+                                                      problem_apiIisMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

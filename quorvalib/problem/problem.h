@@ -113,5 +113,6 @@ extern PyMethodDef problem_apiBasisMethods[];
 extern PyMethodDef problem_apiSolvingMethods[];
 extern PyMethodDef problem_apiDirectiveMethods[];
 extern PyMethodDef problem_apiFileMethods[];
+extern PyMethodDef problem_apiIisMethods[];
 
 #endif

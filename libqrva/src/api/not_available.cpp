@@ -28,17 +28,9 @@ int notAvailable(QRVAbranchobject bo, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QRVAgetiisdata, prob, (QRVAprob prob, int num, int *nrows, int *ncols, int miisrow[], int miiscol[], char constrainttype[], char colbndtype[], double duals[], double rdcs[], char isolationrows[], char isolationcols[]))
 NOT_YET(QRVAtune, prob, (QRVAprob prob, const char *flags))
 NOT_YET(QRVAtunerwritemethod, prob, (QRVAprob prob, const char *methodfile))
 NOT_YET(QRVAtunerreadmethod, prob, (QRVAprob prob, const char *methodfile))
-NOT_YET(QRVAiisfirst, prob, (QRVAprob prob, int mode, int *status))
-NOT_YET(QRVAiisnext, prob, (QRVAprob prob, int *status))
-NOT_YET(QRVAiisall, prob, (QRVAprob prob))
-NOT_YET(QRVAiisclear, prob, (QRVAprob prob))
-NOT_YET(QRVAiisisolations, prob, (QRVAprob prob, int num))
-NOT_YET(QRVAiiswrite, prob, (QRVAprob prob, int num, const char *filename, int type, const char *typeflags))
-NOT_YET(QRVAiisstatus, prob, (QRVAprob prob, int *niis, int rowsizes[], int colsizes[], double suminfeas[], int numinfeas[]))
 NOT_YET(QRVArepairinfeas, prob, (QRVAprob prob, int *status, char pflags, char oflags, char gflags, double lrp, double grp, double lbp, double ubp, double delta))
 NOT_YET(QRVArepairweightedinfeas, prob, (QRVAprob prob, int *status, const double lrp[], const double grp[], const double lbp[], const double ubp[], char phase2, double delta, const char *optflags))
 NOT_YET(QRVArepairweightedinfeasbounds, prob, (QRVAprob prob, int *status, const double lrp[], const double grp[], const double lbp[], const double ubp[], const double lrb[], const double grb[], const double lbb[], const double ubb[], char phase2, double delta, const char *optflags))

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/iis_data.h"
 #include "core/callback_registry.h"
 #include "params/catalog.h"
 #include "core/environment.h"
@@ -90,6 +91,7 @@ struct qrva_problem_s : qrva_object_s {
   qrva::Solution solution;
   qrva::Basis basis;
   std::vector<qrva::MipStart> mipStarts;
+  qrva::IisResults iis;  // dropped with kStaleIis
   std::unique_ptr<void, qrva::HighsDeleter> highs;  // kept between solves
   std::atomic<int> interruptReason{0};               // set by QRVAinterrupt
   std::vector<int> suppressedMessages;               // QRVAsetmessagestatus
