@@ -28,8 +28,9 @@ void problem_endSolve(problem_s *problem) {
 
 namespace {
 
-/* Room for the class's methods; preparing the type fails loudly beyond it. */
-constexpr size_t kMaxGuarded = 128;
+/* Room for the class's methods (the library-named families make them many);
+ * preparing the type fails loudly beyond it. */
+constexpr size_t kMaxGuarded = 384;
 PyMethodDef originals[kMaxGuarded];
 
 template <size_t I>
