@@ -147,7 +147,8 @@ class TestSolutionFiles:
         name = first.split()[1]
         for content, message in [(text.replace("ENDATA\n", ""), "ends before ENDATA"),
                                  (text.replace(first, "C nope 1"), "no column is called 'nope'"),
-                                 (text.replace(first, "C %s one" % name), "value 'one' is not a number"),
+                                 (text.replace(first, "C %s one" % name), "value 'one' is not a finite number"),
+                                 (text.replace(first, "C %s inf" % name), "value 'inf' is not a finite number"),
                                  (text.replace(first, "R %s 1" % name), "expected a line C <column> <value>")]:
             (tmp_path / "bad.slx").write_text(content)
             with pytest.raises(quorva.SolverError, match=message):

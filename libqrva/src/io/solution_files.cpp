@@ -254,8 +254,8 @@ MipStart readSlxSolution(const qrva_problem_s &p, const Check &chk, const std::s
     if (seen[j]++) lines.fail(formatText("column %s has a second value", f[1].c_str()));
     char *end = nullptr;
     double v = std::strtod(f[2].c_str(), &end);
-    if (*end != '\0' || std::isnan(v))
-      lines.fail(formatText("value %s is not a number", quoted(f[2].c_str()).c_str()));
+    if (*end != '\0' || !std::isfinite(v))
+      lines.fail(formatText("value %s is not a finite number", quoted(f[2].c_str()).c_str()));
     start.cols.push_back(j), start.values.push_back(v);
   }
   if (!ended) lines.truncated();
