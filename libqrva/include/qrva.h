@@ -792,7 +792,9 @@ QRVA_API int QRVAloadpresolvedirs(QRVAprob prob, int ndirs, const int colind[],
 QRVA_API int QRVAloadbranchdirs(QRVAprob prob, int ncols, const int colind[],
                                 const int branch[]);
 /* Rows and columns that presolve must keep, replacing those loaded before
- * (a count of -1 with NULL, or 0: none). */
+ * (a count of -1 with NULL, or 0: none). They are stored for the engine's
+ * own presolve; HiGHS's presolve works on a copy and every result comes
+ * back over all rows and columns, so nothing is lost to it meanwhile. */
 QRVA_API int QRVAloadsecurevecs(QRVAprob prob, int nrows, int ncols, const int rowind[],
                                 const int colind[]);
 /* Rows that need not be in the LP until a candidate solution violates
