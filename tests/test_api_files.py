@@ -217,6 +217,23 @@ class TestSaveRestore:
         q.solve()
         assert q.getSolution(0) == pytest.approx(1.0986123, rel=1e-5)  # exp(x) = 3
 
+    def test_user_functions_must_be_defined_where_the_formulas_call_them(self, tmp_path, monkeypatch):
+        monkeypatch.chdir(tmp_path)
+        p = quorva.problem(name="uf")
+        p.controls.outputlog = 0
+        x = quorva.var(name="x", lb=-5, ub=5)
+        p.addVariable(x)
+        p.setObjective(quorva.user(lambda v: (v - 2) ** 2, x))
+        p.save()
+        q = quorva.problem()
+        q.addVariable(quorva.var(name="y"))
+        with pytest.raises(quorva.SolverError, match="calls the user function '<lambda>' \\(number 1\\)"):
+            q.restore("uf")
+        assert [v.name for v in q.getVariable()] == ["y"]
+        p.restore("uf")  # its own layer defines the function
+        p.solve()
+        assert p.getSolution(0) == pytest.approx(2, abs=1e-6)
+
     def test_damaged_save_files_leave_the_problem(self, tmp_path, monkeypatch):
         monkeypatch.chdir(tmp_path)
         p = instance("afiro.mps")

@@ -39,15 +39,6 @@ void putNames(ByteWriter &w, const qrva::NameTable &t) {
   for (size_t i = 0; i < t.size(); ++i) w.putText(t.hasOwn(i) ? t.get(i) : std::string());
 }
 
-void getNames(ByteReader &r, qrva::NameTable &t, size_t expected) {
-  if (r.get<uint64_t>() != expected) r.truncated();
-  t.resize(expected);
-  for (size_t i = 0; i < expected; ++i) {
-    std::string name = r.getText();
-    if (!name.empty()) t.set(i, std::move(name));
-  }
-}
-
 void putTerms(ByteWriter &w, const qrva::QuadTerms &terms) {
   w.put<uint64_t>(terms.size());
   for (const auto &t : terms) w.put<int32_t>(t.first.first), w.put<int32_t>(t.first.second), w.put(t.second);
@@ -95,6 +86,14 @@ struct SaveReader {
       out.insert(i);
     }
     return out;
+  }
+  void names(qrva::NameTable &t, size_t expected) {
+    if (r.get<uint64_t>() != expected) damaged("its names do not fit its problem");
+    t.resize(expected);
+    for (size_t i = 0; i < expected; ++i) {
+      std::string name = r.getText();
+      if (!name.empty()) t.set(i, std::move(name));
+    }
   }
   std::vector<qrva::ParamValue> params(size_t expected) {
     if (r.get<uint64_t>() != expected) damaged("its controls are not those of this library");
@@ -154,7 +153,7 @@ std::unique_ptr<qrva::ProblemStore> readStore(SaveReader &in) {
       if (col < 0 || col >= n) in.damaged("a set names a column it does not have");
     s->sets.push_back(std::move(set));
   }
-  getNames(r, s->rowNames, m), getNames(r, s->colNames, n), getNames(r, s->setNames, s->sets.size());
+  in.names(s->rowNames, m), in.names(s->colNames, n), in.names(s->setNames, s->sets.size());
   for (uint64_t k = 0, dirs = r.get<uint64_t>(); k < dirs; ++k) {
     int col = in.index(n, "a directive names a column it does not have");
     s->directives[col] = r.get<qrva::Directive>();
