@@ -180,6 +180,17 @@ class TestSolutionFiles:
             assert other.getSolution() == y
 
 
+    def test_binary_mip_solution_keeps_its_status_and_objective(self, tmp_path):
+        p = instance("flugpl.mps")
+        p.solve()
+        p.writebinsol(str(tmp_path / "flugpl"))
+        fresh = instance("flugpl.mps")
+        fresh.readbinsol(str(tmp_path / "flugpl"))
+        assert fresh.getSolution() == p.getSolution()
+        assert fresh.attributes.mipstatus == p.attributes.mipstatus
+        assert fresh.getObjVal() == pytest.approx(1201500, rel=1e-4)
+
+
 class TestSaveRestore:
     def test_restore_gives_the_same_problem_and_optimum(self, tmp_path, monkeypatch):
         monkeypatch.chdir(tmp_path)

@@ -316,6 +316,9 @@ BinarySolution readBinarySolution(const qrva_problem_s &p, const Check &chk,
       (!b.solution.dj.empty() && static_cast<int>(b.solution.dj.size()) != cols) ||
       (kinds & ~3) != 0 || kinds == 0)
     chk.fail(formatText("%s is damaged: its contents do not fit its sizes", where.c_str()));
+  // A solution without duals reads as one with zero duals, as a MIP solve leaves it.
+  if (b.solution.dual.empty()) b.solution.dual.assign(rows, 0.0);
+  if (b.solution.dj.empty()) b.solution.dj.assign(cols, 0.0);
   return b;
 }
 
