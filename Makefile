@@ -6,7 +6,7 @@ PY := $(VENV)/bin/python
 # What a build without pip's isolation needs in its venv (make dev, check-sanitize);
 # the module is built against the NumPy installed there.
 NUMPY ?= numpy>=1.22
-BUILD_DEPS := scikit-build-core '$(NUMPY)' highsbox==1.15.1 'pytest>=7'
+BUILD_DEPS := scikit-build-core '$(NUMPY)' highsbox==1.15.1 'pytest>=7' highspy==1.15.1
 
 .PHONY: demo test install venv clean bench dev check-sanitize check-debugmalloc
 

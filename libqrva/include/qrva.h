@@ -701,7 +701,12 @@ QRVA_API int QRVArepairweightedinfeasbounds(QRVAprob prob, int *status, const do
                                             const double grb[], const double lbb[],
                                             const double ubb[], char phase2, double delta,
                                             const char *optflags);
-/* Objective and right-hand-side ranging. */
+/* Objective and right-hand-side ranging of an LP's optimal basis (the
+ * last LP solve's): lower[k] and upper[k] are the values of the cost of
+ * colind[k] / of the right-hand side of rowind[k] between which the basis
+ * stays optimal (resp. feasible), +-QRVA_INFINITY where unbounded. Fails on
+ * problems with discrete columns, sets or quadratic terms, and without an
+ * optimal basis. */
 QRVA_API int QRVAobjsa(QRVAprob prob, int ncols, const int colind[], double lower[],
                        double upper[]);
 QRVA_API int QRVArhssa(QRVAprob prob, int nrows, const int rowind[], double lower[],
@@ -714,6 +719,11 @@ QRVA_API int QRVAstrongbranchcb(QRVAprob prob, int nbounds, const int colind[],
                                 const char bndtype[], const double bndval[], int itrlimit,
                                 double objval[], int status[], QRVAcbsolvenode callback,
                                 void *data);
+/* The least and largest dual of each row over the optimal basis and the
+ * bases just beyond both ends of the row's right-hand-side range (the
+ * slopes of the optimal value on either side), each re-solve limited to
+ * iterlimit simplex iterations; a side with no solution gives
+ * +-QRVA_INFINITY. */
 QRVA_API int QRVAestimaterowdualranges(QRVAprob prob, int nrows, const int rowind[],
                                        int iterlimit, double mindualactivity[],
                                        double maxdualactivity[]);

@@ -137,6 +137,39 @@ static const WrapperSpec kBtran{"O", nullptr, CHECK_BEFORE, false, basisSolve<QR
 static const WrapperSpec kFtran{"O", nullptr, CHECK_BEFORE, false, basisSolve<QRVAftran>,
                                 {{"vec", KIND_DOUBLE, 0, ARG_ARRAY, -1}}, rowCount};
 
+/* objsa and rhssa: the indices of group 0, two lists of as many doubles. */
+template <int (*F)(QRVAprob, int, const int *, double *, double *)>
+static PyObject *rangesBody(WrapperCall &c) {
+  bool failed = false;
+  double *lower = c.all<double>(1, c.n(0), &failed), *upper = c.all<double>(2, c.n(0), &failed);
+  if (failed) return nullptr;
+  return c.done(F(c.qprob(), c.n(0), c.in<int>(0), lower, upper));
+}
+
+static const WrapperSpec kObjsa{"OOO", "Must provide arguments mindex, lower, and upper", CHECK_BEFORE, true,
+                                rangesBody<QRVAobjsa>,
+                                {{"mindex", KIND_COL, 0, IN, -1},
+                                 {"lower", KIND_DOUBLE, -1, ARG_REQUIRED, -1},
+                                 {"upper", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
+static const WrapperSpec kRhssa{"OOO", "Must provide arguments mindex, lower, and upper", CHECK_BEFORE, true,
+                                rangesBody<QRVArhssa>,
+                                {{"mindex", KIND_ROW, 0, IN, -1},
+                                 {"lower", KIND_DOUBLE, -1, ARG_REQUIRED, -1},
+                                 {"upper", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
+
+static const WrapperSpec kEstimaterowdualranges{
+    "OiOO", "Must provide arguments minDualActivity, maxDualActivity", CHECK_BEFORE, true,
+    [](WrapperCall &c) -> PyObject * {
+      bool failed = false;
+      double *lower = c.all<double>(2, c.n(0), &failed), *upper = c.all<double>(3, c.n(0), &failed);
+      if (failed) return nullptr;
+      return c.done(QRVAestimaterowdualranges(c.qprob(), c.n(0), c.in<int>(0), c.slot[1].integer, lower, upper));
+    },
+    {{"rowIndices", KIND_ROW, 0, ARG_ARRAY, -1},
+     {"iterationLimit", -1, -1, 0, -1},
+     {"minDualActivity", KIND_DOUBLE, -1, ARG_REQUIRED, -1},
+     {"maxDualActivity", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
+
 PyMethodDef problem_apiSolvingMethods[] = {
     QRVA_WRAPPER("lpoptimize", kLpoptimize,
                  QRVA_DOC("Solves the problem's LP relaxation in the library.", "p.lpoptimize(flags='')",
@@ -216,5 +249,28 @@ PyMethodDef problem_apiSolvingMethods[] = {
                           "The result's entries follow B's columns: basic slacks by row, then basic columns by "
                           "index.",
                           "btran, getbasis")),
+    QRVA_WRAPPER("objsa", kObjsa,
+                 QRVA_DOC("Ranges objective coefficients over the optimal basis.", "p.objsa(mindex, lower, upper)",
+                          "mindex: columns; lower, upper: lists for the least and largest cost of each at which the "
+                          "basis stays optimal.",
+                          "p.lpoptimize()\n  lo, up = [], []\n  p.objsa([x, y], lo, up)",
+                          "Needs an optimal LP basis; unbounded ends are +-1e20. Problems with discrete columns "
+                          "are refused (fixglobals first).",
+                          "rhssa, lpoptimize")),
+    QRVA_WRAPPER("rhssa", kRhssa,
+                 QRVA_DOC("Ranges right-hand sides over the optimal basis.", "p.rhssa(mindex, lower, upper)",
+                          "mindex: rows; lower, upper: lists for the least and largest right-hand side of each at "
+                          "which the basis stays optimal.",
+                          "p.lpoptimize()\n  lo, up = [], []\n  p.rhssa([c1], lo, up)",
+                          "As objsa: an optimal LP basis is needed; unbounded ends are +-1e20.", "objsa")),
+    QRVA_WRAPPER("estimaterowdualranges", kEstimaterowdualranges,
+                 QRVA_DOC("Bounds the duals of rows as their right-hand sides leave their ranges.",
+                          "p.estimaterowdualranges(rowIndices, iterationLimit, minDualActivity, maxDualActivity)",
+                          "rowIndices: rows; iterationLimit: simplex iterations of each re-solve; two lists for the "
+                          "least and largest dual of each row.",
+                          "lo, up = [], []\n  p.estimaterowdualranges([c1], 50, lo, up)",
+                          "The duals just beyond both ends of the row's right-hand-side range, with the current "
+                          "one; a side without solutions gives +-1e20.",
+                          "rhssa")),
     {nullptr, nullptr, 0, nullptr},
 };

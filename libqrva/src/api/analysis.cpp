@@ -4,6 +4,7 @@
 
 #include "analysis/basis_solver.h"
 #include "analysis/calculations.h"
+#include "analysis/ranging.h"
 #include "api/support.h"
 
 using qrva::Check;
@@ -122,6 +123,29 @@ int QRVAftran(QRVAprob prob, double vec[]) {
     chk.array(vec, "vec");
     numbers(chk, vec, p.store->nrows(), "vec");
     qrva::BasisSolver(p, chk).ftran(vec);
+    return QRVA_OK;
+  });
+}
+
+int QRVAobjsa(QRVAprob prob, int ncols, const int colind[], double lower[], double upper[]) {
+  return qrva::withProblem(prob, "QRVAobjsa", [&](P &p) {
+    qrva::costRanges(p, Check("QRVAobjsa"), ncols, colind, lower, upper);
+    return QRVA_OK;
+  });
+}
+
+int QRVArhssa(QRVAprob prob, int nrows, const int rowind[], double lower[], double upper[]) {
+  return qrva::withProblem(prob, "QRVArhssa", [&](P &p) {
+    qrva::rhsRanges(p, Check("QRVArhssa"), nrows, rowind, lower, upper);
+    return QRVA_OK;
+  });
+}
+
+int QRVAestimaterowdualranges(QRVAprob prob, int nrows, const int rowind[], int iterlimit,
+                              double mindualactivity[], double maxdualactivity[]) {
+  return qrva::withProblem(prob, "QRVAestimaterowdualranges", [&](P &p) {
+    qrva::rowDualRanges(p, Check("QRVAestimaterowdualranges"), nrows, rowind, iterlimit, mindualactivity,
+                        maxdualactivity);
     return QRVA_OK;
   });
 }
