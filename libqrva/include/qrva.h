@@ -687,7 +687,24 @@ QRVA_API int QRVAiiswrite(QRVAprob prob, int num, const char *filename, int type
  * bounds; numinfeas: how many of them that least violation breaks. */
 QRVA_API int QRVAiisstatus(QRVAprob prob, int *niis, int rowsizes[], int colsizes[],
                            double suminfeas[], int numinfeas[]);
-/* Infeasibility repair with uniform and with per-row/column weights. */
+/* Infeasibility repair. Each row side (lrp: the lower side, activity >=
+ * its lower bound; grp: the upper side) and each column bound (lbp lower,
+ * ubp upper) has a preference: violating it costs 1/preference per unit;
+ * preference 0 keeps it as it is. Phase 1 finds the least weighted
+ * violation; phase 2 (oflags 'o', phase2 'o') then optimises the original
+ * objective with the weighted violation at most (1 + delta) times the
+ * least ('f': phase 1 only). The problem's rows and bounds are then
+ * relaxed by the violations found and the problem is solved (LP, or MIP
+ * when gflags is 'g' / the weighted calls on a problem with discrete
+ * columns), its solution readable as any solve's. repairinfeas applies
+ * one preference to every row side and bound (pflags 'c'); the weighted
+ * calls take arrays over the rows and columns (NULL: all 0), and
+ * ...bounds also the largest relaxation of each (lrb, grb, lbb, ubb; NULL:
+ * unlimited). Statuses: */
+#define QRVA_REPAIR_SOLVED 0      /* relaxed and solved to optimality */
+#define QRVA_REPAIR_INFEASIBLE 1  /* no relaxation the preferences allow is feasible; nothing changed */
+#define QRVA_REPAIR_NOT_OPTIMAL 2 /* relaxed, but phase 2 or the final solve ended without an optimum */
+#define QRVA_REPAIR_STOPPED 3     /* the time limit or an interrupt came first */
 QRVA_API int QRVArepairinfeas(QRVAprob prob, int *status, char pflags, char oflags,
                               char gflags, double lrp, double grp, double lbp, double ubp,
                               double delta);

@@ -170,6 +170,76 @@ static const WrapperSpec kEstimaterowdualranges{
      {"minDualActivity", KIND_DOUBLE, -1, ARG_REQUIRED, -1},
      {"maxDualActivity", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
 
+/* The repair calls: their status as an int; the rows and bounds they relax
+ * are read back into the constraints and variables. */
+static PyObject *repaired(WrapperCall &c, int rc, int status) {
+  int rows = 0, cols = 0;
+  if (rc != 0 || c.attribute(QRVA_ROWS, &rows) != 0 || c.attribute(QRVA_COLS, &cols) != 0) return nullptr;
+  std::vector<int> index((size_t)(rows > cols ? rows : cols));
+  for (size_t k = 0; k < index.size(); ++k) index[k] = (int)k;
+  if (problem_pullRows(c.problem, rows, index.data()) != 0 || problem_pullColumns(c.problem, cols, index.data()) != 0)
+    return nullptr;
+  return PyLong_FromLong(status);
+}
+
+static const WrapperSpec kRepairinfeas{
+    "CCCddddd", nullptr, CHECK_BEFORE, true,
+    [](WrapperCall &c) {
+      int status = 0;
+      int rc = QRVArepairinfeas(c.qprob(), &status, (char)c.slot[0].integer, (char)c.slot[1].integer,
+                                (char)c.slot[2].integer, c.slot[3].number, c.slot[4].number, c.slot[5].number,
+                                c.slot[6].number, c.slot[7].number);
+      return repaired(c, rc, status);
+    },
+    {{"pflags", -1, -1, 0, -1},
+     {"oflags", -1, -1, 0, -1},
+     {"gflags", -1, -1, 0, -1},
+     {"lrp", -1, -1, 0, -1},
+     {"grp", -1, -1, 0, -1},
+     {"lbp", -1, -1, 0, -1},
+     {"ubp", -1, -1, 0, -1},
+     {"delta", -1, -1, 0, -1}}};
+
+static const WrapperSpec kRepairweightedinfeas{
+    "OOOOCds", nullptr, CHECK_BEFORE, true,
+    [](WrapperCall &c) {
+      int status = 0;
+      int rc = QRVArepairweightedinfeas(c.qprob(), &status, c.in<double>(0), c.in<double>(1), c.in<double>(2),
+                                        c.in<double>(3), (char)c.slot[4].integer, c.slot[5].number, c.slot[6].text);
+      return repaired(c, rc, status);
+    },
+    {{"lrp_array", KIND_DOUBLE, 0, ARG_ARRAY, -1},
+     {"grp_array", KIND_DOUBLE, 0, ARG_ARRAY, -1},
+     {"lbp_array", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"ubp_array", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"phase2", -1, -1, 0, -1},
+     {"delta", -1, -1, 0, -1},
+     {"optflags", -1, -1, 0, -1}},
+    wrapperOriginalSizes};
+
+static const WrapperSpec kRepairweightedinfeasbounds{
+    "OOOOOOOOCds", nullptr, CHECK_BEFORE, true,
+    [](WrapperCall &c) {
+      int status = 0;
+      int rc = QRVArepairweightedinfeasbounds(c.qprob(), &status, c.in<double>(0), c.in<double>(1), c.in<double>(2),
+                                              c.in<double>(3), c.in<double>(4), c.in<double>(5), c.in<double>(6),
+                                              c.in<double>(7), (char)c.slot[8].integer, c.slot[9].number,
+                                              c.slot[10].text);
+      return repaired(c, rc, status);
+    },
+    {{"lrp_array", KIND_DOUBLE, 0, ARG_ARRAY, -1},
+     {"grp_array", KIND_DOUBLE, 0, ARG_ARRAY, -1},
+     {"lbp_array", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"ubp_array", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"lrb_array", KIND_DOUBLE, 0, ARG_ARRAY, -1},
+     {"grb_array", KIND_DOUBLE, 0, ARG_ARRAY, -1},
+     {"lbb_array", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"ubb_array", KIND_DOUBLE, 1, ARG_ARRAY, -1},
+     {"phase2", -1, -1, 0, -1},
+     {"delta", -1, -1, 0, -1},
+     {"optflags", -1, -1, 0, -1}},
+    wrapperOriginalSizes};
+
 PyMethodDef problem_apiSolvingMethods[] = {
     QRVA_WRAPPER("lpoptimize", kLpoptimize,
                  QRVA_DOC("Solves the problem's LP relaxation in the library.", "p.lpoptimize(flags='')",
@@ -272,5 +342,37 @@ PyMethodDef problem_apiSolvingMethods[] = {
                           "The duals just beyond both ends of the row's right-hand-side range, with the current "
                           "one; a side without solutions gives +-1e20.",
                           "rhssa")),
+    QRVA_WRAPPER("repairinfeas", kRepairinfeas,
+                 QRVA_DOC("Relaxes an infeasible problem by the least weighted violation and solves it.",
+                          "p.repairinfeas(pflags, oflags, gflags, lrp, grp, lbp, ubp, delta)",
+                          "pflags: 'c'; oflags: 'o' then optimise the objective within (1 + delta) times the least "
+                          "violation, 'f' stop at it; gflags: 'g' keep the discrete columns, 'l' the LP "
+                          "relaxation; lrp, grp: preferences of the rows' lower and upper sides; lbp, ubp: of the "
+                          "columns' lower and upper bounds (violating costs 1/preference per unit, 0 keeps it); "
+                          "delta: the slack of phase 2.",
+                          "status = p.repairinfeas('c', 'o', 'g', 1, 1, 0, 0, 0.1)",
+                          "Returns 0 relaxed and solved, 1 no allowed relaxation is feasible (nothing changes), 2 "
+                          "relaxed without an optimum, 3 stopped. The constraints and variables take the relaxed "
+                          "bounds.",
+                          "repairweightedinfeas, iisfirst")),
+    QRVA_WRAPPER("repairweightedinfeas", kRepairweightedinfeas,
+                 QRVA_DOC("As repairinfeas, with a preference per row side and bound.",
+                          "p.repairweightedinfeas(lrp_array, grp_array, lbp_array, ubp_array, phase2, delta, "
+                          "optflags)",
+                          "lrp_array, grp_array: one preference per row (None: all 0); lbp_array, ubp_array: one "
+                          "per column; phase2: 'o' or 'f' as oflags of repairinfeas; delta; optflags: the "
+                          "algorithm flags of the solves.",
+                          "status = p.repairweightedinfeas([1, 0], [1, 1], None, None, 'f', 0, '')",
+                          "A problem with discrete columns is repaired with MIP solves.",
+                          "repairinfeas, repairweightedinfeasbounds")),
+    QRVA_WRAPPER("repairweightedinfeasbounds", kRepairweightedinfeasbounds,
+                 QRVA_DOC("As repairweightedinfeas, with a largest relaxation per row side and bound.",
+                          "p.repairweightedinfeasbounds(lrp_array, grp_array, lbp_array, ubp_array, lrb_array, "
+                          "grb_array, lbb_array, ubb_array, phase2, delta, optflags)",
+                          "The first four as for repairweightedinfeas; lrb_array, grb_array (rows), lbb_array, "
+                          "ubb_array (columns): the most each may be relaxed (None: unlimited).",
+                          "status = p.repairweightedinfeasbounds([1], [1], None, None, [2], [2], None, None, 'f', "
+                          "0, '')",
+                          "Status as repairinfeas.", "repairweightedinfeas")),
     {nullptr, nullptr, 0, nullptr},
 };

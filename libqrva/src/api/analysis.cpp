@@ -5,7 +5,9 @@
 #include "analysis/basis_solver.h"
 #include "analysis/calculations.h"
 #include "analysis/ranging.h"
+#include "analysis/repair.h"
 #include "api/support.h"
+#include "highs/sigint.h"
 
 using qrva::Check;
 using qrva::formatText;
@@ -148,6 +150,85 @@ int QRVAestimaterowdualranges(QRVAprob prob, int nrows, const int rowind[], int 
                         maxdualactivity);
     return QRVA_OK;
   });
+}
+
+}  // extern "C"
+
+namespace {
+
+// Copies an optional array of n preferences or limits.
+std::vector<double> optional(const double *v, int n) {
+  return v ? std::vector<double>(v, v + n) : std::vector<double>();
+}
+
+bool discreteProblem(const qrva::ProblemStore &s) {
+  if (!s.sets.empty()) return true;
+  for (int j = 0; j < s.ncols(); ++j)
+    if (s.isDiscrete(j)) return true;
+  return false;
+}
+
+bool phaseTwo(const Check &chk, char flag, const char *name) {
+  if (flag != 'o' && flag != 'f')
+    chk.fail(formatText("%s is %s; it must be 'o' (optimise within delta) or 'f' (least violation only)", name,
+                        Check::charText(flag).c_str()));
+  return flag == 'o';
+}
+
+int weighted(QRVAprob prob, const char *function, int *status, const double lrp[], const double grp[],
+             const double lbp[], const double ubp[], const double lrb[], const double grb[], const double lbb[],
+             const double ubb[], char phase2, double delta, const char *optflags) {
+  return qrva::withProblem(prob, function, [&](P &p) {
+    Check chk(function);
+    chk.array(status, "status");
+    qrva::SigintGuard guard(&p);
+    int m = p.store->nrows(), n = p.store->ncols();
+    qrva::RepairWeights w{optional(lrp, m), optional(grp, m), optional(lbp, n), optional(ubp, n),
+                          optional(lrb, m), optional(grb, m), optional(lbb, n), optional(ubb, n)};
+    bool two = phaseTwo(chk, phase2, "phase2");
+    *status = qrva::repairInfeasibility(p, chk, w, two, delta, discreteProblem(*p.store), optflags ? optflags : "");
+    return QRVA_OK;
+  });
+}
+
+}  // namespace
+
+extern "C" {
+
+int QRVArepairinfeas(QRVAprob prob, int *status, char pflags, char oflags, char gflags, double lrp,
+                     double grp, double lbp, double ubp, double delta) {
+  return qrva::withProblem(prob, "QRVArepairinfeas", [&](P &p) {
+    Check chk("QRVArepairinfeas");
+    chk.array(status, "status");
+    if (pflags != 'c')
+      chk.fail(formatText("pflags is %s; it must be 'c' (one preference per kind of row side and bound)",
+                          Check::charText(pflags).c_str()));
+    bool two = phaseTwo(chk, oflags, "oflags");
+    if (gflags != 'g' && gflags != 'l')
+      chk.fail(formatText("gflags is %s; it must be 'g' (keep the discrete columns) or 'l' (the LP relaxation)",
+                          Check::charText(gflags).c_str()));
+    qrva::SigintGuard guard(&p);
+    int m = p.store->nrows(), n = p.store->ncols();
+    qrva::RepairWeights w{std::vector<double>(m, lrp), std::vector<double>(m, grp), std::vector<double>(n, lbp),
+                          std::vector<double>(n, ubp), {}, {}, {}, {}};
+    *status = qrva::repairInfeasibility(p, chk, w, two, delta, gflags == 'g' && discreteProblem(*p.store), "");
+    return QRVA_OK;
+  });
+}
+
+int QRVArepairweightedinfeas(QRVAprob prob, int *status, const double lrp[], const double grp[],
+                             const double lbp[], const double ubp[], char phase2, double delta,
+                             const char *optflags) {
+  return weighted(prob, "QRVArepairweightedinfeas", status, lrp, grp, lbp, ubp, nullptr, nullptr, nullptr,
+                  nullptr, phase2, delta, optflags);
+}
+
+int QRVArepairweightedinfeasbounds(QRVAprob prob, int *status, const double lrp[], const double grp[],
+                                   const double lbp[], const double ubp[], const double lrb[],
+                                   const double grb[], const double lbb[], const double ubb[], char phase2,
+                                   double delta, const char *optflags) {
+  return weighted(prob, "QRVArepairweightedinfeasbounds", status, lrp, grp, lbp, ubp, lrb, grb, lbb, ubb, phase2,
+                  delta, optflags);
 }
 
 }  // extern "C"
