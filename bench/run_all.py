@@ -15,6 +15,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 # Each benchmark with the arguments of its small run.
 BENCHMARKS = [
+    ("analysis.py", ["--repeat", "1"]),
     ("api.py", ["--sizes", "100000", "--repeat", "1"]),
     ("build.py", ["fac-25", "lqcp-500"]),
     ("changes.py", ["100000"]),
