@@ -6,9 +6,9 @@ PY := $(VENV)/bin/python
 # What a build without pip's isolation needs in its venv (make dev, check-sanitize);
 # the module is built against the NumPy installed there.
 NUMPY ?= numpy>=1.22
-BUILD_DEPS := scikit-build-core '$(NUMPY)' highsbox==1.15.1 'pytest>=7' highspy==1.15.1
+BUILD_DEPS := scikit-build-core 'cmake>=3.18' ninja '$(NUMPY)' highsbox==1.15.1 'pytest>=7' highspy==1.15.1
 
-.PHONY: demo test install venv clean bench dev check-sanitize check-debugmalloc
+.PHONY: demo test install venv clean bench wheel check-wheel dev suites test-matrix test-entry check-sanitize check-debugmalloc
 
 $(PY):
 	$(PYTHON) -m venv $(VENV)
@@ -24,24 +24,55 @@ demo: install
 
 # The engine suite drives libqrva's process-wide environment directly, so it
 # runs in a process of its own, apart from the extension's suite.
-test: install
+test: install suites
+
+suites:
 	$(PY) -m pytest -q libqrva/tests
 	$(PY) -m pytest -q tests
+
+# Other interpreters and NumPy majors than `make test`'s (python3 with the
+# newest NumPy). An entry PYTHON-VERSION/NUMPY-VERSION builds the module in a
+# venv and build tree of its own against that NumPy (the newest of that
+# series) and runs both suites; the interpreters come from pyenv, else PATH.
+MATRIX ?= 3.11/1.26 3.13/2 3.8/1.24
+PYENV_ROOT ?= $(HOME)/.pyenv
+matrix_python = $(or $(firstword $(wildcard $(PYENV_ROOT)/versions/$(1).*/bin/python$(1))),python$(1))
+test-matrix:
+	set -e; for entry in $(MATRIX); do \
+	  $(MAKE) --no-print-directory test-entry PYVER=$${entry%/*} NPVER=$${entry#*/}; done
+
+test-entry:
+	@test -n "$(PYVER)" -a -n "$(NPVER)" || { echo "usage: make test-entry PYVER=3.11 NPVER=1.26"; exit 2; }
+	$(MAKE) --no-print-directory dev suites PYTHON=$(call matrix_python,$(PYVER)) NUMPY='numpy==$(NPVER).*' \
+	  VENV=.venv-$(PYVER)-np$(NPVER) DEV_BUILD=build/$(PYVER)-np$(NPVER)
+
+# The wheel a user gets from `pip wheel .`: libqrva inside, HiGHS found in
+# the highsbox package through relative run paths.
+# check-wheel installs it into fresh venvs (NumPy 2 and 1) without a
+# compiler and runs an example from another directory.
+wheel: $(PY)
+	rm -f dist/quorva-*.whl
+	$(PY) -m pip wheel --quiet --no-deps -w dist .
+
+check-wheel: wheel
+	$(PY) -m pip install --quiet 'pytest>=7'
+	QUORVA_WHEEL="$$(ls dist/quorva-*.whl)" $(PY) -m pytest -q tests/test_packaging_wheel.py
 
 bench: install
 	$(PY) -m pip install --quiet -r bench/requirements.txt
 	$(PY) bench/run_all.py
 
 clean:
-	rm -rf $(VENV) $(SAN_VENV) build dist *.egg-info
+	rm -rf $(VENV) $(SAN_VENV) .venv-*-np* build dist *.egg-info
 
 # Incremental build for development: the same install, but CMake's build tree
 # is kept in build/dev so that only changed sources are compiled again.
 # ccache, when installed, shares compiled objects between checkouts.
 CCACHE := $(shell command -v ccache 2>/dev/null)
+DEV_BUILD ?= build/dev
 dev: $(PY)
 	$(PY) -m pip install --quiet $(BUILD_DEPS)
-	CCACHE_BASEDIR=$(CURDIR) $(PY) -m pip install --quiet --no-build-isolation --no-deps -Cbuild-dir=build/dev \
+	CCACHE_BASEDIR=$(CURDIR) $(PY) -m pip install --quiet --no-build-isolation --no-deps -Cbuild-dir=$(DEV_BUILD) \
 	  $(if $(CCACHE),-Ccmake.define.CMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE)) .
 
 # Memory checks (CI runs both after `make test`).

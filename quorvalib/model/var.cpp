@@ -13,6 +13,7 @@
 #include "module/helpers.h"
 #include "nonlinear/nonlinear.h"
 
+#include <climits>
 #include <structmember.h>
 
 namespace {
@@ -324,8 +325,14 @@ static int var_setType(PyObject *self, PyObject *value, void *) {
     PyErr_SetString(PyExc_TypeError, "The variable type cannot be deleted");
     return -1;
   }
-  int type = _PyLong_AsInt(value);
-  if (type == -1 && PyErr_Occurred()) return -1;
+  /* As CPython converts to a C int (its function for it is public only from 3.13). */
+  long wide = PyLong_AsLong(value);
+  if (wide == -1 && PyErr_Occurred()) return -1;
+  if (wide < INT_MIN || wide > INT_MAX) {
+    PyErr_SetString(PyExc_OverflowError, "Python int too large to convert to C int");
+    return -1;
+  }
+  int type = static_cast<int>(wide);
   if (asVar(self)->vartype != type) {
     asVar(self)->vartype = type;
     markChanged(&asVar(self)->changed);

@@ -233,4 +233,8 @@ static PyObject *initModule() {
   return module.release();
 }
 
+/* Python 3.8's PyMODINIT_FUNC does not mark the entry point visible, and
+ * the module is built with hidden symbols. */
+#pragma GCC visibility push(default)
 PyMODINIT_FUNC PyInit_quorvalib(void) { return PyEntry<initModule>::call(); }
+#pragma GCC visibility pop
