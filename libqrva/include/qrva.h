@@ -289,6 +289,12 @@ QRVA_API int QRVAfree(void);
  * outputlog (QRVA_OUTPUTLOG) is 1. Message handlers, message callbacks and log files
  * receive every message either way. Off at start. */
 QRVA_API int QRVAenablemessages(int enable);
+/* Where printed messages go: f(sender, data, NULL, msg, msglen, msgtype) is
+ * called for each message that would be printed, in place of writing it to
+ * standard output (QRVA_MSG_INFO) or standard error (the others); NULL
+ * restores the standard streams. It stays set across QRVAinit and QRVAfree.
+ * Called from the thread that produced the message. */
+QRVA_API int QRVAsetprintfunction(QRVAcbmsghandler f, void *data);
 /* Version text "MM.mm.pp" (QRVA_VERSION_MAJOR, _MINOR and _PATCH, the last
  * two in two digits); version needs room for 16 bytes. */
 QRVA_API int QRVAgetversion(char *version);

@@ -56,6 +56,7 @@ def _declare(lib):
         "QRVA_ge_getlasterror": [POINTER(c_int), c_char_p, c_int, POINTER(c_int)],
         "QRVA_ge_addcbmsghandler": [MSGHANDLER, c_void_p, c_int],
         "QRVA_ge_removecbmsghandler": [MSGHANDLER, c_void_p],
+        "QRVAsetprintfunction": [MSGHANDLER, c_void_p],
         "QRVAcreateprob": [POINTER(P)], "QRVAdestroyprob": [P],
         "QRVAgetlasterror": [P, c_char_p],
         "QRVAsetprobname": [P, c_char_p], "QRVAgetprobname": [P, c_char_p],

@@ -288,6 +288,7 @@ class Setting:
     def restore_globals(self):
         """Undoes what an accepted call may have changed outside the problem."""
         self.lib.QRVA_ge_removecbmsghandler(self.callback, None)
+        self.lib.QRVAsetprintfunction(MSGHANDLER(), None)
         self.lib.QRVAenablemessages(0)
         self.lib.QRVAsetcheckedmode(1)
 

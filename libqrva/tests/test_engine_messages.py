@@ -118,6 +118,27 @@ def test_outputlog_governs_standard_output_only(env, prob, recorder, capfd):
     assert capfd.readouterr().out == ""
 
 
+def test_print_function_takes_the_place_of_standard_output(env, prob, recorder, capfd):
+    printed = recorder.handler("printer")
+    assert env.QRVAsetprintfunction(printed, ctypes.c_void_p(7)) == 0
+    assert env.QRVAenablemessages(1) == 0
+    try:
+        assert load_one_column(env, prob, b"loud") == 0
+        assert env.QRVAsetintcontrol(prob, OUTPUTLOG, 0) == 0
+        assert load_one_column(env, prob, b"quiet") == 0
+        # Only what would have been printed, and nothing on the streams.
+        assert [(s[0], s[2], s[3]) for s in recorder.seen] == [
+            ("printer", "Problem 'loud' loaded: 0 rows, 1 columns, 0 elements", 1)]
+        assert capfd.readouterr() == ("", "")
+        assert env.QRVAsetintcontrol(prob, OUTPUTLOG, 1) == 0
+        assert env.QRVAsetprintfunction(MSGHANDLER(), None) == 0
+        assert load_one_column(env, prob, b"again") == 0
+        assert "Problem 'again' loaded" in capfd.readouterr().out and len(recorder.seen) == 1
+    finally:
+        env.QRVAsetprintfunction(MSGHANDLER(), None)
+        assert env.QRVAenablemessages(0) == 0
+
+
 def test_handlers_end_with_the_environment(lib):
     rec = Recorder()
     fn = rec.handler("h")

@@ -4,6 +4,7 @@
 #include "module/env.h"
 
 #include "module/errors.h"
+#include "module/log.h"
 #include "module/modfuncs.h"
 #include "module/qrvalibs.h"
 #include "problem/controls.h"
@@ -49,6 +50,7 @@ int turnQRVAon(int force) {
     return -1;
   }
   QRVAenablemessages(1);
+  routeDefaultLog();
   if (reregisterMsgHandlers() != 0) return -1;
 
   int empty;

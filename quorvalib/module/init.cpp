@@ -9,6 +9,7 @@
 #include "model/vectors.h"
 #include "module/boundary.h"
 #include "module/env.h"
+#include "module/log.h"
 #include "module/errors.h"
 #include "module/modfuncs.h"
 #include "module/numpy_api.h"
@@ -192,6 +193,7 @@ int fillModule(PyObject *module) {
 static void quorvamod_freeModule(void *) {
   releaseEnvironmentRecord();
   quorva_restore_comparisons();
+  restoreDefaultLog();
   /* The classes are static objects; nothing of them is released here. */
   if (turnQRVAoff(0) != 0) PyErr_Clear();
 }

@@ -30,6 +30,13 @@ int QRVAenablemessages(int enable) {
   });
 }
 
+int QRVAsetprintfunction(QRVAcbmsghandler f, void *data) {
+  return qrva::withEnvironment("QRVAsetprintfunction", [&] {
+    Environment::instance().setPrinter(f, data);
+    return QRVA_OK;
+  });
+}
+
 int QRVAgetversion(char *version) {
   return qrva::withEnvironment("QRVAgetversion", [&]() -> int {
     if (version == nullptr)

@@ -106,10 +106,27 @@ void Environment::deliver(QRVAobject sender, const std::string &text, int msgtyp
     f(sender, data, nullptr, text.c_str(), static_cast<int>(text.size()), msgtype);
   });
   if (print && messagesEnabled_ && msgtype != QRVA_MSG_FLUSH) {
+    QRVAcbmsghandler printer;
+    void *printerData;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      printer = printer_;
+      printerData = printerData_;
+    }
+    if (printer) {
+      printer(sender, printerData, nullptr, text.c_str(), static_cast<int>(text.size()), msgtype);
+      return;
+    }
     std::FILE *out = msgtype == QRVA_MSG_INFO ? stdout : stderr;
     std::fprintf(out, "%s\n", text.c_str());
     std::fflush(out);
   }
+}
+
+void Environment::setPrinter(QRVAcbmsghandler f, void *data) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  printer_ = f;
+  printerData_ = f ? data : nullptr;
 }
 
 void Environment::registerHandle(const void *handle) {

@@ -49,12 +49,15 @@ class Environment {
   void removeHandlers(QRVAcbmsghandler f, void *data);
   // Delivers one message to every global handler (priority order; a handler
   // removed during the delivery is not called by it any more), then to
-  // standard output when messages are enabled and print is set (the
-  // sender's output control). Never called with the lock held, so handlers
+  // the printer or standard output when messages are enabled and print is
+  // set (the sender's output control). Never called with the lock held, so handlers
   // may call back into the library.
   void deliver(QRVAobject sender, const std::string &text, int msgtype, bool print = true);
   bool hasHandlers() const;
 
+  // Where printed messages go instead of the standard streams (f NULL: the
+  // streams).
+  void setPrinter(QRVAcbmsghandler f, void *data);
   void setMessagesEnabled(bool on) { messagesEnabled_ = on; }
   bool messagesEnabled() const { return messagesEnabled_; }
   void setCheckedMode(bool on) { checkedMode_ = on; }
@@ -79,6 +82,8 @@ class Environment {
   int errorCode_ = 0;
   std::string errorText_;
   CallbackList<QRVAcbmsghandler> handlers_;
+  QRVAcbmsghandler printer_ = nullptr;  // under mutex_
+  void *printerData_ = nullptr;
   std::unordered_set<const void *> live_;
   std::atomic<bool> messagesEnabled_{false};
   std::atomic<bool> checkedMode_{true};
