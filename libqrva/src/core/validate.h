@@ -80,6 +80,14 @@ class Check {
       fail(formatText("set type %s in '%s' at position %lld is not one of 1 2",
                       charText(t).c_str(), name, (long long)pos));
   }
+  // Elements (or members) given for n items: with no items there is nothing
+  // to hold them, and the arrays would be read for nothing.
+  void heldBy(int n, int64_t nelems, const char *itemCount, const char *elemCount,
+              const char *items) const {
+    if (n == 0 && nelems > 0)
+      fail(formatText("%s is %lld but %s is 0: there are no %s to hold them", elemCount,
+                      (long long)nelems, itemCount, items));
+  }
   // A range [first, last] of n items; last = first - 1 is the empty range.
   void span(int first, int last, int n, const char *kind) const {
     if (first < 0 || first > n || last < first - 1 || last >= n)

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace qrva {
 
 void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
   chk.count(b.n, "ncols");
+  if (b.ncoefs >= 0) chk.heldBy(b.n, b.ncoefs, "ncols", "ncoefs", "columns");
   const int m = s.nrows();
   int64_t total = 0;
   if (b.n > 0) {
@@ -21,6 +23,9 @@ void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
           if (b.mnel[j] < 0)
             chk.fail(formatText("column %d has %d elements in 'mnel'; the count may not be "
                                 "negative", j, b.mnel[j]));
+          if (b.start[j] > INT64_MAX - b.mnel[j])
+            chk.fail(formatText("'start' %lld of column %d with its %d elements ends beyond "
+                                "any array", (long long)b.start[j], j, b.mnel[j]));
           int64_t end = b.start[j] + b.mnel[j];
           if (j + 1 < b.n && b.start[j + 1] < end)
             chk.fail(formatText("'start' %lld of column %d lies before the end %lld of column "
@@ -34,7 +39,6 @@ void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
       }
     }
   }
-  if (b.ncoefs >= 0) chk.count(b.ncoefs, "ncoefs");
   if (total > 0) {
     chk.array(b.rowind, "rowind");
     chk.array(b.value, "value");
@@ -74,6 +78,7 @@ void appendColumns(ProblemStore &s, const Check &chk, const ColumnBlock &b) {
 void appendRows(ProblemStore &s, const Check &chk, const RowBlock &b) {
   chk.count(b.n, "nrows");
   chk.count(b.ncoefs, "ncoefs");
+  chk.heldBy(b.n, b.ncoefs, "nrows", "ncoefs", "rows");
   if (b.n > 0) {
     chk.array(b.type, "rowtype");
     chk.array(b.rhs, "rhs");
@@ -143,6 +148,7 @@ void appendSets(ProblemStore &s, const Check &chk, int n, int64_t nelems, const 
                 const int64_t *start, const int *colind, const double *refval) {
   chk.count(n, "nsets");
   chk.count(nelems, "nelems");
+  chk.heldBy(n, nelems, "nsets", "nelems", "sets");
   if (n == 0) return;
   chk.array(type, "settype");
   chk.array(start, "start");
