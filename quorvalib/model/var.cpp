@@ -81,6 +81,7 @@ static int var_init(PyObject *self, PyObject *args, PyObject *kwds) {
   if (!PyArg_ParseTupleAndKeywords(args, kwds, "|Odddi", const_cast<char **>(keywords), &name, &lb, &ub,
                                    &threshold, &vartype))
     return -1;
+  if (refuseNaNBounds({lb, ub, threshold}) != 0) return -1;
   if (lb > ub + kBoundTolerance) {
     modelError("Variable has empty feasible set: lower bound > upper bound");
     return -1;

@@ -9,6 +9,7 @@
 #include "module/docs.h"
 #include "module/helpers.h"
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,18 @@ PyObject *family(PyObject *args, const std::string &prefix, const Attributes &at
   std::vector<Dimension> dims(static_cast<size_t>(ndims));
   for (Py_ssize_t i = 0; i < ndims; ++i)
     if (classify(PyTuple_GET_ITEM(args, i), &dims[i]) != 0) return nullptr;
+  /* No problem takes more columns than a 32-bit index counts: a larger
+   * family is refused before it fills the memory one variable at a time. */
+  double total = 1.0;
+  for (Dimension &d : dims) {
+    Py_ssize_t size = d.kind == DIM_ITERABLE ? PyObject_Size(d.source) : d.count;
+    if (size < 0) return nullptr;
+    total *= (double)size;
+  }
+  if (total > (double)INT_MAX)
+    return runtimeError(
+        "No memory to create variables. Consider restricting one or more index sets/lists/ranges in the index "
+        "argument to quorva.vars()");
   for (Dimension &d : dims)
     if (restart(&d) != 0) return nullptr;
 
@@ -199,6 +212,8 @@ static PyObject *quorvamod_vars(PyObject *, PyObject *args, PyObject *kwds) {
   if (!none || !PyArg_ParseTupleAndKeywords(none.get(), kwds, "|$sdddi", const_cast<char **>(keywords), &prefix,
                                             &attributes.lb, &attributes.ub, &attributes.threshold,
                                             &attributes.vartype))
+    return setQrvaErrIfNull(nullptr, nullptr);
+  if (refuseNaNBounds({attributes.lb, attributes.ub, attributes.threshold}) != 0)
     return setQrvaErrIfNull(nullptr, nullptr);
   std::string name(prefix);
   if (name.size() > kMaxNameLength) name.resize(kMaxNameLength);

@@ -77,6 +77,12 @@ char *pyStrToStr(PyObject *object) {
   } else {
     return nullptr;
   }
+  /* The libraries read up to the first zero byte: a name or flag string
+   * holding one would silently lose its rest. */
+  if (std::memchr(bytes, '\0', (size_t)len)) {
+    PyErr_SetString(PyExc_ValueError, "embedded null character");
+    return nullptr;
+  }
   void *copy = nullptr;
   if (qo_MemoryAllocator_Alloc_Untyped(qo_MemoryAllocator_DefaultHeap, (size_t)len + 1, &copy) != 0) {
     PyErr_NoMemory();
@@ -254,6 +260,15 @@ PyObject *stampedDouble_get(PyObject *self, void *closure) {
   return PyFloat_FromDouble(*reinterpret_cast<double *>(reinterpret_cast<char *>(self) + field->value));
 }
 
+int refuseNaNBounds(std::initializer_list<double> values) {
+  for (double value : values)
+    if (std::isnan(value)) {
+      PyErr_SetString(qpy_model_exc, "A bound or threshold cannot be NaN");
+      return -1;
+    }
+  return 0;
+}
+
 int stampedDouble_set(PyObject *self, PyObject *value, void *closure) {
   const StampedField *field = static_cast<const StampedField *>(closure);
   if (!value) {
@@ -262,10 +277,7 @@ int stampedDouble_set(PyObject *self, PyObject *value, void *closure) {
   }
   double number = PyFloat_AsDouble(value);
   if (number == -1.0 && PyErr_Occurred()) return -1;
-  if (std::isnan(number)) {
-    PyErr_SetString(qpy_model_exc, "A bound or threshold cannot be NaN");
-    return -1;
-  }
+  if (refuseNaNBounds({number}) != 0) return -1;
   char *base = reinterpret_cast<char *>(self);
   double *target = reinterpret_cast<double *>(base + field->value);
   if (*target == number) return 0;

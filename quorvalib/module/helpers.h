@@ -5,6 +5,8 @@
 
 #include "module/pyref.h"
 
+#include <initializer_list>
+
 /* Zero-terminated copy of a str (encoded as ASCII) or bytes, from the
  * default heap; free it with qo_MemoryAllocator_Free_Untyped. NULL for any
  * other type (no error set) or on an encoding error (error set). */
@@ -57,6 +59,11 @@ PyObject *listItemAt(PyObject *list, PyObject *index);
 /* Classifies one entry of a library's control and attribute list.
  * Optimizer entries by their flags; SLP entries through the library. */
 void getParType(int library, int flags, int identifier, int *is_control, int *type);
+
+/* NaN compares false with everything, so a NaN bound or threshold would
+ * pass every later check: 0, or -1 with quorva.ModelError "A bound or
+ * threshold cannot be NaN" when any of the values is NaN. */
+int refuseNaNBounds(std::initializer_list<double> values);
 
 /* A double member of a variable or constraint whose changes a problem must
  * see: the setter refuses non-numbers and NaN, and a new value draws a fresh
