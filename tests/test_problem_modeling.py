@@ -47,7 +47,7 @@ class TestAddingVariables:
 
     def test_library_refusal_adds_nothing(self, p):
         with pytest.raises(quorva.SolverError):
-            p.addVariable(quorva.var(), quorva.var(lb=float("nan")))
+            p.addVariable(quorva.var(), quorva.var(vartype=quorva.semicontinuous, threshold=-1, lb=-5, ub=3))
         assert p.getVariable() == [] and cols(p) == 0
 
     def test_types_names_and_thresholds_reach_the_library(self, p, tmp_path):

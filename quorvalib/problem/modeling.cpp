@@ -25,9 +25,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 /* Longest variable name handed to the library. */
@@ -38,9 +40,24 @@ static PyObject *modelFail(const char *message) {
   return nullptr;
 }
 
+/* A lower bound at or above quorva.infinity, or an upper bound at or below
+ * minus it, leaves no value: the library would read it as the missing side
+ * (a free row) or the solver refuse the model. 0, or -1 with
+ * quorva.ModelError naming the object (kind and name text). */
+static int checkBoundSides(const char *kind, PyObject *name, double lower, double upper) {
+  const char *side = lower >= QRVA_INFINITY ? "lower" : upper <= -QRVA_INFINITY ? "upper" : nullptr;
+  if (!side) return 0;
+  char text[160];
+  std::snprintf(text, sizeof text, "%s bound %g: %s", side, side[0] == 'l' ? lower : upper,
+                side[0] == 'l' ? "a lower bound must lie below quorva.infinity (1e20)"
+                               : "an upper bound must lie above -quorva.infinity (-1e20)");
+  PyErr_Format(qpy_model_exc, "%s %S has %s", kind, name, text);
+  return -1;
+}
+
 /* Appends a name and its zero byte to a packed names buffer. Only str and
- * bytes are names; a name is cut at an embedded zero byte, which would
- * otherwise shift every later name of the buffer. 0, or -1 with an error. */
+ * bytes are names; one holding a zero byte is refused (pyStrToStr).
+ * 0, or -1 with an error. */
 static int appendName(std::string &names, PyObject *name, size_t max_length) {
   PyStrCopy copy(name);
   if (!copy.get()) return -1;
@@ -141,6 +158,7 @@ static PyObject *addVariableLeaf(PyObject *, PyObject *leaf, void *data) {
   if (!name) return nullptr;
   if (!PyUnicode_Check(name.get()) && !PyBytes_Check(name.get()))
     return modelFail("Invalid variable name (must be a string)");
+  if (checkBoundSides("Variable", name.get(), v->lb, v->ub) != 0) return nullptr;
   if (appendName(batch.names, name.get(), kMaxVariableName) != 0) return nullptr;
   if (batch.added.add(leaf, v->serial, col) != 0) return modelFail("Could not amend variable map");
   batch.types.push_back(type);
@@ -240,6 +258,10 @@ static int rowSense(PyObject *object, double constant, char *sense, double *rhs,
     PyRef text(c->name ? PyObject_Str(c->name) : PyUnicode_FromFormat("R%u", c->serial));
     if (text) PyErr_Format(qpy_model_exc, "Constraint %U has a NaN bound or right-hand side", text.get());
     return -1;
+  }
+  if (c->lb - constant >= QRVA_INFINITY || c->ub - constant <= -QRVA_INFINITY) {
+    PyRef text(c->name ? PyObject_Str(c->name) : PyUnicode_FromFormat("R%u", c->serial));
+    if (!text || checkBoundSides("Constraint", text.get(), c->lb - constant, c->ub - constant) != 0) return -1;
   }
   if (*sense == 'N') *rhs = 0.0;
   return 0;
@@ -373,7 +395,19 @@ static int conditionVariable(PyObject *body, PyObject **variable, double *coef) 
   }
 }
 
-static int addOneIndicator(problem_s *self, PyObject *condition, PyObject *constraint) {
+namespace {
+/* The indicators of one addIndicator call: their rows go to the library in
+ * one batch, then their conditions in one call. */
+struct IndicatorWalk {
+  AddedObjects &added;
+  int first_row;
+  RowBatch batch;
+  std::vector<int> rows, cols, complements;
+};
+}  // namespace
+
+/* Checks one (condition, constraint) pair and appends its row. 0 or -1. */
+static int appendIndicator(problem_s *self, IndicatorWalk &walk, PyObject *condition, PyObject *constraint) {
   constraint_s *cond = CONSTRAINT(condition);
   if (!cond->body) return modelFail(kBadIndicator), -1;
   PyObject *variable = nullptr;
@@ -393,24 +427,29 @@ static int addOneIndicator(problem_s *self, PyObject *condition, PyObject *const
                "Invalid condition for indicator constraints: must be <variable_name> == 0 or <variable_name> == 1"),
            -1;
   if (!checkNewConstraint(self, constraint)) return -1;
+  int row = walk.first_row + walk.batch.rows();
+  if (appendRow(self, walk.batch, constraint, row) != 0) return -1;
+  if (walk.added.add(constraint, CONSTRAINT(constraint)->serial, row) != 0)
+    return modelFail("Cannot add constraint to problem"), -1;
+  walk.rows.push_back(row);
+  walk.cols.push_back(col);
+  walk.complements.push_back(complement);
+  return 0;
+}
 
-  int row = 0;
-  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &row) != 0) return -1;
-  AddedObjects added(self->constraints, self->conmap);
-  RowBatch batch;
-  if (appendRow(self, batch, constraint, row) != 0 || sendRows(self, batch, row) != 0) return -1;
-  if (QRVAsetindicators(self->qprob, 1, &row, &col, &complement) != 0) {
+/* Sends the walk's rows and conditions. 0, or -1 with the library's error
+ * raised and the rows taken out again. */
+static int sendIndicators(problem_s *self, IndicatorWalk &walk) {
+  int count = (int)walk.rows.size();
+  if (count == 0) return 0;
+  int nl_count = self->nl_count;
+  if (sendRows(self, walk.batch, walk.first_row) != 0) return -1;
+  if (QRVAsetindicators(self->qprob, count, walk.rows.data(), walk.cols.data(), walk.complements.data()) != 0) {
     setQrvaErrIfNull((PyObject *)self, nullptr);
-    QRVAdelrows(self->qprob, 1, &row);
+    QRVAdelrows(self->qprob, count, walk.rows.data());
+    self->nl_count = nl_count;
     return -1;
   }
-  if (added.add(constraint, CONSTRAINT(constraint)->serial, row) != 0) {
-    PyErr_Clear();
-    modelFail("Cannot add constraint to problem");
-    QRVAdelrows(self->qprob, 1, &row);
-    return -1;
-  }
-  added.commit();
   return 0;
 }
 
@@ -422,22 +461,26 @@ static bool isConstraintPair(PyObject *item) {
 static PyObject *problem_addIndicator(PyObject *pself, PyObject *args) {
   problem_s *self = PROBLEM(pself);
   Py_ssize_t n = PyTuple_GET_SIZE(args);
-  try {
-    if (n == 2 && constraint_check(PyTuple_GET_ITEM(args, 0)) && constraint_check(PyTuple_GET_ITEM(args, 1))) {
-      if (addOneIndicator(self, PyTuple_GET_ITEM(args, 0), PyTuple_GET_ITEM(args, 1)) != 0)
-        return setQrvaErrIfNull(pself, nullptr);
-      return setQrvaErrIfNull(pself, newNone());
-    }
+  bool one = n == 2 && constraint_check(PyTuple_GET_ITEM(args, 0)) && constraint_check(PyTuple_GET_ITEM(args, 1));
+  if (!one)
     for (Py_ssize_t i = 0; i < n; ++i)
       if (!isConstraintPair(PyTuple_GET_ITEM(args, i))) {
         modelFail("Invalid declaration of indicator constraints.");
         return setQrvaErrIfNull(pself, nullptr);
       }
-    for (Py_ssize_t i = 0; i < n; ++i) {
-      PyObject *pair = PyTuple_GET_ITEM(args, i);
-      if (addOneIndicator(self, PyTuple_GET_ITEM(pair, 0), PyTuple_GET_ITEM(pair, 1)) != 0)
+  int first_row = 0;
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALROWS, &first_row) != 0)
+    return setQrvaErrIfNull(pself, nullptr);
+  try {
+    AddedObjects added(self->constraints, self->conmap);
+    IndicatorWalk walk{added, first_row, RowBatch(), {}, {}, {}};
+    for (Py_ssize_t i = 0; i < (one ? 1 : n); ++i) {
+      PyObject *pair = one ? args : PyTuple_GET_ITEM(args, i);
+      if (appendIndicator(self, walk, PyTuple_GET_ITEM(pair, 0), PyTuple_GET_ITEM(pair, 1)) != 0)
         return setQrvaErrIfNull(pself, nullptr);
     }
+    if (sendIndicators(self, walk) != 0) return setQrvaErrIfNull(pself, nullptr);
+    added.commit();
   } catch (const std::bad_alloc &) {
     PyErr_NoMemory();
     return setQrvaErrIfNull(pself, nullptr);
@@ -447,64 +490,95 @@ static PyObject *problem_addIndicator(PyObject *pself, PyObject *args) {
 
 /* ---- special ordered sets ---- */
 
-static int addOneSOS(problem_s *self, PyObject *leaf) {
-  if (!sos_check(leaf)) return modelFail("Object added is not a SOS"), -1;
+namespace {
+/* The sets of one addSOS call, sent with one library call. */
+struct SetWalk {
+  problem_s *problem;
+  AddedObjects &added;
+  int first_set;
+  std::vector<char> types;
+  std::vector<int64_t> start{0};
+  std::vector<int> cols;
+  std::vector<double> weights;
+  std::vector<std::pair<int, std::string>> names; /* set index, name */
+};
+}  // namespace
+
+static PyObject *addSOSLeaf(PyObject *, PyObject *leaf, void *data) {
+  SetWalk &walk = *static_cast<SetWalk *>(data);
+  problem_s *self = walk.problem;
+  if (!sos_check(leaf)) return modelFail("Object added is not a SOS");
   sos_s *set = SOS(leaf);
-  if (rowcolmap_has(self->sosmap, set->serial)) return modelFail("SOS already added to problem"), -1;
-  if (!set->indices || !PyList_Check(set->indices)) return modelFail("SOS indices must be passed as a list"), -1;
-  if (!set->weights || !PyList_Check(set->weights)) return modelFail("SOS weights must be passed as a list"), -1;
+  if (rowcolmap_has(self->sosmap, set->serial)) return modelFail("SOS already added to problem");
+  if (!set->indices || !PyList_Check(set->indices)) return modelFail("SOS indices must be passed as a list");
+  if (!set->weights || !PyList_Check(set->weights)) return modelFail("SOS weights must be passed as a list");
   Py_ssize_t n = PyList_GET_SIZE(set->indices);
-  if (PyList_GET_SIZE(set->weights) != n)
-    return modelFail("SOS indices and weights must be lists of the same length"), -1;
-  std::vector<int> cols((size_t)n);
-  std::vector<double> weights((size_t)n);
+  if (PyList_GET_SIZE(set->weights) != n) return modelFail("SOS indices and weights must be lists of the same length");
   for (Py_ssize_t i = 0; i < n; ++i) {
     PyObject *member = PyList_GET_ITEM(set->indices, i);
+    int col = -1;
     if (var_check(member)) {
-      if (rowcolmap_get(self->varmap, VAR_SERIAL(member), &cols[(size_t)i]) != 0)
-        return modelFail("SOS contains variable that was not added to the problem"), -1;
+      if (rowcolmap_get(self->varmap, VAR_SERIAL(member), &col) != 0)
+        return modelFail("SOS contains variable that was not added to the problem");
     } else if (isIntegerObject(member)) {
-      if (pyIntToIndex(member, &cols[(size_t)i]) != 0) return -1;
+      if (pyIntToIndex(member, &col) != 0) return nullptr;
     } else {
-      return modelFail("SOS indices must be passed as a list"), -1;
+      return modelFail("SOS indices must be passed as a list");
     }
-    weights[(size_t)i] = PyFloat_AsDouble(PyList_GET_ITEM(set->weights, i));
-    if (weights[(size_t)i] == -1.0 && PyErr_Occurred()) return -1;
+    double weight = PyFloat_AsDouble(PyList_GET_ITEM(set->weights, i));
+    if (weight == -1.0 && PyErr_Occurred()) return nullptr;
+    walk.cols.push_back(col);
+    walk.weights.push_back(weight);
   }
-  char type = set->type == 2 ? '2' : '1';
-  int64_t start[2] = {0, (int64_t)n};
-  int count = 0;
-  if (QRVAaddsets64(self->qprob, 1, (int64_t)n, &type, start, cols.data(), weights.data()) != 0 ||
-      QRVAgetintattrib(self->qprob, QRVA_ORIGINALSETS, &count) != 0)
-    return -1;
+  int index = walk.first_set + (int)walk.types.size();
   if (set->name && (PyUnicode_Check(set->name) || PyBytes_Check(set->name))) {
     std::string name;
-    if (appendName(name, set->name, std::string::npos) != 0) return -1;
-    if (QRVAaddnames(self->qprob, QRVA_NAMES_SETS, name.data(), count - 1, count - 1) != 0) return -1;
+    if (appendName(name, set->name, std::string::npos) != 0) return nullptr;
+    walk.names.emplace_back(index, std::move(name));
   }
-  AddedObjects added(self->sets, self->sosmap);
-  if (added.add(leaf, set->serial, count - 1) != 0) {
-    int index = count - 1;
-    QRVAdelsets(self->qprob, 1, &index);
-    return -1;
-  }
-  added.commit();
-  return 0;
-}
-
-static PyObject *addSOSLeaf(PyObject *problem, PyObject *leaf, void *) {
-  if (addOneSOS(PROBLEM(problem), leaf) != 0) return setQrvaErrIfNull(problem, nullptr);
+  if (walk.added.add(leaf, set->serial, index) != 0) return nullptr;
+  walk.types.push_back(set->type == 2 ? '2' : '1');
+  walk.start.push_back((int64_t)walk.cols.size());
   Py_RETURN_NONE;
 }
 
+/* Sends the sets of a walk with their names. 0, or -1 with the library's
+ * error raised and the sets taken out again. */
+static int sendSets(problem_s *self, SetWalk &walk) {
+  int count = (int)walk.types.size();
+  if (count == 0) return 0;
+  if (QRVAaddsets64(self->qprob, count, (int64_t)walk.cols.size(), walk.types.data(), walk.start.data(),
+                    walk.cols.data(), walk.weights.data()) != 0) {
+    setQrvaErrIfNull((PyObject *)self, nullptr);
+    return -1;
+  }
+  for (const auto &name : walk.names)
+    if (QRVAaddnames(self->qprob, QRVA_NAMES_SETS, name.second.data(), name.first, name.first) != 0) {
+      setQrvaErrIfNull((PyObject *)self, nullptr);
+      std::vector<int> added((size_t)count);
+      for (int k = 0; k < count; ++k) added[(size_t)k] = walk.first_set + k;
+      QRVAdelsets(self->qprob, count, added.data());
+      return -1;
+    }
+  return 0;
+}
+
 static PyObject *problem_addSOS(PyObject *pself, PyObject *args) {
+  problem_s *self = PROBLEM(pself);
+  int first_set = 0;
+  if (QRVAgetintattrib(self->qprob, QRVA_ORIGINALSETS, &first_set) != 0)
+    return setQrvaErrIfNull(pself, nullptr);
   try {
-    PyRef done(forEachNested(pself, args, addSOSLeaf, nullptr, QRVA_PY_NESTING_DEPTH));
-    return setQrvaErrIfNull(pself, done ? newNone() : nullptr);
+    AddedObjects added(self->sets, self->sosmap);
+    SetWalk walk{self, added, first_set, {}, {0}, {}, {}, {}};
+    PyRef done(forEachNested(pself, args, addSOSLeaf, &walk, QRVA_PY_NESTING_DEPTH));
+    if (!done || sendSets(self, walk) != 0) return setQrvaErrIfNull(pself, nullptr);
+    added.commit();
   } catch (const std::bad_alloc &) {
     PyErr_NoMemory();
     return setQrvaErrIfNull(pself, nullptr);
   }
+  return setQrvaErrIfNull(pself, newNone());
 }
 
 /* ---- deleting ---- */
@@ -530,11 +604,10 @@ static int deletePositions(problem_s *self, PyObject *list, const DeleteKind &ki
     if (!index || index == Py_None) return modelFail("At least one parameter must be specified"), -1;
     int single;
     if (isIntegerObject(index)) {
+      /* A negative one is a position outside the list, refused below. */
       if (pyIntToIndex(index, &single) != 0) return -1;
-      if (single >= 0) {
-        positions.push_back(single);
-        return 0;
-      }
+      positions.push_back(single);
+      return 0;
     }
     /* One object or one name stands for itself, not for a sequence of its
      * characters. */
