@@ -10,6 +10,7 @@
 
 #include <cctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 /* Identifiers whose value getControl()/getAttrib() report as -1 unread.
@@ -587,6 +588,28 @@ static int setOne(problem_s *problem, PyObject *name, PyObject *value) {
   return problem_setControl_single(problem, identifier, type, library, value);
 }
 
+/* Sets every control of a dictionary, or none of them: the values that
+ * were set before a refusal are put back. 0 or -1. */
+static int setMany(problem_s *problem, PyObject *settings) {
+  std::vector<std::pair<PyRef, PyRef>> previous;
+  PyObject *name, *value;
+  Py_ssize_t pos = 0;
+  while (PyDict_Next(settings, &pos, &name, &value)) {
+    PyRef old(lookupEntry(qrv_py_env.control_table, name)
+                  ? oneValue(problem, qrv_py_env.control_table, name, 1) : nullptr);
+    if (!old && PyErr_Occurred()) break;
+    if (setOne(problem, name, value) != 0) break;
+    previous.emplace_back(PyRef::borrow(name), std::move(old));
+  }
+  if (!PyErr_Occurred()) return 0;
+  PyObject *type, *error, *traceback;
+  PyErr_Fetch(&type, &error, &traceback);
+  for (auto it = previous.rbegin(); it != previous.rend(); ++it)
+    if (setOne(problem, it->first.get(), it->second.get()) != 0) PyErr_Clear();
+  PyErr_Restore(type, error, traceback);
+  return -1;
+}
+
 PyObject *problem_setControl(PyObject *self, PyObject *args) {
   problem_s *problem = reinterpret_cast<problem_s *>(self);
   Py_ssize_t nargs = PyTuple_GET_SIZE(args);
@@ -599,10 +622,7 @@ PyObject *problem_setControl(PyObject *self, PyObject *args) {
     if (!PyDict_Check(settings)) {
       PyErr_SetString(qpy_model_exc, "single argument to setControl must be a dictionary");
     } else {
-      PyObject *name, *value;
-      Py_ssize_t pos = 0;
-      rc = 0;
-      while (rc == 0 && PyDict_Next(settings, &pos, &name, &value)) rc = setOne(problem, name, value);
+      rc = setMany(problem, settings);
     }
   } else if (nargs == 2) {
     rc = setOne(problem, PyTuple_GET_ITEM(args, 0), PyTuple_GET_ITEM(args, 1));
