@@ -93,9 +93,11 @@ class TestLookups:
 
     def test_getindex(self, p):
         assert [p.getIndex(v) for v in self.xs] == [0, 1, 2, 3]
-        for stranger in (quorva.var(), 3, "v0"):
+        for stranger in (3, "v0"):
             with pytest.raises(quorva.ModelError, match="^Incorrect object\\(s\\) passed: need variable, constraint, or SOS$"):
                 p.getIndex(stranger)
+        with pytest.raises(quorva.ModelError, match="^Incorrect object\\(s\\) passed: quorva.var w is not in this problem$"):
+            p.getIndex(quorva.var(name="w"))
 
     def test_getindexfromname(self, p):
         assert p.getIndexFromName(2, "v3") == 3

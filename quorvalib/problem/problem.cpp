@@ -463,14 +463,20 @@ static PyObject *problem_getIndex(PyObject *pself, PyObject *args) {
   if (!PyArg_ParseTuple(args, "O", &object)) return setQrvaErrIfNull(pself, nullptr);
   int index = -1, found = -1;
   PyTypeObject *type = Py_TYPE(object);
+  bool of_a_kind = type == &quorva_varType || type == &quorva_constraintType || type == &quorva_sosType;
   if (type == &quorva_varType)
     found = rowcolmap_get(self->varmap, VAR_SERIAL(object), &index);
   else if (type == &quorva_constraintType)
     found = rowcolmap_get(self->conmap, CONSTRAINT(object)->serial, &index);
   else if (type == &quorva_sosType)
     found = rowcolmap_get(self->sosmap, SOS(object)->serial, &index);
-  if (found != 0) {
+  if (!of_a_kind) {
     PyErr_SetString(qpy_model_exc, kNeedObject);
+    return setQrvaErrIfNull(pself, nullptr);
+  }
+  if (found != 0) {
+    /* The object is of the right class: say that it is another problem's. */
+    PyErr_Format(qpy_model_exc, "Incorrect object(s) passed: %s %S is not in this problem", type->tp_name, object);
     return setQrvaErrIfNull(pself, nullptr);
   }
   return setQrvaErrIfNull(pself, PyLong_FromLong(index));
