@@ -17,6 +17,8 @@
 #include "nonlinear/nonlinear.h"
 #include "nonlinear/userfunc.h"
 
+#include <cmath>
+#include <cstdio>
 #include <functional>
 #include <new>
 #include <vector>
@@ -323,6 +325,17 @@ int formula_addCoefficient(problem_s *problem, PyObject *node, double sign, Form
     int rc = items ? writer.product(rest) : writer.node(node);
     if (rc != 0) return rc;
     writer.token(kTokenEnd, 0.0);
+    /* The library refuses a formula holding a number that is not finite,
+     * but only once an objective it replaces is gone: refuse it here. */
+    for (size_t k = (size_t)start; k <= out.type.size(); ++k) {
+      double v = k < out.type.size() ? out.value[k] : factor;
+      if ((k == out.type.size() || out.type[k] == kTokenConstant) && !std::isfinite(v)) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", v);
+        PyErr_Format(qpy_model_exc, "Invalid number %s in a nonlinear formula: its numbers must be finite", text);
+        return -3;
+      }
+    }
     out.col.push_back(col);
     out.factor.push_back(factor);
     out.start.push_back(start);
