@@ -99,8 +99,9 @@ static int registerMsgHandler(PyObject *entry) {
 static PyObject *quorvamod_addcbmsghandler(PyObject *, PyObject *args) {
   PyObject *function, *data;
   long priority;
+  /* A handler that cannot be called would fail at every message. */
   if (!PyArg_ParseTuple(args, "OOl", &function, &data, &priority) || priority < INT_MIN ||
-      priority > INT_MAX) {
+      priority > INT_MAX || !PyCallable_Check(function)) {
     PyErr_Clear();
     PyErr_SetString(PyExc_RuntimeError,
                     "Incorrect arguments in addcbmsghandler. Must provide correct list of three arguments");
