@@ -77,6 +77,7 @@ extern "C" {
 #define QRVA_MAXPROBNAMELENGTH 8010
 #define QRVA_EXTRAROWS 8011
 #define QRVA_SCALING 8012
+#define QRVA_LPLOGFREQ 8013
 #define QRVA_OUTPUTLOG 8035
 /* Which search a MIP solve runs: 0 automatic (HiGHS's MIP unless a
  * node-level feature needs the engine's own tree search: a prenode,
@@ -93,6 +94,10 @@ extern "C" {
 #define QRVA_MIPRELGAPTOL 7005
 #define QRVA_TIMELIMIT 7006
 #define QRVA_MATRIXTOL 7007
+#define QRVA_MIPRELGAPNOTIFY 7008
+#define QRVA_MIPABSGAPNOTIFY 7009
+#define QRVA_MIPABSGAPNOTIFYOBJ 7010
+#define QRVA_MIPABSGAPNOTIFYBOUND 7011
 /* String controls. */
 #define QRVA_MPSRHSNAME 6001
 #define QRVA_MPSBOUNDNAME 6002
@@ -223,35 +228,77 @@ typedef int (*QRVAcbmsghandler)(QRVAobject sender, void *data, void *thread_cont
 
 /* Per-problem callbacks. 'prob' is the problem the solver is working on
  * (during a tree search a node or worker problem that answers the same
- * queries as the problem the callback was registered on). */
+ * queries as the problem the callback was registered on). They are called
+ * on the thread doing the work, one kind's callbacks in priority order
+ * (every one of them is called, also after one asked to stop), never while
+ * the library holds a lock of its own: a callback may query the problem.
+ *
+ * State during a solve: while a callback of a solve runs, the attribute
+ * queries on prob answer for that moment: simplexiters and bariters (the
+ * iterations so far; in a MIP simplexiters counts every LP iteration of the
+ * search), solvetime (seconds since the solve began), and in a MIP nodes,
+ * mipsols, mipobjval (the best solution's objective), bestbound and mipgap
+ * (relative). lpobjval holds the objective that HiGHS reports at that point
+ * (none during the simplex and barrier iterations: it then stays 0). In
+ * intsol, gapnotify and globallog callbacks after the first solution,
+ * QRVAgetmipsol and QRVAgetlpsol give the best solution so far (duals and
+ * reduced costs 0); in preintsol they give the candidate. During LP
+ * iterations no iterate is available: those queries fail as before a
+ * solve. Statuses (lpstatus, mipstatus, stopstatus) are set when the solve
+ * ends. A stop asked for by a callback's result ends the solve with stop
+ * status QRVA_STOP_USER, keeping what it found so far. */
 
-/* After each barrier iteration; *action: 0 go on, 1 stop the barrier. */
+/* bariteration: after each barrier iteration, *action (QRVA_BARITERATION_
+ * CONTINUE when called) says how to go on. CONTINUE: go on. STOP: stop the
+ * solve (stop status QRVA_STOP_USER, LP status unfinished). CROSSOVER: stop
+ * the barrier iterations and end at a basic solution (HiGHS keeps no iterate
+ * of a stopped barrier run, so the simplex method finishes the solve from
+ * the start). The callbacks of one iteration see the value the one before
+ * them left; the value left by the last one counts. */
+#define QRVA_BARITERATION_CONTINUE 0
+#define QRVA_BARITERATION_STOP 1
+#define QRVA_BARITERATION_CROSSOVER 2
 typedef void (*QRVAcbbariteration)(QRVAprob prob, void *data, int *action);
-/* Log callbacks of the barrier, cut, tree-search and simplex logs; a
- * non-zero result stops the solve. */
+/* Log callbacks; a non-zero result stops the solve. barlog: after each
+ * barrier iteration (before bariteration). globallog: after each line of
+ * the MIP search's log (HiGHS's MIP writes one when it finds a solution,
+ * and regularly as the search goes on). lplog: every lplogfreq
+ * (QRVA_LPLOGFREQ) simplex iterations of an LP solve (0: never; HiGHS's MIP
+ * gives no simplex points, so a MIP solve has globallog only). cutlog:
+ * called by the library's own tree search only. */
 typedef int (*QRVAcbbarlog)(QRVAprob prob, void *data);
 typedef int (*QRVAcbcutlog)(QRVAprob prob, void *data);
 typedef int (*QRVAcbgloballog)(QRVAprob prob, void *data);
 typedef int (*QRVAcblplog)(QRVAprob prob, void *data);
 /* Before branching: may replace the solver's branching object by another
- * one in *p_newobject (leave it, or set it to obranch, to keep the solver's). */
+ * one in *p_newobject (leave it, or set it to obranch, to keep the solver's).
+ * Called by the library's own tree search only. */
 typedef void (*QRVAcbchgbranchobject)(QRVAprob prob, void *data, QRVAbranchobject obranch,
                                       QRVAbranchobject *p_newobject);
-/* A worker problem is about to be destroyed. */
+/* A worker problem is about to be destroyed (the library's own tree search). */
 typedef void (*QRVAcbdestroymt)(QRVAprob prob, void *data);
-/* A gap target was reached; the callback sets new targets (relative gap,
- * absolute gap, absolute objective, absolute bound). */
+/* A gap target was reached. The targets of a MIP solve start as the controls
+ * miprelgapnotify (relative gap at most this; negative: off),
+ * mipabsgapnotify (absolute gap, |best objective - best bound|, at most this;
+ * negative: off), mipabsgapnotifyobj (best objective at least this good: at
+ * most when minimizing, at least when maximizing; +-1e20: off) and
+ * mipabsgapnotifybound (best bound at least this far: at least when
+ * minimizing, at most when maximizing; +-1e20: off). They are checked at
+ * each new solution and regularly during the search. A target reached is
+ * switched off before the call; the callback gets the four current targets
+ * and may write new ones (or switch any off). The controls stay unchanged. */
 typedef void (*QRVAcbgapnotify)(QRVAprob prob, void *data, double *p_relgapnotifytarget,
                                 double *p_absgapnotifytarget, double *p_absgapnotifyobjtarget,
                                 double *p_absgapnotifyboundtarget);
-/* A node was found infeasible. */
+/* A node was found infeasible (the library's own tree search). */
 typedef void (*QRVAcbinfnode)(QRVAprob prob, void *data);
-/* A new integer solution was found and accepted. */
+/* A new best integer solution was found and accepted: QRVAgetmipsol on prob
+ * gives it, mipobjval its objective, mipsols the count so far. */
 typedef void (*QRVAcbintsol)(QRVAprob prob, void *data);
 /* One message of the problem (msglen bytes, msgtype one of QRVA_MSG_*). */
 typedef void (*QRVAcbmessage)(QRVAprob prob, void *data, const char *msg, int msglen,
                               int msgtype);
-/* A worker problem was created for a parallel tree search. */
+/* A worker problem was created for a parallel tree search (the library's own). */
 typedef void (*QRVAcbmipthread)(QRVAprob prob, void *data, QRVAprob threadprob);
 /* A node was created: its parent, its own number and the branch taken. */
 typedef void (*QRVAcbnewnode)(QRVAprob prob, void *data, int parentnode, int newnode,
@@ -262,8 +309,19 @@ typedef void (*QRVAcbnodecutoff)(QRVAprob prob, void *data, int node);
  * setting *p_infeasible to non-zero drops the node. */
 typedef void (*QRVAcboptnode)(QRVAprob prob, void *data, int *p_infeasible);
 typedef void (*QRVAcbprenode)(QRVAprob prob, void *data, int *p_infeasible);
-/* A candidate integer solution of type soltype: set *p_reject to reject it,
- * *p_cutoff to change the cutoff. */
+/* preintsol: a candidate integer solution of type soltype (QRVA_SOLTYPE_*),
+ * before it is accepted; QRVAgetmipsol on prob gives the candidate. *p_cutoff
+ * holds the current cutoff (the best objective so far, or +-1e20 for none;
+ * in the problem's sense). Setting *p_reject non-zero rejects the candidate,
+ * changing *p_cutoff sets a new cutoff. HiGHS's MIP, which solves MIPs until
+ * the library's own tree search takes them, reports every candidate but can
+ * honour neither: a reject or a changed cutoff stops the solve and
+ * QRVAmipoptimize fails with QRVA_ERR_NOT_AVAILABLE (the solution found so
+ * far is kept). HiGHS does not say how it found a solution: its candidates
+ * come as QRVA_SOLTYPE_HEURISTIC. */
+#define QRVA_SOLTYPE_NODE 0      /* the integral relaxation of a node */
+#define QRVA_SOLTYPE_HEURISTIC 1 /* found by a heuristic */
+#define QRVA_SOLTYPE_USER 2      /* given with QRVAaddmipsol */
 typedef void (*QRVAcbpreintsol)(QRVAprob prob, void *data, int soltype, int *p_reject,
                                 double *p_cutoff);
 /* A solution given with QRVAaddmipsol was processed with this status. */

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "api/support.h"
+#include "highs/results.h"
 #include "highs/sigint.h"
 #include "highs/solver.h"
 #include "slp/solver.h"
@@ -213,10 +214,7 @@ int QRVAloadlpsol(QRVAprob prob, const double x[], const double slack[], const d
     if (slack) {
       sol.slack.assign(slack, slack + m);
     } else {
-      sol.slack.assign(m, 0.0);
-      for (int j = 0; j < n; ++j)
-        for (const auto &e : s.columns[j]) sol.slack[e.index] += e.value * sol.x[j];
-      for (int i = 0; i < m; ++i) sol.slack[i] = s.rhs[i] - sol.slack[i];
+      sol.slack = qrva::rowSlacks(s, sol.x);
     }
     sol.hasLp = true;
     if (status) *status = 0;

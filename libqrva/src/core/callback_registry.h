@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "qrva.h"
@@ -109,6 +110,23 @@ class CallbackRegistry {
 
   List &operator[](CallbackKind kind) { return lists_[static_cast<size_t>(kind)]; }
   const List &operator[](CallbackKind kind) const { return lists_[static_cast<size_t>(kind)]; }
+
+  // Calls every callback of kind, as function type F, with (prob, its data,
+  // args...), in priority order over a snapshot of the list. For kinds that
+  // return an int: whether any of them returned non-zero (each one is
+  // called all the same).
+  template <class F, class... Args>
+  bool deliver(CallbackKind kind, QRVAprob prob, Args... args) const {
+    bool nonZero = false;
+    (*this)[kind].forEach([&](Function f, void *data) {
+      F typed = reinterpret_cast<F>(f);
+      if constexpr (std::is_void<decltype(typed(prob, data, args...))>::value)
+        typed(prob, data, args...);
+      else if (typed(prob, data, args...) != 0)
+        nonZero = true;
+    });
+    return nonZero;
+  }
 
  private:
   std::array<List, static_cast<size_t>(CallbackKind::Count)> lists_;

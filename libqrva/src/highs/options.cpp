@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/text.h"
+#include "highs/log.h"
 #include "interfaces/highs_c_api.h"
 
 namespace qrva {
@@ -18,7 +19,7 @@ void setOptions(void *h, qrva_problem_s &p, SolveKind kind, const char *flags) {
   };
   auto str = [&](const char *o, const char *v) { Highs_setStringOptionValue(h, o, v); };
   Highs_resetOptions(h);
-  Highs_setBoolOptionValue(h, "output_flag", p.messagesHeard());
+  Highs_setBoolOptionValue(h, "output_flag", highsLogWanted(p));
   Highs_setBoolOptionValue(h, "log_to_console", false);
   dbl("primal_feasibility_tolerance", p.dblControl(QRVA_FEASTOL));
   dbl("dual_feasibility_tolerance", p.dblControl(QRVA_OPTIMALITYTOL));

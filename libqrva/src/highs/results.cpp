@@ -38,6 +38,14 @@ int stopOf(int ms, int interruptReason, bool nodeLimitHit) {
 
 }  // namespace
 
+std::vector<double> rowSlacks(const ProblemStore &s, const std::vector<double> &x) {
+  std::vector<double> slack(s.nrows(), 0.0);
+  for (int j = 0; j < s.ncols(); ++j)
+    for (const Entry &e : s.columns[j]) slack[e.index] += e.value * x[j];
+  for (int i = 0; i < s.nrows(); ++i) slack[i] = s.rhs[i] - slack[i];
+  return slack;
+}
+
 const char *lpStatusName(int status) {
   static const char *const names[] = {"lp_unstarted", "lp_optimal",    "lp_infeas",
                                       "lp_cutoff",    "lp_unfinished", "lp_unbounded",
@@ -111,10 +119,7 @@ void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int nc
   Highs_getSolution(h, x.data(), dj.data(), act.data(), dual.data());
   Solution &sol = p.solution;
   sol.x.assign(x.begin(), x.begin() + n);
-  sol.slack.assign(nr, 0.0);
-  for (int j = 0; j < n; ++j)
-    for (const Entry &e : s.columns[j]) sol.slack[e.index] += e.value * sol.x[j];
-  for (int i = 0; i < nr; ++i) sol.slack[i] = s.rhs[i] - sol.slack[i];
+  sol.slack = rowSlacks(s, sol.x);
   if (mipRun && discrete) {
     sol.hasMip = hasPrimal;
     sol.dual.assign(nr, 0.0), sol.dj.assign(n, 0.0);

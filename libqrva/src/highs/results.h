@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <vector>
 
 #include "highs/solver.h"
 
@@ -14,6 +15,9 @@ namespace qrva {
 // nrow: the size of h's model, reformulations included.
 void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int ncol, int nrow,
                int ms, int solutions, std::chrono::steady_clock::time_point started);
+
+// Row slacks (right-hand side minus activity) of the columns' values x.
+std::vector<double> rowSlacks(const ProblemStore &s, const std::vector<double> &x);
 
 // The names users see for the LP and MIP status numbers (the package's constants).
 const char *lpStatusName(int status);

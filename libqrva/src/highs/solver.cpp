@@ -38,7 +38,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
 
   if (!p.highs) p.highs.reset(Highs_create());
   void *h = p.highs.get();
-  RunContext ctx{&p, std::string(), 0};
+  RunContext ctx(&p, started);
   attachHighsCallbacks(h, ctx);
   setOptions(h, p, kind, flags);
 
@@ -60,6 +60,15 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
     Highs_run(h);
     ms = Highs_getModelStatus(h);
   }
+  if (ctx.crossoverAsked && ms == kHighsModelStatusInterrupt) {
+    // HiGHS keeps no iterate of a stopped interior-point run to cross over
+    // from: the simplex method takes the solve to a basic solution.
+    int asked = QRVA_STOP_USER;
+    p.interruptReason.compare_exchange_strong(asked, 0);
+    Highs_setStringOptionValue(h, "solver", "simplex");
+    Highs_run(h);
+    ms = Highs_getModelStatus(h);
+  }
   flushLog(ctx, true);
   if (ms == kHighsModelStatusNotset || ms == kHighsModelStatusLoadError ||
       ms == kHighsModelStatusModelError || ms == kHighsModelStatusSolveError)
@@ -68,6 +77,10 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   recordRun(h, p, kind, discrete, static_cast<int>(m.cost.size()),
             static_cast<int>(m.rowLower.size()), ms, ctx.solutions, started);
   bool mipRun = kind == SolveKind::Mip;
+  if (ctx.candidateRefused)
+    chk.fail("a preintsol callback rejected a candidate solution or changed the cutoff, which "
+             "HiGHS's MIP search cannot honour; the solve was stopped",
+             QRVA_ERR_NOT_AVAILABLE);
   p.message(QRVA_MSG_INFO,
             formatText("%s: %s, objective %.12g, %.3f s", function,
                        mipRun ? mipStatusName(st.mipStatus) : lpStatusName(st.lpStatus),

@@ -15,7 +15,7 @@ void HighsDeleter::operator()(void *highs) const {
 const char *highsVersionText() { return Highs_version(); }
 
 LpRunner::LpRunner(qrva_problem_s &p, bool echoLog, double feasTol)
-    : p_(p), highs_(Highs_create()), ctx_{&p, std::string(), 0} {
+    : p_(p), highs_(Highs_create()), ctx_(&p, std::chrono::steady_clock::now(), false) {
   void *h = highs_.get();
   attachHighsCallbacks(h, ctx_);
   Highs_setBoolOptionValue(h, "output_flag", echoLog && p.messagesHeard());

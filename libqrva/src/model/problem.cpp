@@ -82,10 +82,8 @@ bool qrva_problem_s::messagesHeard() const {
 }
 
 void qrva_problem_s::message(int msgtype, const std::string &text) {
-  callbacks[qrva::CallbackKind::Message].forEach([&](qrva::CallbackRegistry::Function f, void *data) {
-    reinterpret_cast<QRVAcbmessage>(f)(this, data, text.c_str(), static_cast<int>(text.size()),
-                                       msgtype);
-  });
+  callbacks.deliver<QRVAcbmessage>(qrva::CallbackKind::Message, this, text.c_str(),
+                                   static_cast<int>(text.size()), msgtype);
   qrva::Environment::instance().deliver(asObject(), text, msgtype,
                                         intControl(QRVA_OUTPUTLOG) != 0);
   if (logFile && msgtype != QRVA_MSG_FLUSH) {

@@ -48,6 +48,8 @@ std::vector<Spec> optimizerEntries() {
                        "Spare rows to reserve when a problem is loaded"),
       Spec::intControl(QRVA_SCALING, "scaling", 1, 0, 1,
                        "Scale the problem before solving (1) or not (0)"),
+      Spec::intControl(QRVA_LPLOGFREQ, "lplogfreq", 100, 0, INT_MAX,
+                       "Simplex iterations between two calls of the lplog callbacks; 0: none"),
       Spec::intControl(QRVA_OUTPUTLOG, "outputlog", 1, 0, 1,
                        "Print this problem's log to standard output (1) or not (0); message callbacks and handlers receive it either way"),
       Spec::intControl(QRVA_TREESEARCH, "treesearch", 0, 0, 2,
@@ -69,6 +71,18 @@ std::vector<Spec> optimizerEntries() {
                        "Seconds a solve may run; 1e20 means no limit"),
       Spec::dblControl(QRVA_MATRIXTOL, "matrixtol", 1e-9, 0.0, 1e-3,
                        "Matrix coefficients of smaller magnitude are dropped"),
+      Spec::dblControl(QRVA_MIPRELGAPNOTIFY, "miprelgapnotify", -1.0, -kInf, kInf,
+                       "Call the gapnotify callbacks once the relative gap is at most this; "
+                       "negative: never"),
+      Spec::dblControl(QRVA_MIPABSGAPNOTIFY, "mipabsgapnotify", -1.0, -kInf, kInf,
+                       "Call the gapnotify callbacks once the absolute gap is at most this; "
+                       "negative: never"),
+      Spec::dblControl(QRVA_MIPABSGAPNOTIFYOBJ, "mipabsgapnotifyobj", kInf, -kInf, kInf,
+                       "Call the gapnotify callbacks once the best solution's objective is at "
+                       "least this good; +-1e20: never"),
+      Spec::dblControl(QRVA_MIPABSGAPNOTIFYBOUND, "mipabsgapnotifybound", kInf, -kInf, kInf,
+                       "Call the gapnotify callbacks once the best bound reaches this; +-1e20: "
+                       "never"),
       // String controls.
       Spec::strControl(QRVA_MPSRHSNAME, "mpsrhsname", "", 64,
                        "Right-hand-side vector to read from problem files; empty: the first"),
