@@ -27,4 +27,20 @@ PyRef claimEntry(void *data);
 int removeCallback(problem_s *problem, PyObject **slot, PyObject *callable, PyObject *data, int kind,
                    int unregister);
 
+/* Builds the entry [problem, callable, data, priority] of callback kind
+ * `kind` (0..35), appends it to table[kind] (making the list on the first
+ * add) and registers it with the library. 0, -3 with an InterfaceError set,
+ * or the library's code (the entry is then taken out of the list again). */
+int callbackInList(problem_s *problem, PyObject **table, int kind, PyObject *callable, PyObject *data,
+                   long priority);
+
+/* Adds to target a fresh entry, with target as owner and its own library
+ * registration, for every entry of source, kind by kind in order. 0, or 1
+ * at the first failure (with an error set). */
+int py_copycallbacks(problem_s *target, problem_s *source);
+
+/* The problem methods addcb<kind>/removecb<kind>, setcb<kind> and
+ * copycallbacks, ended by an empty entry. */
+extern PyMethodDef problem_callbackMethods[];
+
 #endif

@@ -2,7 +2,9 @@
  * threads could run problem methods on it while the libraries work on it.
  * Every method of quorva.problem and every access through its controls and
  * attributes passes through problem_enter first, which refuses them from any
- * thread but the solving one (callbacks of the solve run there). */
+ * thread but the solving one (callbacks of the solve run there), and
+ * problem_leave after it, which raises what a callback of the problem raised
+ * meanwhile. */
 #ifndef QUORVA_PROBLEM_BUSY_H
 #define QUORVA_PROBLEM_BUSY_H
 
@@ -18,6 +20,15 @@ int problem_enter(problem_s *problem);
  * solve, or a solve from another thread). */
 int problem_beginSolve(problem_s *problem);
 void problem_endSolve(problem_s *problem);
+
+/* Takes the pending Python exception (with its traceback) into the problem
+ * whose callback raised it, whichever thread the callback ran on; the first
+ * one is kept, later ones dropped. */
+void problem_keepCallbackError(problem_s *problem);
+/* The end of every problem method: an exception that one of the problem's
+ * callbacks raised during the method replaces its result (and any other
+ * error). Returns result, or NULL with that exception raised. */
+PyObject *problem_leave(problem_s *problem, PyObject *result);
 
 /* Replaces the functions of the class's method table by trampolines that
  * call problem_enter before the method itself. */

@@ -177,11 +177,13 @@ static void problem_dealloc(PyObject *pself) {
     switched_on = turnQRVAon(0) == 0;
     if (!switched_on) PyErr_WriteUnraisable(pself);
   }
-  userfunc_releaseAll(self);
-  destroyHandles(self);
+  /* The entries go first: a message sent while the library problems are
+   * destroyed then finds its entry gone instead of a dying owner. */
   for (int kind = 0; kind < QRVA_PY_CB_KINDS; ++kind)
     if (self->callbacks[kind] && removeCallback(self, &self->callbacks[kind], nullptr, nullptr, kind, 0) != 0)
       PyErr_WriteUnraisable(pself);
+  userfunc_releaseAll(self);
+  destroyHandles(self);
   if (switched_on && turnQRVAoff(0) != 0) PyErr_WriteUnraisable(pself);
 
   /* Controls and attributes may outlive the problem in user variables. */
@@ -196,6 +198,7 @@ static void problem_dealloc(PyObject *pself) {
   rowcolmap_free(&self->varmap);
   rowcolmap_free(&self->conmap);
   rowcolmap_free(&self->sosmap);
+  for (PyObject *&part : self->cb_error) Py_CLEAR(part);
   PyErr_Restore(error_type, error_value, error_tb);
   Py_TYPE(pself)->tp_free(pself);
 }
@@ -450,6 +453,7 @@ static PyObject *problem_copy(PyObject *pself, PyObject *) {
   target->nl_objective = self->nl_objective;
   target->obj_transfer_col = self->obj_transfer_col;
   target->obj_transfer_row = self->obj_transfer_row;
+  if (py_copycallbacks(target, self) != 0) return setQrvaErrIfNull(pself, nullptr);
   return setQrvaErrIfNull(pself, copy.release());
 }
 
@@ -554,6 +558,7 @@ static PyObject *problem_copycontrols(PyObject *pself, PyObject *args) {
 /* ---- members ---- */
 
 static PyObject *getControls(PyObject *pself, void *) {
+  if (problem_enter(PROBLEM(pself)) != 0) return nullptr;
   PyObject *controls = PROBLEM(pself)->controls;
   if (!controls) return setQrvaErrIfNull(pself, nullptr);
   Py_INCREF(controls);
@@ -561,6 +566,7 @@ static PyObject *getControls(PyObject *pself, void *) {
 }
 
 static PyObject *getAttributes(PyObject *pself, void *) {
+  if (problem_enter(PROBLEM(pself)) != 0) return nullptr;
   PyObject *attributes = PROBLEM(pself)->attributes;
   if (!attributes) return setQrvaErrIfNull(pself, nullptr);
   Py_INCREF(attributes);
@@ -594,7 +600,7 @@ PyMethodDef problem_lifecycleMethods[] = {
     {"copy", QRVA_METHOD(problem_copy), METH_NOARGS,
      QRVA_DOC("Returns a copy of the problem.", "q = p.copy()", "None.", "q = p.copy()\n  q.solve()",
               "The copy holds the same variable, constraint and SOS objects as the original (not copies of "
-              "them), with the same indices, and the original's controls.",
+              "them), with the same indices, the original's controls and its callbacks (registered anew for the copy).",
               "reset, copycontrols")},
     {"getIndex", QRVA_METHOD(problem_getIndex), METH_VARARGS,
      QRVA_DOC("Returns the index of a variable, constraint or SOS in the problem.", "p.getIndex(obj)",
@@ -669,8 +675,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiChangeMethods, problem_apiLoadMethods,
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
                                                       problem_apiSolvingMethods, problem_apiDirectiveMethods,
-                                                      problem_apiFileMethods,
-                                                      problem_apiIisMethods};
+                                                      problem_apiFileMethods, problem_apiIisMethods,
+                                                      problem_callbackMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -35,8 +35,14 @@ struct problem_s {
   int solving;                  /* 1 while solve() runs (problem/busy.h) */
   unsigned long solving_thread; /* the thread running it */
   uint64_t synced;              /* change stamp up to which the objects' changes reached the library */
+  int view;                     /* PROBLEM_OWN, or a callback's view of the library's current problem */
+  PyObject *cb_error[3];        /* (type, value, traceback) a callback raised, until a method raises it */
 };
 typedef struct problem_s problem_s;
+
+/* problem_s.view: a problem of its own, a view while its callback runs,
+ * and a view whose callback has returned (its handles are gone). */
+enum { PROBLEM_OWN = 0, PROBLEM_VIEW = 1, PROBLEM_VIEW_GONE = 2 };
 
 #define problem_check(o) PyObject_TypeCheck((o), &quorva_problemType)
 #define PROBLEM(o) reinterpret_cast<problem_s *>(o)
@@ -114,5 +120,6 @@ extern PyMethodDef problem_apiSolvingMethods[];
 extern PyMethodDef problem_apiDirectiveMethods[];
 extern PyMethodDef problem_apiFileMethods[];
 extern PyMethodDef problem_apiIisMethods[];
+extern PyMethodDef problem_callbackMethods[];
 
 #endif
