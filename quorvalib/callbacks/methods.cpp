@@ -78,22 +78,20 @@ PyObject *copycallbacksMethod(PyObject *self, PyObject *args, PyObject *kwargs) 
 
 }  // namespace
 
-#define KW(f) reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)(void)>(f))
-
 #define QRVA_PY_CALLBACK_ARGUMENTS                                                                             \
   "callback: a function called as callback(prob, data, ...), prob being the problem as the library sees it " \
   "at that moment (use it for queries during the call only); data: any object, passed as is; priority: "     \
   "callbacks of higher priority are called first, equal ones in the order they were added."
 
 #define QRVA_PY_ADD_METHOD(name)                                                                                 \
-  {"addcb" #name, KW(QRVA_ENTRY(addMethod<CBKIND_##name>)), METH_VARARGS | METH_KEYWORDS,                        \
+  {"addcb" #name, QRVA_METHOD(addMethod<CBKIND_##name>), METH_VARARGS | METH_KEYWORDS,                        \
    QRVA_DOC("Adds a Python function to the problem's " #name " callbacks.",                                     \
             "p.addcb" #name "(callback, data=None, priority=0)", QRVA_PY_CALLBACK_ARGUMENTS,                    \
             "p.addcb" #name "(f, data=None, priority=1)",                                                        \
             "The same function may be added several times; each addition is called. A function that raises "   \
             "stops the solve, and the solving method raises its exception.",                                    \
             "removecb" #name ", copycallbacks")},                                                               \
-  {"removecb" #name, KW(QRVA_ENTRY(removeMethod<CBKIND_##name>)), METH_VARARGS | METH_KEYWORDS,                  \
+  {"removecb" #name, QRVA_METHOD(removeMethod<CBKIND_##name>), METH_VARARGS | METH_KEYWORDS,                  \
    QRVA_DOC("Removes functions from the problem's " #name " callbacks.", "p.removecb" #name "(callback=None, data=None)", \
             "callback: the function to remove (None: any); data: the data it was added with (None: any).",     \
             "p.removecb" #name "(f)",                                                                            \
@@ -102,7 +100,7 @@ PyObject *copycallbacksMethod(PyObject *self, PyObject *args, PyObject *kwargs) 
             "addcb" #name)},
 
 #define QRVA_PY_SET_METHOD(name)                                                                                  \
-  {"setcb" #name, KW(QRVA_ENTRY(addMethod<CBKIND_##name>)), METH_VARARGS | METH_KEYWORDS,                          \
+  {"setcb" #name, QRVA_METHOD(addMethod<CBKIND_##name>), METH_VARARGS | METH_KEYWORDS,                          \
    QRVA_DOC("Sets the Python function of the problem's " #name " callback for nonlinear solves.",                 \
             "p.setcb" #name "(callback, data=None, priority=0)", QRVA_PY_CALLBACK_ARGUMENTS,                      \
             "p.setcb" #name "(f)",                                                                                \
@@ -110,7 +108,7 @@ PyObject *copycallbacksMethod(PyObject *self, PyObject *args, PyObject *kwargs) 
 
 PyMethodDef problem_callbackMethods[] = {
     QRVA_PY_FOR_OPT_KINDS(QRVA_PY_ADD_METHOD) QRVA_PY_FOR_SLP_KINDS(QRVA_PY_SET_METHOD)
-    {"copycallbacks", KW(QRVA_ENTRY(copycallbacksMethod)), METH_VARARGS | METH_KEYWORDS,
+    {"copycallbacks", QRVA_METHOD(copycallbacksMethod), METH_VARARGS | METH_KEYWORDS,
      QRVA_DOC("Gives this problem the callbacks of another problem.", "p.copycallbacks(src)",
               "src: the problem whose callbacks are added to this one.", "q.copycallbacks(p)",
               "Each function is added with its data and priority, as if addcb or setcb had been called on this "
