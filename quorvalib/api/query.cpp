@@ -299,7 +299,10 @@ static PyObject *infeasBody(WrapperCall &c) {
 }
 
 #define INFEAS_ARGS \
-  {{"mx", KIND_COL, -1, 0, -1}, {"mslack", KIND_ROW, -1, 0, -1}, {"mdual", KIND_ROW, -1, 0, -1}, {"mdj", KIND_COL, -1, 0, -1}}
+  {{"mx", KIND_COL, -1, ARG_OUTPUT, -1},                                                           \
+   {"mslack", KIND_ROW, -1, ARG_OUTPUT, -1},                                                       \
+   {"mdual", KIND_ROW, -1, ARG_OUTPUT, -1},                                                        \
+   {"mdj", KIND_COL, -1, ARG_OUTPUT, -1}}
 static const WrapperSpec kGetinfeas{"OOOO", nullptr, CHECK_BEFORE, false, infeasBody<QRVAgetinfeas>, INFEAS_ARGS};
 static const WrapperSpec kGetscaledinfeas{"OOOO", nullptr, CHECK_BEFORE, false, infeasBody<QRVAgetscaledinfeas>,
                                           INFEAS_ARGS};
@@ -327,9 +330,9 @@ static PyObject *hasRayBody(WrapperCall &c) {
 
 static const char *const kRayMessage = "Must provide argument to retrieve (primal or dual) ray";
 static const WrapperSpec kGetprimalray{"O", kRayMessage, CHECK_BEFORE, false, rayBody<QRVAgetprimalray, QRVA_COLS>,
-                                       {{"ray", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
+                                       {{"ray", KIND_DOUBLE, -1, ARG_REQUIRED | ARG_OUTPUT, -1}}};
 static const WrapperSpec kGetdualray{"O", kRayMessage, CHECK_BEFORE, false, rayBody<QRVAgetdualray, QRVA_ROWS>,
-                                     {{"dray", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
+                                     {{"dray", KIND_DOUBLE, -1, ARG_REQUIRED | ARG_OUTPUT, -1}}};
 static const WrapperSpec kHasprimalray{"", nullptr, CHECK_BEFORE, false, hasRayBody<QRVAgetprimalray>, {}};
 static const WrapperSpec kHasdualray{"", nullptr, CHECK_BEFORE, false, hasRayBody<QRVAgetdualray>, {}};
 

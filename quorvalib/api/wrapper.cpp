@@ -83,6 +83,17 @@ int WrapperCall::writeOutputs() {
   return 0;
 }
 
+/* An output argument that is given must be a list, whether or not the
+ * library has anything to put in it this time. 0, or -1 with ModelError. */
+static int checkOutputLists(const WrapperCall &call) {
+  for (size_t i = 0; i < call.spec.args.size(); ++i)
+    if ((call.spec.args[i].use & ARG_OUTPUT) && call.given((int)i) && !PyList_Check(call.object((int)i))) {
+      PyErr_SetString(qpy_model_exc, "Argument of type List required");
+      return -1;
+    }
+  return 0;
+}
+
 static bool anyRequiredMissing(const WrapperCall &call) {
   for (size_t i = 0; i < call.spec.args.size(); ++i)
     if ((call.spec.args[i].use & ARG_REQUIRED) && !call.given((int)i)) return true;
@@ -179,7 +190,8 @@ PyObject *runWrapper(const WrapperSpec &spec, PyObject *self, PyObject *args, Py
   bool late = spec.check == CHECK_AFTER;
   if (spec.required && !late && anyRequiredMissing(call))
     return setQrvaErrIfNull(self, WrapperCall::interfaceError(spec.required));
-  if ((spec.prepare && spec.prepare(call) != 0) || convertArguments(call) != 0) return setQrvaErrIfNull(self, nullptr);
+  if (checkOutputLists(call) != 0 || (spec.prepare && spec.prepare(call) != 0) || convertArguments(call) != 0)
+    return setQrvaErrIfNull(self, nullptr);
   if (spec.required && late && anyRequiredMissing(call))
     return setQrvaErrIfNull(self, WrapperCall::interfaceError(spec.required));
   if (spec.push && problem_pushChanges(call.problem) != 0) return setQrvaErrIfNull(self, nullptr);

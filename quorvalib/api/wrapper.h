@@ -22,6 +22,8 @@ enum WrapperUse : unsigned {
   ARG_INDEX = 2,     /* one row, column or set converted with ObjInt2int */
   ARG_REQUIRED = 4,  /* None (or absent) raises the method's required message */
   ARG_STARTS = 8,    /* start offsets: the group's count plus one entries */
+  ARG_OUTPUT = 16,   /* a list the body may fill: anything else given is refused
+                      * up front, also when the call has nothing to write */
 };
 
 enum { WRAPPER_MAX_ARGS = 28, WRAPPER_GROUPS = 10 };
