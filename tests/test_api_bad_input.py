@@ -17,9 +17,10 @@ FORMS = ["1.5", "nan", "2**63", "-2**63 - 1", "'nosuch'", "object()", "np.array(
          "np.array([[0.5]])", "iter([0, None])", "qx"]
 REFUSED = "ModelError/SolverError/InterfaceError/TypeError/ValueError/OverflowError"
 # Forms that are sound arguments of a method: any text names a log file or
-# a problem, and an unknown name has the info (0, 0).
+# a problem, an unknown name has the info (0, 0), and fixglobals takes any
+# object (only True rounds).
 SOUND = {"setlogfile": {"'nosuch'"}, "setprobname": {"'nosuch'"}, "getattribinfo": {"'nosuch'"},
-         "getcontrolinfo": {"'nosuch'"}}
+         "getcontrolinfo": {"'nosuch'"}, "fixglobals": set(FORMS)}
 
 
 def synopsis(name):
