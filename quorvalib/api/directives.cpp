@@ -41,11 +41,11 @@ static const WrapperSpec kGetdirs{
       if (failed) return nullptr;
       return c.done(QRVAgetdirs(c.qprob(), &n, cols, priority, branch, up, down));
     },
-    {{"mcols", KIND_COL, -1, ARG_REQUIRED, -1},
-     {"mpri", KIND_INT, -1, ARG_REQUIRED, -1},
-     {"qbr", KIND_CHAR, -1, ARG_REQUIRED, -1},
-     {"dupc", KIND_DOUBLE, -1, ARG_REQUIRED, -1},
-     {"ddpc", KIND_DOUBLE, -1, ARG_REQUIRED, -1}}};
+    {{"mcols", KIND_COL, -1, ARG_REQUIRED | ARG_OUTPUT, -1},
+     {"mpri", KIND_INT, -1, ARG_REQUIRED | ARG_OUTPUT, -1},
+     {"qbr", KIND_CHAR, -1, ARG_REQUIRED | ARG_OUTPUT, -1},
+     {"dupc", KIND_DOUBLE, -1, ARG_REQUIRED | ARG_OUTPUT, -1},
+     {"ddpc", KIND_DOUBLE, -1, ARG_REQUIRED | ARG_OUTPUT, -1}}};
 
 static const WrapperSpec kLoadbranchdirs{
     "O|O", "Must provide argument mcols", CHECK_BEFORE, false,
