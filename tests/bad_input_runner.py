@@ -12,6 +12,7 @@ import json
 import re
 import subprocess
 import sys
+import tempfile
 import textwrap
 
 _CHILD = r"""
@@ -56,10 +57,13 @@ def _check(call, expected, result):
 def run_bad_calls(setup, cases, timeout=300):
     """Runs every case; returns the list of faults (empty when all passed)."""
     expected = dict(cases)
-    proc = subprocess.run(
-        [sys.executable, "-c", _CHILD, textwrap.dedent(setup)],
-        input=json.dumps([call for call, _ in cases]),
-        capture_output=True, text=True, timeout=timeout)
+    # The child runs in a folder of its own: a call that takes a text for a
+    # file name writes there, not into the checkout.
+    with tempfile.TemporaryDirectory() as folder:
+        proc = subprocess.run(
+            [sys.executable, "-c", _CHILD, textwrap.dedent(setup)],
+            input=json.dumps([call for call, _ in cases]),
+            capture_output=True, text=True, timeout=timeout, cwd=folder)
     faults, started = [], None
     for line in proc.stdout.splitlines():
         record = json.loads(line)

@@ -16,11 +16,15 @@ from test_problem_bad_input import SETUP, CASES as MODELING_CASES
 FORMS = ["1.5", "nan", "2**63", "-2**63 - 1", "'nosuch'", "object()", "np.array([1j])",
          "np.array([[0.5]])", "iter([0, None])", "qx"]
 REFUSED = "ModelError/SolverError/InterfaceError/TypeError/ValueError/OverflowError"
-# Forms that are sound arguments of a method (and are not called): any text
-# names a log file, a directive file or a problem, an unknown name has the info (0, 0), and fixglobals takes any
-# object (only True rounds).
-SOUND = {"setlogfile": {"'nosuch'"}, "writedirs": {"'nosuch'"}, "setprobname": {"'nosuch'"}, "getattribinfo": {"'nosuch'"},
+# Forms that are sound arguments of a method: any text names a file to
+# write, a log file or a problem, an unknown name has the info (0, 0), and
+# fixglobals takes any object (only True rounds).
+SOUND = {"setlogfile": {"'nosuch'"}, "setprobname": {"'nosuch'"}, "getattribinfo": {"'nosuch'"},
          "getcontrolinfo": {"'nosuch'"}, "fixglobals": set(FORMS)}
+
+
+def sound(name):
+    return SOUND.get(name, {"'nosuch'"} if name.startswith("write") else set())
 
 
 def synopsis(name):
@@ -46,7 +50,7 @@ def generic_cases(name):
     if not required:
         return [("p.%s(%s)" % (name, ", ".join(["0"] * (len(optional) + 1))), REFUSED)]
     cases = [("p.%s()" % name, REFUSED)]
-    cases += [(call.format(form), REFUSED) for form in FORMS if form not in SOUND.get(name, ())]
+    cases += [(call.format(form), REFUSED) for form in FORMS if form not in sound(name)]
     return cases
 
 

@@ -38,7 +38,7 @@ bool heuristicMipSolution(qrva_problem_s &p, double seconds, std::vector<double>
   } catch (const Failure &) {
     return false;
   }
-  RunContext ctx{&p, std::string(), 0};
+  RunContext ctx(&p, std::chrono::steady_clock::now(), false);
   attachHighsCallbacks(h.get(), ctx);  // for its interrupt points; the log stays off
   Highs_run(h.get());
   HighsInt primal = 0;
