@@ -32,7 +32,7 @@ enum class Outcome { Feasible, Infeasible, Stopped };
 class Tester {
  public:
   Tester(qrva_problem_s &p, const Check &chk, bool mip)
-      : p_(p), s_(*p.store), chk_(chk), mip_(mip), ctx_{&p, std::string(), 0} {
+      : p_(p), s_(*p.store), chk_(chk), mip_(mip), ctx_(&p, std::chrono::steady_clock::now(), false) {
     m_ = s_.nrows(), n_ = s_.ncols();
     lo_.resize(m_), up_.resize(m_);
     for (int i = 0; i < m_; ++i) rowBounds(s_, i, lo_[i], up_[i]);
