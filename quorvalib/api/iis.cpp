@@ -50,10 +50,10 @@ static const WrapperSpec kIisstatus{
       if (failed || QRVAiisstatus(c.qprob(), &k, rows, cols, sum, num) != 0) return nullptr;
       return PyLong_FromLong(k);
     },
-    {{"rowsizes", KIND_INT, -1, 0, -1},
-     {"colsizes", KIND_INT, -1, 0, -1},
-     {"suminfeas", KIND_DOUBLE, -1, 0, -1},
-     {"numinfeas", KIND_INT, -1, 0, -1}}};
+    {{"rowsizes", KIND_INT, -1, ARG_OUTPUT, -1},
+     {"colsizes", KIND_INT, -1, ARG_OUTPUT, -1},
+     {"suminfeas", KIND_DOUBLE, -1, ARG_OUTPUT, -1},
+     {"numinfeas", KIND_INT, -1, ARG_OUTPUT, -1}}};
 
 static const WrapperSpec kGetiisdata{
     "i|OOOOOOOO", nullptr, CHECK_BEFORE, false,
@@ -72,14 +72,14 @@ static const WrapperSpec kGetiisdata{
       return c.done(QRVAgetiisdata(c.qprob(), num, &r, &n, rows, cols, rowtype, bound, duals, rdcs, isorows, isocols));
     },
     {{"num", -1, -1, 0, -1},
-     {"miisrow", KIND_ROW, -1, 0, -1},
-     {"miiscol", KIND_COL, -1, 0, -1},
-     {"constrainttype", KIND_CHAR, -1, 0, -1},
-     {"colbndtype", KIND_CHAR, -1, 0, -1},
-     {"duals", KIND_DOUBLE, -1, 0, -1},
-     {"rdcs", KIND_DOUBLE, -1, 0, -1},
-     {"isolationrows", KIND_CHARNUM, -1, 0, -1},
-     {"isolationcols", KIND_CHARNUM, -1, 0, -1}}};
+     {"miisrow", KIND_ROW, -1, ARG_OUTPUT, -1},
+     {"miiscol", KIND_COL, -1, ARG_OUTPUT, -1},
+     {"constrainttype", KIND_CHAR, -1, ARG_OUTPUT, -1},
+     {"colbndtype", KIND_CHAR, -1, ARG_OUTPUT, -1},
+     {"duals", KIND_DOUBLE, -1, ARG_OUTPUT, -1},
+     {"rdcs", KIND_DOUBLE, -1, ARG_OUTPUT, -1},
+     {"isolationrows", KIND_CHARNUM, -1, ARG_OUTPUT, -1},
+     {"isolationcols", KIND_CHARNUM, -1, ARG_OUTPUT, -1}}};
 
 PyMethodDef problem_apiIisMethods[] = {
     QRVA_WRAPPER("iisfirst", kIisfirst,
