@@ -100,7 +100,7 @@ class TestDirectives:
 
 
 class TestRowMarks:
-    def test_marked_rows_solve_as_ordinary_rows_and_the_log_says_so(self, mip, tmp_path):
+    def test_marked_rows_take_the_tree_search_or_solve_as_ordinary_rows(self, mip, tmp_path):
         p, (x, y, z), (r0, r1) = mip
         log = str(tmp_path / "solve.log")
         p.setlogfile(log)
@@ -108,6 +108,10 @@ class TestRowMarks:
         p.loadmodelcuts([r1])
         p.solve()
         assert p.getObjVal() == pytest.approx(6)  # z = 2, r0 binding: the delayed row holds
+        assert "tree search runs (1 delayed rows and 1 model cuts are loaded)" in open(log).read()
+        p.setControl("treesearch", 2)  # HiGHS's MIP only: the rows are ordinary ones there
+        p.solve()
+        assert p.getObjVal() == pytest.approx(6)
         assert "1 delayed rows and 1 model cuts are solved as ordinary rows" in open(log).read()
 
     def test_marks_are_replaced_renumbered_and_kept_apart(self, mip, tmp_path):

@@ -82,9 +82,10 @@ extern "C" {
 /* Which search a MIP solve runs: 0 automatic (HiGHS's MIP unless a
  * node-level feature needs the engine's own tree search: a prenode,
  * optnode, infnode, nodecutoff, newnode, chgbranchobject, cutlog or
- * preintsol callback, or a quadratic objective with discrete columns), 1
- * always the engine's tree search, 2 never (node-level features are then
- * refused). */
+ * preintsol callback, a quadratic objective with discrete columns,
+ * branching directives, delayed rows or model cuts), 1 always the engine's
+ * tree search, 2 always HiGHS's MIP (node callbacks are then refused;
+ * directives are not used and marked rows are ordinary rows). */
 #define QRVA_TREESEARCH 8090
 /* Double controls. */
 #define QRVA_FEASTOL 7001
@@ -305,23 +306,39 @@ typedef void (*QRVAcbnewnode)(QRVAprob prob, void *data, int parentnode, int new
                               int branch);
 /* A node was cut off. */
 typedef void (*QRVAcbnodecutoff)(QRVAprob prob, void *data, int node);
-/* The relaxation of a node was solved (optnode) or is about to be (prenode);
- * setting *p_infeasible to non-zero drops the node. */
+/* Node callbacks of the engine's tree search. 'prob' is then the worker
+ * problem of the node: QRVAgetlb/QRVAgetub give the node's bounds, the
+ * rows are the original ones (same indices) followed by the cuts in force
+ * at the node, QRVAgetlpsol gives the node's LP solution once it is solved,
+ * and the attributes currentnode, parentnode, nodedepth, activenodes,
+ * mipthreadid, nodes, mipsols, bestbound and mipobjval describe the node
+ * and the search so far. Cut functions (QRVAaddcuts64, QRVAloadcuts, ...)
+ * work on this problem only.
+ * prenode: before the node's LP is solved; optnode: after it is solved
+ * (before the node is checked for a solution or branched); cuts added by
+ * optnode (or loaded from the pool) join the node and its subtree, and the
+ * LP is solved again with them, optnode then being called again. Setting
+ * *p_infeasible to non-zero in either drops the node as infeasible (infnode
+ * follows). */
 typedef void (*QRVAcboptnode)(QRVAprob prob, void *data, int *p_infeasible);
 typedef void (*QRVAcbprenode)(QRVAprob prob, void *data, int *p_infeasible);
-/* preintsol: a candidate integer solution of type soltype (QRVA_SOLTYPE_*),
- * before it is accepted; QRVAgetmipsol on prob gives the candidate. *p_cutoff
- * holds the current cutoff (the best objective so far, or +-1e20 for none;
- * in the problem's sense). Setting *p_reject non-zero rejects the candidate,
- * changing *p_cutoff sets a new cutoff. HiGHS's MIP, which solves MIPs until
- * the library's own tree search takes them, reports every candidate but can
- * honour neither: a reject or a changed cutoff stops the solve and
- * QRVAmipoptimize fails with QRVA_ERR_NOT_AVAILABLE (the solution found so
- * far is kept). HiGHS does not say how it found a solution: its candidates
- * come as QRVA_SOLTYPE_HEURISTIC. */
-#define QRVA_SOLTYPE_NODE 0      /* the integral relaxation of a node */
-#define QRVA_SOLTYPE_HEURISTIC 1 /* found by a heuristic */
-#define QRVA_SOLTYPE_USER 2      /* given with QRVAaddmipsol */
+/* Solution types of preintsol. */
+#define QRVA_SOLTYPE_NODE 0      /* the LP solution of a node (QRVAgetlpsol) */
+#define QRVA_SOLTYPE_HEURISTIC 1 /* a heuristic's solution (QRVAgetlpsol shows it) */
+#define QRVA_SOLTYPE_USER 2      /* a solution the user gave */
+/* A candidate solution, better than the incumbent, of type soltype: set
+ * *p_reject to reject it; *p_cutoff holds the cutoff (nodes whose bound is
+ * not better are dropped; 1e20 or -1e20 for none) and may be changed. An
+ * accepted solution becomes the incumbent (intsol follows) and the cutoff
+ * becomes the better of the two. A node whose LP solution is rejected is
+ * solved again when the callback added cuts; otherwise it is branched on a
+ * discrete column its bounds leave free (dropped when there is none), so
+ * that the rest of its subtree is still searched.
+ * When HiGHS's MIP solves the problem (QRVA_TREESEARCH 2), every candidate is
+ * reported, as QRVA_SOLTYPE_HEURISTIC with QRVAgetmipsol giving it, but
+ * neither a reject nor a changed cutoff can be honoured: either stops the
+ * solve and QRVAmipoptimize fails with QRVA_ERR_NOT_AVAILABLE (the solution
+ * found so far is kept). */
 typedef void (*QRVAcbpreintsol)(QRVAprob prob, void *data, int soltype, int *p_reject,
                                 double *p_cutoff);
 /* A solution given with QRVAaddmipsol was processed with this status. */
@@ -891,8 +908,11 @@ QRVA_API int QRVAloadsecurevecs(QRVAprob prob, int nrows, int ncols, const int r
 /* Rows that need not be in the LP until a candidate solution violates
  * them (delayed rows) / rows that may be left out until violated (model
  * cuts). Each call replaces the rows of its kind (nrows 0: none); a row is
- * not both. Until the engine's tree search runs, a solve keeps them in the
- * LP as ordinary rows and says so in its log. */
+ * not both. A MIP solve with such rows runs the engine's tree search,
+ * which leaves delayed rows out of the node LPs until a candidate solution
+ * violates them and model cuts until a node's LP solution does; from then
+ * on they are in force at every node. With control treesearch 2, HiGHS's
+ * MIP solves them as ordinary rows and says so in its log. */
 QRVA_API int QRVAloaddelayedrows(QRVAprob prob, int nrows, const int rowind[]);
 QRVA_API int QRVAloadmodelcuts(QRVAprob prob, int nrows, const int rowind[]);
 /* Basis and solution files. A file name NULL or "" is the problem's name;
@@ -950,12 +970,25 @@ QRVA_API int QRVAsetmessagestatus(QRVAprob prob, int errcode, int status);
 /* Cuts and node bounds (inside tree-search callbacks)                    */
 /* ---------------------------------------------------------------------- */
 
-/* Add ncuts cuts to the current node. */
+/* Cuts are rows cutind/rowtype ('L' 'G' 'E')/rhs over the original
+ * columns, each with a type of the user's choosing (cuttype). Functions
+ * that select cuts by type take (cuttype, interp): interp -1 selects every
+ * cut, 1 cuts whose type equals cuttype, 2 cuts whose type shares a bit
+ * with it, 3 cuts whose type has all of its bits. Cut handles stay valid
+ * until QRVAdelcpcuts deletes the cut or an edit of the problem's rows,
+ * columns or bounds drops the pool.
+ * The node functions (QRVAaddcuts64, QRVAloadcuts, QRVAdelcuts,
+ * QRVAgetcutlist, QRVAgetcutmap, QRVAsetbranchcuts, QRVAsetbranchbounds)
+ * work on the problem a node callback is given; cuts they add are in
+ * force at the node and in its subtree (at the root: everywhere).
+ * Add ncuts cuts to the current node (they are also kept in the pool). */
 QRVA_API int QRVAaddcuts64(QRVAprob prob, int ncuts, const int cuttype[], const char rowtype[],
                            const double rhs[], const int64_t start[], const int colind[],
                            const double cutcoef[]);
-/* Store ncuts cuts in the cut pool (nodupl: duplicate handling), returning
- * their handles in cutind. */
+/* Store ncuts cuts in the cut pool, returning their handles in cutind.
+ * nodupl 0 stores every cut; 1 returns the handle of an equal cut of the
+ * same type instead of storing it again; 2 does so for an equal cut of any
+ * type. */
 QRVA_API int QRVAstorecuts64(QRVAprob prob, int ncuts, int nodupl, const int cuttype[],
                              const char rowtype[], const double rhs[], const int64_t start[],
                              QRVAcut cutind[], const int colind[], const double cutcoef[]);
@@ -963,26 +996,39 @@ QRVA_API int QRVAstorecuts64(QRVAprob prob, int ncuts, int nodupl, const int cut
  * ncuts given (ncuts -1: all matching the type). */
 QRVA_API int QRVAloadcuts(QRVAprob prob, int cuttype, int interp, int ncuts,
                           const QRVAcut cutind[]);
+/* Remove cuts from the current node (not from the pool): those given, or
+ * with ncuts -1 those selected by type; with delta >= 0 only those whose
+ * slack at the node's LP solution exceeds delta, with basis 1 only those
+ * whose row is basic (not binding). */
 QRVA_API int QRVAdelcuts(QRVAprob prob, int basis, int cuttype, int interp, double delta,
                          int ncuts, const QRVAcut cutind[]);
+/* Delete cuts from the pool (nodes using them keep their rows). */
 QRVA_API int QRVAdelcpcuts(QRVAprob prob, int cuttype, int interp, int ncuts,
                            const QRVAcut cutind[]);
 /* Cuts of the current node: *ncuts gets the count; at most maxcuts handles
  * are written. */
 QRVA_API int QRVAgetcutlist(QRVAprob prob, int cuttype, int interp, int *ncuts, int maxcuts,
                             QRVAcut cutind[]);
+/* Pool cuts selected by type that the current solution (the node's, or
+ * the last solve's) violates by more than delta, with the violations. */
 QRVA_API int QRVAgetcpcutlist(QRVAprob prob, int cuttype, int interp, double delta, int *ncuts,
                               int maxcuts, QRVAcut cutind[], double viol[]);
 /* The cuts cutind[0..ncuts-1] of the pool; at most maxcoefs elements. */
 QRVA_API int QRVAgetcpcuts64(QRVAprob prob, int ncuts, int64_t maxcoefs, const QRVAcut cutind[],
                              int cuttype[], char rowtype[], int64_t start[], int colind[],
                              double cutcoef[], double rhs[]);
+/* The row of each cut in the current node's problem, -1 if not in force. */
 QRVA_API int QRVAgetcutmap(QRVAprob prob, int ncuts, const QRVAcut cutind[], int cutmap[]);
+/* rhs minus the cut's activity at the current solution. */
 QRVA_API int QRVAgetcutslack(QRVAprob prob, QRVAcut cut, double *slack);
+/* The cuts join every child made when the current node branches. */
 QRVA_API int QRVAsetbranchcuts(QRVAprob prob, int ncuts, const QRVAcut cutind[]);
-/* Store a set of bound changes for later branching; *bounds gets a handle. */
+/* Store a set of bound changes (types 'U' 'L' 'B') for branching; *bounds
+ * gets a handle, valid like a cut handle. */
 QRVA_API int QRVAstorebounds(QRVAprob prob, int nbounds, const int colind[],
                              const char bndtype[], const double bndval[], void **bounds);
+/* Each call makes one branch of the current node with the stored bounds;
+ * the branches so made replace the search's own branching of the node. */
 QRVA_API int QRVAsetbranchbounds(QRVAprob prob, void *bounds);
 
 /* ---------------------------------------------------------------------- */

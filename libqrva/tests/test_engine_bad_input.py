@@ -55,9 +55,10 @@ ACCEPTED = {
     ("QSLPloadvars", "vartype", "1e7s"): "variable types are codes of 0 or more",
     ("QSLPchgvar", "vartype", "1e7s"): "variable types are codes of 0 or more",
     ("QSLPloadcoefs", "colindex", "-1s"): "column -1 is a formula on its own",
+    ("QRVAdelcpcuts", "ncuts", "-1"): "ncuts -1 selects the cuts by type",
 }
 # Arguments whose every integer value is meaningful.
-ANY_INT = {"priority", "seqnum", "history", "converged"}
+ANY_INT = {"priority", "seqnum", "history", "converged", "cuttype"}
 # Ranges are read only for rows of type 'R' (the rows here are 'L').
 RANGE_UNREAD = {"QRVAloadlp", "QRVAloadlp64", "QRVAloadqp64", "QRVAloadglobal64",
                 "QRVAloadqglobal64", "QRVAloadqcqp64", "QRVAloadqcqpglobal64",

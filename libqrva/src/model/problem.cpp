@@ -12,7 +12,8 @@ void qrva_problem_s::invalidate(unsigned stale) {
   if (stale & qrva::kStaleBasis) basis = qrva::Basis{};
   if (stale & qrva::kStaleMipStarts) mipStarts.clear();
   if (stale & qrva::kStaleIis) iis = qrva::IisResults{};
-  // Ranges and cuts are dropped here once the problem keeps them.
+  if (stale & qrva::kStaleCuts) cutPool.reset();
+  // Ranges are dropped here once the problem keeps them.
 }
 
 void qrva_problem_s::edited(qrva::Edit what) {

@@ -22,6 +22,7 @@ namespace qrva {
 
 namespace tree {
 class Worker;
+class CutPool;
 }
 
 // What a worker problem of a tree search answers about the node it works
@@ -101,6 +102,9 @@ struct qrva_problem_s : qrva_object_s {
   // Set on the worker problems of a running tree search: the worker whose
   // node this problem shows, and that node's attributes.
   qrva::tree::Worker *treeWorker = nullptr;
+  // The cut pool and the bounds stored for branching (made when first used;
+  // an edit of the feasible set drops them).
+  std::shared_ptr<qrva::tree::CutPool> cutPool;
   qrva::NodeAttributes nodeAttributes;
 
   // Records the error and returns code.

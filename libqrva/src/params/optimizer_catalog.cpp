@@ -53,9 +53,9 @@ std::vector<Spec> optimizerEntries() {
       Spec::intControl(QRVA_OUTPUTLOG, "outputlog", 1, 0, 1,
                        "Print this problem's log to standard output (1) or not (0); message callbacks and handlers receive it either way"),
       Spec::intControl(QRVA_TREESEARCH, "treesearch", 0, 0, 2,
-                       "MIP search: 0 HiGHS's MIP unless node callbacks or a quadratic "
-                       "objective need the engine's own tree search, 1 always the engine's "
-                       "tree search, 2 always HiGHS's MIP"),
+                       "MIP search: 0 HiGHS's MIP unless node callbacks, a quadratic "
+                       "objective, directives or marked rows need the engine's own tree "
+                       "search, 1 always the engine's tree search, 2 always HiGHS's MIP"),
       // Double controls.
       Spec::dblControl(QRVA_FEASTOL, "feastol", 1e-7, 1e-11, 1e-1,
                        "Largest violation of a bound or row counted as feasible"),

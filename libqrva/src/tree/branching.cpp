@@ -17,10 +17,11 @@ Branch branch(std::vector<BranchBound> bounds, int col = -1, bool up = false, do
 
 }  // namespace
 
-Brancher::Brancher(const Relaxation &r, std::vector<Directive> directives, int strongCandidates)
-    : r_(r), dirs_(std::move(directives)), strongCandidates_(strongCandidates) {
+Brancher::Brancher(const Relaxation &r, int strongCandidates)
+    : r_(r), strongCandidates_(strongCandidates) {
   size_t n = r.colLo.size();
   dirs_.resize(n);
+  for (const auto &d : r.store.directives) dirs_[d.first] = d.second;
   upSum_.assign(n, 0.0), downSum_.assign(n, 0.0), upCount_.assign(n, 0), downCount_.assign(n, 0);
   for (size_t j = 0; j < n; ++j) {
     if (dirs_[j].upPseudo >= 0) upSum_[j] = dirs_[j].upPseudo, upCount_[j] = 1;
@@ -48,7 +49,7 @@ Branching Brancher::integerBranching(int j, double v, const std::vector<double> 
   if (r_.store.colType[j] == 'R' && lo[j] <= 0.0 && down < r_.threshold[j] - r_.intTol) down = 0.0;
   Branch d = branch({BranchBound{'U', j, down}}, j, false, v - std::floor(v));
   Branch u = branch({BranchBound{'L', j, up}}, j, true, up - v);
-  char dir = dirs_[j].direction;
+  char dir = dirs_[j].branch;
   bool upFirst = dir == 'U' || (dir != 'D' && v - std::floor(v) >= 0.5);
   Branching b;
   b.branches = upFirst ? std::vector<Branch>{u, d} : std::vector<Branch>{d, u};

@@ -37,22 +37,15 @@ struct Branching {
   std::vector<Branch> branches;
 };
 
-// Directives of a column: priority (smaller goes first), preferred
-// direction ('U', 'D' or 0 for the engine's choice) and initial
-// pseudo-costs (negative: none).
-struct Directive {
-  int priority = 0;
-  char direction = 0;
-  double upPseudo = -1.0, downPseudo = -1.0;
-};
-
 class Brancher {
  public:
   // Solves the node LP with one bound changed; returns false when the
   // probe is infeasible, else the objective (minimising sense) in obj.
   using Probe = std::function<bool(int col, char type, double value, double &obj)>;
 
-  Brancher(const Relaxation &r, std::vector<Directive> directives, int strongCandidates);
+  // Directives (priorities, preferred branches, initial pseudo-costs) come
+  // from the problem's store.
+  Brancher(const Relaxation &r, int strongCandidates);
 
   // What to branch on at a node whose LP (minimising sense objective obj)
   // leaves the given infeasibilities; lo/hi are the node's column bounds.

@@ -41,6 +41,13 @@ Relaxation::Relaxation(const ProblemStore &s, double integralityTol, double feas
   rowLo.resize(m), rowHi.resize(m);
   for (int i = 0; i < m; ++i) rowBounds(s, i, rowLo[i], rowHi[i]);
   lpRowLo = rowLo, lpRowHi = rowHi;
+  markedOn.assign(m, 0);
+  for (const std::set<int> *marked : {&s.delayedRows, &s.modelCuts})
+    for (int i : *marked) {
+      if (s.indicatorCol[i] >= 0) continue;  // an indicator row is enforced by its binary
+      markedRows.push_back(i);
+      lpRowLo[i] = -1e20, lpRowHi[i] = 1e20;
+    }
   for (int i = 0; i < m; ++i)
     if (s.indicatorCol[i] >= 0) {
       indicatorRows.push_back(i);
@@ -83,6 +90,16 @@ bool Relaxation::indicatorActive(int i, const std::vector<double> &x) const {
   int z = store.indicatorCol[i];
   double active = store.indicatorComp[i] == 1 ? 1.0 : 0.0;
   return std::fabs(x[z] - active) <= intTol;
+}
+
+int Relaxation::joinViolated(const std::set<int> &rows, const std::vector<double> &x) {
+  int joined = 0;
+  for (int i : rows) {
+    if (markedOn[i] || (store.indicatorCol[i] >= 0 && !indicatorActive(i, x))) continue;
+    double a = activity(i, x), tol = feasTol * std::max(1.0, std::fabs(a));
+    if (a < rowLo[i] - tol || a > rowHi[i] + tol) markedOn[i] = 1, ++joined;
+  }
+  return joined;
 }
 
 bool Relaxation::indicatorForced(int i, const std::vector<double> &lo,

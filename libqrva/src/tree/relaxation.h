@@ -5,6 +5,7 @@
 // ordered sets and indicator rows.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ struct Relaxation {
   std::vector<double> rowLo, rowHi;   // every original row as the problem states it
   std::vector<double> lpRowLo, lpRowHi;  // in the LP: indicator rows start free
   std::vector<int> indicatorRows;
+  // Delayed rows and model cuts start out of the LP (free there) and join
+  // it, for every node from then on, once a point violates them: delayed
+  // rows when a candidate solution does, model cuts when a node's LP
+  // solution does. markedOn is the search's record of those that joined.
+  std::vector<int> markedRows;
+  std::vector<char> markedOn;
   std::vector<std::vector<int>> setMembers;  // each set's columns in the order of their weights
   std::vector<char> discrete;         // columns the search must make integral or semi
   double intTol, feasTol;
@@ -41,6 +48,9 @@ struct Relaxation {
   // Whether indicator row i is enforced by the bounds lo/hi of its column.
   bool indicatorForced(int i, const std::vector<double> &lo, const std::vector<double> &hi) const;
   bool indicatorActive(int i, const std::vector<double> &x) const;
+  // Marks as joined the rows of the given set (delayed rows or model cuts)
+  // not yet in the LP that x violates; returns how many.
+  int joinViolated(const std::set<int> &rows, const std::vector<double> &x);
 };
 
 // What keeps an LP solution from being a solution of the problem.

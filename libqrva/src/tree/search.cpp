@@ -24,6 +24,7 @@ const int kCutRounds = 50;        // most LP re-solves of one node after callbac
 const int kPlungeDepth = 4;       // levels dived from a node taken from the queue
 const int kStrongCandidates = 8;  // columns probed to start their pseudo-costs
 const int kStrongIterations = 100;
+const int kLogInterval = 1000;  // nodes between progress lines
 
 // The queue's order: best bound first, then deeper (closer to a solution).
 struct WorseNode {
@@ -43,6 +44,9 @@ class Search {
  private:
   template <class F, class... Args>
   void fire(CallbackKind kind, Worker &w, Args... args);
+  // Log callbacks: a non-zero result stops the search.
+  void fireLog(CallbackKind kind, Worker &w);
+  enum class Offer { Accepted, Rejected, NotBetter };
   bool stopping();
   double pruneLimit() const;
   double bestBound() const;
@@ -50,7 +54,9 @@ class Search {
   void cutoff(Worker &w, const Node &n);
   void infeasible(Worker &w);
   void process(Worker &w, NodePtr node, std::vector<NodePtr> &children);
-  bool offer(Worker &w, const std::vector<double> &x, int soltype);
+  Offer offer(Worker &w, const std::vector<double> &x, int soltype);
+  Branching rejectedBranching(const Worker &w) const;
+  void logProgress(Worker &w);
   void rootHeuristics(Worker &w);
   NodePtr child(const Node &parent, const Branch &b, double bound) const;
   Branching chooseBranching(Worker &w, const std::vector<Infeasibility> &inf, double obj);
@@ -83,7 +89,7 @@ class Search {
 Search::Search(qrva_problem_s &p, const char *function)
     : p_(p), function_(function), s_(*p.store),
       relax_(s_, p.dblControl(QRVA_INTEGRALITYTOL), p.dblControl(QRVA_FEASTOL)),
-      brancher_(relax_, {}, kStrongCandidates), sense_(s_.objSense == -1 ? -1 : 1),
+      brancher_(relax_, kStrongCandidates), sense_(s_.objSense == -1 ? -1 : 1),
       started_(Clock::now()), timeLimit_(p.dblControl(QRVA_TIMELIMIT)),
       maxNodes_(p.intControl(QRVA_MAXNODE)), maxSolutions_(p.intControl(QRVA_MAXMIPSOL)),
       absGap_(p.dblControl(QRVA_MIPABSGAPTOL)), relGap_(p.dblControl(QRVA_MIPRELGAPTOL)) {}
@@ -95,6 +101,24 @@ void Search::fire(CallbackKind kind, Worker &w, Args... args) {
   });
   // A callback may interrupt through the worker problem it was given.
   if (int reason = w.prob->interruptReason.exchange(0)) p_.interruptReason.store(reason);
+}
+
+void Search::fireLog(CallbackKind kind, Worker &w) {
+  p_.callbacks[kind].forEach([&](CallbackRegistry::Function f, void *data) {
+    if (reinterpret_cast<QRVAcbgloballog>(f)(w.prob.get(), data) != 0 && stopStatus_ == QRVA_STOP_NONE)
+      stopStatus_ = QRVA_STOP_USER;
+  });
+  if (int reason = w.prob->interruptReason.exchange(0)) p_.interruptReason.store(reason);
+}
+
+void Search::logProgress(Worker &w) {
+  double b = bestBound();
+  p_.message(QRVA_MSG_INFO,
+             formatText("%s: %lld nodes, %zu open, best bound %.10g, best solution %s", function_,
+                        static_cast<long long>(nodes_), queue_.size(),
+                        std::isfinite(b) ? sense_ * b : sense_ * -1e20,
+                        hasIncumbent_ ? formatText("%.10g", sense_ * incumbentObj_).c_str() : "none"));
+  fireLog(CallbackKind::GlobalLog, w);
 }
 
 bool Search::stopping() {
@@ -182,20 +206,20 @@ NodePtr Search::child(const Node &parent, const Branch &b, double bound) const {
 // preintsol callbacks, which may reject it and change the cutoff; kept as
 // the incumbent when it improves on it. soltype: 0 the LP solution of a
 // node, 1 a heuristic's, 2 a user's.
-bool Search::offer(Worker &w, const std::vector<double> &x, int soltype) {
+Search::Offer Search::offer(Worker &w, const std::vector<double> &x, int soltype) {
   double obj = s_.objConstant;
   for (int j = 0; j < s_.ncols(); ++j) obj += s_.obj[j] * x[j];
   for (const auto &t : s_.qobj)
     obj += (t.first.first == t.first.second ? 0.5 : 1.0) * t.second * x[t.first.first] * x[t.first.second];
   obj *= sense_;
-  if (obj >= cutoff_ || (hasIncumbent_ && obj >= incumbentObj_)) return false;
+  if (obj >= cutoff_ || (hasIncumbent_ && obj >= incumbentObj_)) return Offer::NotBetter;
   if (soltype != 0) w.showPoint(x);
   int reject = 0;
   double cutoffUser = std::isfinite(cutoff_) ? sense_ * cutoff_ : sense_ * 1e20;
   double before = cutoffUser;
   fire<QRVAcbpreintsol>(CallbackKind::PreIntSol, w, soltype, &reject, &cutoffUser);
   if (cutoffUser != before) cutoff_ = std::fabs(cutoffUser) >= 1e20 ? kNoBound : sense_ * cutoffUser;
-  if (reject) return false;
+  if (reject) return Offer::Rejected;
   hasIncumbent_ = true;
   incumbent_ = x, incumbentObj_ = obj;
   cutoff_ = std::min(cutoff_, obj);
@@ -208,7 +232,27 @@ bool Search::offer(Worker &w, const std::vector<double> &x, int soltype) {
                                        sense_ * obj,
                                        soltype == 0 ? "node LP" : (soltype == 1 ? "heuristic" : "user")));
   fire<QRVAcbintsol>(CallbackKind::IntSol, w);
-  return true;
+  return Offer::Accepted;
+}
+
+// A node whose LP solution was rejected is split on a discrete column its
+// bounds leave free, one side holding the solution's value: the search goes
+// on below it instead of losing what the node's other solutions might be.
+Branching Search::rejectedBranching(const Worker &w) const {
+  Branching b;
+  const std::vector<double> &x = w.lp.x();
+  for (int j = 0; j < s_.ncols(); ++j) {
+    char t = s_.colType[j];
+    if ((t != 'I' && t != 'B' && t != 'R') || w.hi[j] - w.lo[j] < 0.5) continue;
+    double v = std::round(x[j]);
+    double split = v > w.lo[j] + 0.5 ? v - 1.0 : v;  // x <= split or x >= split + 1
+    Branch down, up;
+    down.bounds = {BranchBound{'U', j, split}};
+    up.bounds = {BranchBound{'L', j, split + 1.0}};
+    b.branches = {down, up};
+    return b;
+  }
+  return b;
 }
 
 void Search::rootHeuristics(Worker &w) {
@@ -221,14 +265,18 @@ void Search::rootHeuristics(Worker &w) {
     else if ((t == 'S' || t == 'R') && x[j] < relax_.threshold[j]) x[j] = relax_.threshold[j];
     if (t != 'S' && (t != 'P' || x[j] < relax_.threshold[j])) x[j] = std::round(x[j]);
   }
+  relax_.joinViolated(s_.delayedRows, x);
   if (relax_.feasible(x)) offer(w, x, 1);
   if (stopping()) return;
   // HiGHS's MIP on the root problem, with a small node limit.
   double left = timeLimit_ >= 1e20 ? 1e20
                                    : timeLimit_ - std::chrono::duration<double>(Clock::now() - started_).count();
   std::vector<double> found;
-  if (heuristicMipSolution(p_, std::min(left, 30.0), found) && relax_.feasible(found))
-    offer(w, found, 1);
+  if (heuristicMipSolution(p_, std::min(left, 30.0), found)) {
+    relax_.joinViolated(s_.delayedRows, found);
+    if (relax_.feasible(found)) offer(w, found, 1);
+  }
+  w.syncMarkedRows();
 }
 
 Branching Search::chooseBranching(Worker &w, const std::vector<Infeasibility> &inf, double obj) {
@@ -258,17 +306,18 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
   ++nodes_;
   current_ = node->bound;
   publish(w, *node);
-  w.node = node.get();
+  w.begin(*node);
   struct Done {
     Worker &w;
     double &current;
     ~Done() { w.node = nullptr, current = kNoBound; }
   } done{w, current_};
   if (node->bound >= pruneLimit()) return cutoff(w, *node);
+  w.apply(*node);  // prenode sees the node's bounds and rows
   int declared = 0;
   fire<QRVAcbprenode>(CallbackKind::PreNode, w, &declared);
   if (declared) return infeasible(w);
-  w.apply(*node);
+  w.takeCuts(*node);  // cuts prenode added
   for (int round = 0;; ++round) {
     double left = timeLimit_ >= 1e20
                       ? 1e20
@@ -308,6 +357,9 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
     w.showLpSolution();
     publish(w, *node);
     if (node->bound >= pruneLimit()) return cutoff(w, *node);
+    if (node->id == 1) fireLog(CallbackKind::CutLog, w);
+    if (relax_.joinViolated(s_.modelCuts, w.lp.x()) && w.syncMarkedRows() && round < kCutRounds)
+      continue;
     declared = 0;
     fire<QRVAcboptnode>(CallbackKind::OptNode, w, &declared);
     if (declared) return infeasible(w);
@@ -315,17 +367,24 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
     std::vector<Infeasibility> inf;
     findInfeasibilities(relax_, w.lp.x(), w.lp.rowValues(), w.lo, w.hi, inf);
     if (inf.empty()) {
-      offer(w, w.lp.x(), 0);
+      // Delayed rows the candidate violates join the LP, which is solved again.
+      if (relax_.joinViolated(s_.delayedRows, w.lp.x()) && w.syncMarkedRows() && round < kCutRounds)
+        continue;
+      Offer o = offer(w, w.lp.x(), 0);
       // Cuts added by preintsol (a rejected solution cut off by rows the
       // LP did not have): the node is solved again with them.
       if (w.takeCuts(*node) && round < kCutRounds) continue;
-      return;
+      if (o != Offer::Rejected) return;
     }
-    if (node->id == 1 && round == 0) {
+    if (node->id == 1 && round == 0 && !inf.empty()) {
       rootHeuristics(w);
+      if (w.takeCuts(*node)) continue;  // preintsol cut off a heuristic's solution
       if (node->bound >= pruneLimit()) return cutoff(w, *node);
     }
-    Branching b = chooseBranching(w, inf, obj);
+    Branching b = !w.userBranches.empty() ? Branching{w.userBranches}
+                  : inf.empty()           ? rejectedBranching(w)
+                                          : chooseBranching(w, inf, obj);
+    for (Branch &br : b.branches) br.rows.insert(br.rows.end(), w.branchRows.begin(), w.branchRows.end());
     std::shared_ptr<const LpBasis> basis = w.lp.basis();
     for (size_t k = 0; k < b.branches.size(); ++k) {
       NodePtr c = child(*node, b.branches[k], node->bound);
@@ -360,6 +419,7 @@ void Search::run() {
     }
     std::vector<NodePtr> children;
     process(w, std::move(node), children);
+    if (nodes_ % kLogInterval == 0) logProgress(w);
     if (children.empty()) continue;
     bool keepDiving = !hasIncumbent_ || plunge < kPlungeDepth;
     size_t first = 0;
@@ -384,6 +444,7 @@ void Search::run() {
     queue_.push_back(std::move(dive));
     std::push_heap(queue_.begin(), queue_.end(), WorseNode());
   }
+  logProgress(w);
   fire<QRVAcbdestroymt>(CallbackKind::DestroyMT, w);
   record();
 }
@@ -448,11 +509,6 @@ std::string treeSearchReason(const qrva_problem_s &p, const char *function) {
       why = formatText("a %s callback is registered", k.name);
       break;
     }
-  const ProblemStore &s = *p.store;
-  bool discrete = !s.sets.empty();
-  for (int j = 0; j < s.ncols() && !discrete; ++j) discrete = s.isDiscrete(j);
-  if (why.empty() && discrete && !s.qobj.empty())
-    why = "the objective is quadratic and the problem has discrete columns or sets";
   int64_t control = p.intControl(QRVA_TREESEARCH);
   if (control == 2) {
     if (!why.empty())
@@ -460,8 +516,18 @@ std::string treeSearchReason(const qrva_problem_s &p, const char *function) {
                     formatText("%s: %s, which needs the engine's own tree search, but control "
                                "treesearch is 2 (HiGHS's MIP only); set it to 0 or 1",
                                function, why.c_str()));
-    return "";
+    return "";  // HiGHS's MIP refuses a quadratic objective with integers itself
   }
+  const ProblemStore &s = *p.store;
+  bool discrete = !s.sets.empty();
+  for (int j = 0; j < s.ncols() && !discrete; ++j) discrete = s.isDiscrete(j);
+  if (why.empty() && discrete && !s.qobj.empty())
+    why = "the objective is quadratic and the problem has discrete columns or sets";
+  if (why.empty() && !s.directives.empty())
+    why = formatText("branching directives are loaded for %zu columns", s.directives.size());
+  if (why.empty() && (!s.delayedRows.empty() || !s.modelCuts.empty()))
+    why = formatText("%zu delayed rows and %zu model cuts are loaded", s.delayedRows.size(),
+                     s.modelCuts.size());
   if (control == 1 && why.empty()) why = "control treesearch is 1";
   return why;
 }

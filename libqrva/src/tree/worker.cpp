@@ -7,17 +7,18 @@
 namespace qrva {
 namespace tree {
 
-Worker::Worker(Search &s, const qrva_problem_s &owner, const Relaxation &r, int thread)
-    : search(s), relax(r), prob(std::make_unique<qrva_problem_s>()),
-      lp(owner, r.colLo, r.colHi, r.lpRowLo, r.lpRowHi), lo(r.colLo), hi(r.colHi),
-      baseRows_(owner.store->nrows()) {
-  prob->name = owner.name;
-  prob->controls = owner.controls;
-  prob->store = std::make_unique<ProblemStore>(*owner.store);
+Worker::Worker(Search &s, qrva_problem_s &o, const Relaxation &r, int thread)
+    : search(s), owner(o), relax(r), prob(std::make_unique<qrva_problem_s>()),
+      lp(o, r.colLo, r.colHi, r.lpRowLo, r.lpRowHi), lo(r.colLo), hi(r.colHi),
+      baseRows_(o.store->nrows()) {
+  prob->name = o.name;
+  prob->controls = o.controls;
+  prob->store = std::make_unique<ProblemStore>(*o.store);
   prob->treeWorker = this;
   prob->nodeAttributes.thread = thread;
   mark_.assign(lo.size(), -1);
   enforced_.assign(r.indicatorRows.size(), 0);
+  markedOn_.assign(r.markedRows.size(), 0);
   Environment::instance().registerHandle(prob.get());
 }
 
@@ -63,19 +64,51 @@ void Worker::apply(const Node &n) {
     rl.push_back(forced ? relax.rowLo[i] : -1e20), ru.push_back(forced ? relax.rowHi[i] : 1e20);
   }
   lp.setRowBounds(rows, rl, ru);
+  syncMarkedRows();
 
   bool rowsChanged = n.rows != loaded_;
-  if (rowsChanged) {
-    lp.truncateRows(baseRows_);
-    std::vector<const LpRow *> add;
-    for (const auto &r : n.rows) add.push_back(r.get());
-    lp.addRows(add);
-    loaded_ = n.rows;
-    syncStoreRows();
-  }
+  if (rowsChanged) reloadRows(n);
   if ((rowsChanged || n.parent != lastNode_) && n.basis) lp.setBasis(*n.basis);
   lastNode_ = n.id;
-  added.clear();
+}
+
+void Worker::begin(Node &n) {
+  node = &n;
+  added.clear(), userBranches.clear(), branchRows.clear();
+  rowsDeleted = false;
+}
+
+void Worker::reloadRows(const Node &n) {
+  lp.truncateRows(baseRows_);
+  std::vector<const LpRow *> add;
+  for (const auto &r : n.rows) add.push_back(r.get());
+  lp.addRows(add);
+  loaded_ = n.rows;
+  syncStoreRows();
+}
+
+std::vector<std::shared_ptr<const LpRow>> Worker::nodeRows() const {
+  std::vector<std::shared_ptr<const LpRow>> rows = node ? node->rows : loaded_;
+  rows.insert(rows.end(), added.begin(), added.end());
+  return rows;
+}
+
+CutPool &Worker::pool() {
+  if (!owner.cutPool) owner.cutPool = std::make_shared<CutPool>();
+  return *owner.cutPool;
+}
+
+bool Worker::syncMarkedRows() {
+  std::vector<int> rows;
+  std::vector<double> rl, ru;
+  for (size_t k = 0; k < relax.markedRows.size(); ++k) {
+    int i = relax.markedRows[k];
+    if (markedOn_[k] == relax.markedOn[i]) continue;
+    markedOn_[k] = relax.markedOn[i];
+    rows.push_back(i), rl.push_back(relax.rowLo[i]), ru.push_back(relax.rowHi[i]);
+  }
+  lp.setRowBounds(rows, rl, ru);
+  return !rows.empty();
 }
 
 void Worker::syncStoreRows() {
@@ -118,14 +151,21 @@ void Worker::showPoint(const std::vector<double> &x) {
 }
 
 bool Worker::takeCuts(Node &n) {
-  if (added.empty()) return false;
-  std::vector<const LpRow *> add;
-  for (const auto &r : added) n.rows.push_back(r), add.push_back(r.get());
-  lp.addRows(add);
-  loaded_ = n.rows;
-  syncStoreRows();
+  bool any = !added.empty();
+  if (!any && !rowsDeleted) return false;
+  n.rows.insert(n.rows.end(), added.begin(), added.end());
   added.clear();
-  return true;
+  if (rowsDeleted) {
+    reloadRows(n);
+  } else {
+    std::vector<const LpRow *> add;
+    for (size_t k = loaded_.size(); k < n.rows.size(); ++k) add.push_back(n.rows[k].get());
+    lp.addRows(add);
+    loaded_ = n.rows;
+    syncStoreRows();
+  }
+  rowsDeleted = false;
+  return any;
 }
 
 }  // namespace tree

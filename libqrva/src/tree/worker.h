@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "highs/node_lp.h"
+#include "tree/branching.h"
+#include "tree/cut_pool.h"
 #include "tree/relaxation.h"
 
 namespace qrva {
@@ -39,37 +41,57 @@ struct Node {
 
 class Worker {
  public:
-  Worker(Search &search, const qrva_problem_s &owner, const Relaxation &r, int thread);
+  Worker(Search &search, qrva_problem_s &owner, const Relaxation &r, int thread);
   ~Worker();
   Worker(const Worker &) = delete;
   Worker &operator=(const Worker &) = delete;
 
+  // Starts node n: callbacks may add cuts and branches to it from now on.
+  void begin(Node &n);
   // Makes the LP and the worker problem those of node n.
   void apply(const Node &n);
+  // Brings the delayed rows and model cuts that joined the LP into this
+  // worker's LP; true when any changed.
+  bool syncMarkedRows();
   // Shows the LP's last solution on the worker problem.
   void showLpSolution();
   // Shows the point x as the worker problem's solution (a candidate).
   void showPoint(const std::vector<double> &x);
-  // Cuts that callbacks added at the current node join the node's rows;
-  // true when there were any.
+  // Cuts that callbacks added at the current node join the node's rows
+  // (and cuts they deleted leave them); true when cuts were added.
   bool takeCuts(Node &n);
+  // The rows of the current node beyond the original ones, those added by
+  // callbacks not yet in the LP last.
+  std::vector<std::shared_ptr<const LpRow>> nodeRows() const;
+  // The problem's cut pool (made when first used).
+  CutPool &pool();
 
   Search &search;
+  qrva_problem_s &owner;
   const Relaxation &relax;
   std::unique_ptr<qrva_problem_s> prob;
   NodeLp lp;
   std::vector<double> lo, hi;  // the LP's column bounds now
   Node *node = nullptr;        // the node being processed, while callbacks may run
   std::vector<std::shared_ptr<const LpRow>> added;  // cuts of callbacks at this node
+  bool rowsDeleted = false;                          // callbacks deleted cuts of this node
+  // Set by callbacks at this node for its branching: branches that replace
+  // the search's own (setbranchbounds, stored branching objects), and cuts
+  // every child gets (setbranchcuts).
+  std::vector<Branch> userBranches;
+  std::vector<std::shared_ptr<const LpRow>> branchRows;
 
  private:
   void syncStoreBound(int j);
   void syncStoreRows();
 
+  void reloadRows(const Node &n);
+
   int baseRows_;
   std::vector<int> changed_, mark_;
   int stamp_ = 0;
   std::vector<char> enforced_;  // per indicator row: its row is in force in the LP
+  std::vector<char> markedOn_;  // per marked row: it is in force in this LP
   std::vector<std::shared_ptr<const LpRow>> loaded_;
   int64_t lastNode_ = -1;
 };
