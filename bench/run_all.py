@@ -23,6 +23,7 @@ BENCHMARKS = [
     ("modeling.py", ["--sizes", "100000"]),
     ("nonlinear.py", []),
     ("nonlinear_sums.py", ["4000"]),
+    ("tree.py", ["--only", "flugpl,egout,facility-10x40", "--limit", "60"]),
 ]
 
 
