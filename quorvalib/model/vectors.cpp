@@ -249,7 +249,9 @@ int objectProduct(PyObject **A, PyObject **B, PyObject **R, npy_intp P, npy_intp
         PyRef element;
         for (npy_intp k = 0; k < n; ++k) {
           PyObject *u = A[p * n + k], *v = B[(q * n + k) * m + j];
-          if (!u || !v) {
+          /* None is an empty accumulator to the product step, not a
+           * factor: an element None would vanish from the product. */
+          if (!u || !v || u == Py_None || v == Py_None) {
             modelError("Invalid object in operation");
             return -1;
           }
