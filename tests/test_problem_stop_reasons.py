@@ -46,3 +46,24 @@ def test_a_new_thread_count_runs_the_next_solve():
         p, _ = solved(threads=threads)
         assert p.getProbStatusString() == "mip_optimal", threads
         assert p.getObjVal() == 8691
+
+
+def test_a_solution_limit_is_reported_as_the_solutions_found():
+    # mipsols counts every incumbent the run reported (each one an intsol
+    # call); the engine's own tree search stops at the limit exactly, while
+    # HiGHS's MIP may count a solution found before its first interrupt point.
+    for treesearch in (1, 2):
+        found = []
+        p = quorva.problem()
+        p.controls.outputlog = 0
+        p.read(P0548)
+        p.controls.maxmipsol = 1
+        p.controls.treesearch = treesearch
+        p.addcbintsol(lambda prob, data: found.append(prob.attributes.mipobjval))
+        p.solve()
+        assert p.getProbStatusString() == "mip_solution"
+        assert p.attributes.stopstatus == quorva.stop_sollimit
+        assert p.attributes.mipsols == len(found) >= 1
+        assert p.getObjVal() == found[-1] >= 8691
+        if treesearch == 1:
+            assert len(found) == 1

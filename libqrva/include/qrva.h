@@ -72,6 +72,10 @@ extern "C" {
 #define QRVA_CROSSOVER 8005
 #define QRVA_THREADS 8006
 #define QRVA_MAXNODE 8007
+/* maxmipsol: stop after this many incumbents (0: no limit). The engine's
+ * tree search stops at the limit exactly; HiGHS's MIP takes the stop at its
+ * next interrupt point and may report one more incumbent found before it.
+ * QRVA_MIPSOLS counts every incumbent reported either way. */
 #define QRVA_MAXMIPSOL 8008
 #define QRVA_RANDOMSEED 8009
 #define QRVA_MAXPROBNAMELENGTH 8010

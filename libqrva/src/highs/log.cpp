@@ -124,6 +124,15 @@ void incumbentPoint(RunContext &ctx, const HighsCallbackDataOut &out) {
   ++ctx.solutions;
   p.solve.mipSolutions = ctx.solutions;
   if (std::isfinite(out.mip_primal_bound)) p.solve.mipObjective = out.mip_primal_bound;
+  // HiGHS's own solution limit does not count every solution it reports
+  // here: the run is asked to stop once mipsols reaches maxmipsol. HiGHS
+  // takes the request at its next interrupt point, so a solution found
+  // before that point (as in its first heuristics) is still counted.
+  int64_t limit = p.intControl(QRVA_MAXMIPSOL);
+  if (limit > 0 && ctx.solutions >= limit) {
+    int none = 0;
+    p.interruptReason.compare_exchange_strong(none, QRVA_STOP_SOLLIMIT);
+  }
   if (p.callbacks[CallbackKind::IntSol].empty() && p.callbacks[CallbackKind::PreIntSol].empty())
     return;
   ctx.incumbent = solutionOf(out, p);
