@@ -80,6 +80,12 @@ extern "C" {
 #define QSLP_TOK_IFUN 12
 #define QSLP_TOK_ARGMARKER 22
 #define QSLP_TOK_OP 31
+/* Tokens of the unparsed (infix, reading order) form only: brackets around
+ * a group or a function's arguments, and the delimiter between arguments. */
+#define QSLP_TOK_LB 21
+#define QSLP_TOK_RB 23
+#define QSLP_TOK_DEL 24
+#define QSLP_DEL_COMMA 1
 
 /* Operators: values of QSLP_TOK_OP tokens. */
 #define QSLP_OP_NEGATE 1

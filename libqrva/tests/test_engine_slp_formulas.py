@@ -124,9 +124,9 @@ def test_formula_running_into_the_next_and_bad_arguments(m):
     _, message = m.sfails("QSLPaddcoefs", 1, ints([3]), ints([0]), dbl([1]), ints([0, 2]), 1,
                           ints([10, 0]), dbl([0, 0]))
     assert "row index 3 in 'rowindex' at position 0 is out of range" in message
-    _, message = m.sfails("QSLPaddcoefs", 1, ints([0]), ints([0]), dbl([1]), ints([0, 2]), 0,
+    _, message = m.sfails("QSLPaddcoefs", 1, ints([0]), ints([0]), dbl([1]), ints([0, 2]), 2,
                           ints([10, 0]), dbl([0, 0]))
-    assert "unparsed (infix) tokens are not available yet" in message
+    assert "parsed is 2; it must be 1 (parsed form) or 0 (unparsed form)" in message
     # Starts beyond the block of formulas read so far are refused before any
     # token there is touched (nothing else bounds the arrays); a start used
     # twice shares one formula.

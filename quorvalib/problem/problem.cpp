@@ -676,7 +676,7 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
                                                       problem_apiSolvingMethods, problem_apiDirectiveMethods,
                                                       problem_apiFileMethods, problem_apiIisMethods,
-                                                      problem_callbackMethods};
+                                                      problem_callbackMethods, problem_apiSlpFormulaMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

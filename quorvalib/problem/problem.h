@@ -121,5 +121,6 @@ extern PyMethodDef problem_apiDirectiveMethods[];
 extern PyMethodDef problem_apiFileMethods[];
 extern PyMethodDef problem_apiIisMethods[];
 extern PyMethodDef problem_callbackMethods[];
+extern PyMethodDef problem_apiSlpFormulaMethods[];
 
 #endif

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "slp/formula_text.h"
+#include "slp/problem_formulas.h"
 #include "slp/problem.h"
 #include "slp/userfunc.h"
 
@@ -22,14 +22,6 @@ void changed(S &s) {
   s.store->solution = qrva::SlpSolution{};
   s.state.nlpStatus = 0, s.state.stopStatus = 0, s.state.iterations = 0;
   s.state.objective = 0.0;
-}
-
-void needParsed(const Check &chk, int parsed) {
-  if (parsed == 0)
-    chk.fail("parsed is 0: formulas as unparsed (infix) tokens are not available yet in this "
-             "version of the library; pass them parsed (1)",
-             QRVA_ERR_NOT_AVAILABLE);
-  if (parsed != 1) chk.fail(formatText("parsed is %d; it must be 1 (parsed form)", parsed));
 }
 
 int nrows(const S &s) { return s.qprob->store->nrows(); }
@@ -76,7 +68,6 @@ int addOrLoad(QSLPprob slp, const char *function, bool replace, int ncoefs, cons
     if (ncoefs > 0) {
       chk.array(rowindex, "rowindex"), chk.array(colindex, "colindex");
       chk.array(fstart, "fstart"), chk.array(type, "type"), chk.array(value, "value");
-      needParsed(chk, parsed);
       // The token arrays are one block of formulas from position 0: a formula
       // starts at 0, at a start already used, or right after an end token
       // already read. Nothing else bounds the arrays, so a start anywhere
@@ -95,9 +86,10 @@ int addOrLoad(QSLPprob slp, const char *function, bool replace, int ncoefs, cons
                               fstart[k], k, (long long)blockEnd));
         // Formulas laid out one after another must each end before the next.
         int64_t limit = k + 1 < ncoefs && fstart[k + 1] > fstart[k] ? fstart[k + 1] : -1;
-        Formula formula = qrva::readFormula(chk, type, value, fstart[k], limit, ncols(s),
-                                            nfunctions(s), formatText("formula %d", k));
-        blockEnd = std::max<int64_t>(blockEnd, fstart[k] + static_cast<int64_t>(formula.size()) + 1);
+        int64_t read = 0;
+        Formula formula = qrva::readProblemFormula(chk, s, parsed, type, value, fstart[k], limit,
+                                                   formatText("formula %d", k), &read);
+        blockEnd = std::max<int64_t>(blockEnd, fstart[k] + read);
         incoming.emplace_back(rowindex[k], colindex[k], f, std::move(formula));
       }
     }
@@ -121,10 +113,9 @@ const qrva::SlpCoefficient &existing(const Check &chk, const S &s, int row, int 
 // Value of factor * formula at the current point.
 double evaluateAtCurrentPoint(const Check &chk, S &s, const Formula &f, double factor,
                               const std::string &what) {
-  std::vector<double> x = s.currentPoint();
   double v = 0.0;
   qrva::EvalError err;
-  if (!qrva::evaluateFormula(f, x.data(), qrva::userFunctionCaller(s), v, nullptr, err))
+  if (!qrva::evaluateAtCurrentPoint(s, f, v, err))
     chk.fail(formatText("%s cannot be evaluated at the current point: %s (token %d)",
                         what.c_str(), err.what.c_str(), err.position),
              QRVA_ERR_STATE);
@@ -210,8 +201,7 @@ int QSLPchgcoef(QSLPprob slp, int row, int col, const double *factor, int parsed
     if (factor) checkFactor(chk, *factor, -1);
     if (type == nullptr) return changeCoefficient(chk, s, row, col, factor, nullptr);
     chk.array(value, "value");
-    needParsed(chk, parsed);
-    Formula f = qrva::readFormula(chk, type, value, 0, -1, ncols(s), nfunctions(s), "the formula");
+    Formula f = qrva::readProblemFormula(chk, s, parsed, type, value, 0, -1, "the formula");
     return changeCoefficient(chk, s, row, col, factor, &f);
   });
 }
@@ -222,15 +212,8 @@ int QSLPchgccoef(QSLPprob slp, int row, int col, const double *factor, const cha
     checkPlace(chk, s, row, col, -1);
     if (factor) checkFactor(chk, *factor, -1);
     if (formula == nullptr) return changeCoefficient(chk, s, row, col, factor, nullptr);
-    const qrva::ProblemStore &store = *s.qprob->store;
-    qrva::FormulaNameLookup names;
-    names.column = [&](const std::string &name) { return store.colNames.find(name); };
-    names.userFunction = [&](const std::string &name) {
-      for (int k = 0; k < nfunctions(s); ++k)
-        if (s.store->functions[k].name == name) return k + 1;
-      return -1;
-    };
-    Formula f = qrva::checkedFormulaFromText(chk, formula, names, ncols(s), nfunctions(s),
+    Formula f = qrva::checkedFormulaFromText(chk, formula, qrva::formulaNameLookup(s), ncols(s),
+                                             nfunctions(s),
                                              "the formula text");
     return changeCoefficient(chk, s, row, col, factor, &f);
   });
@@ -241,11 +224,7 @@ int QSLPgetccoef(QSLPprob slp, int row, int col, double *factor, char *formula, 
     Check chk("QSLPgetccoef");
     const qrva::SlpCoefficient &c = existing(chk, s, row, col);
     if (formula != nullptr) {
-      const qrva::ProblemStore &store = *s.qprob->store;
-      std::vector<std::string> columnNames, functionNames;
-      for (int j = 0; j < store.ncols(); ++j) columnNames.push_back(store.colNames.get(j));
-      for (const auto &f : s.store->functions) functionNames.push_back(f.name);
-      std::string text = qrva::formulaToText(chk, c.formula, columnNames, functionNames);
+      std::string text = qrva::formulaText(chk, s, c.formula);
       if (maxbytes < static_cast<int64_t>(text.size()) + 1)
         chk.fail(formatText("maxbytes is %d; the formula text needs %zu bytes with its "
                             "terminating zero",
@@ -261,20 +240,17 @@ int QSLPgetcoefformula(QSLPprob slp, int row, int col, double *factor, int parse
                        int *ntokens, int type[], double value[]) {
   return qrva::withSlp(slp, "QSLPgetcoefformula", [&](S &s) {
     Check chk("QSLPgetcoefformula");
-    needParsed(chk, parsed);
+    if (parsed != 0 && parsed != 1)
+      chk.fail(formatText("parsed is %d; it must be 1 (parsed form) or 0 (unparsed form)", parsed));
     const qrva::SlpCoefficient &c = existing(chk, s, row, col);
-    int needed = static_cast<int>(c.formula.size()) + 1;  // with the end token
-    if (ntokens) *ntokens = needed;
     if (factor) *factor = c.factor;
-    if (type == nullptr && value == nullptr) return QRVA_OK;
-    if (maxtokens < needed)
-      chk.fail(formatText("maxtokens is %d; the formula has %d tokens with its end token",
-                          maxtokens, needed));
-    for (int k = 0; k < needed; ++k) {
-      qrva::Token t = k + 1 < needed ? c.formula[k] : qrva::Token{qrva::kTokEnd, 0.0};
-      if (type) type[k] = t.type;
-      if (value) value[k] = t.value;
-    }
+    if (parsed == 1)
+      qrva::writeTokens(chk, c.formula, maxtokens, ntokens, type, value);
+    else
+      qrva::writeTokens(chk,
+                        qrva::formulaToInfix(chk, c.formula, qrva::formulaColumnNames(s),
+                                             qrva::formulaFunctionNames(s)),
+                        maxtokens, ntokens, type, value);
     return QRVA_OK;
   });
 }
@@ -296,8 +272,7 @@ int QSLPevaluateformula(QSLPprob slp, int parsed, const int type[], const double
   return qrva::withSlp(slp, "QSLPevaluateformula", [&](S &s) {
     Check chk("QSLPevaluateformula");
     chk.array(type, "type"), chk.array(value, "value"), chk.array(result, "result");
-    needParsed(chk, parsed);
-    Formula f = qrva::readFormula(chk, type, value, 0, -1, ncols(s), nfunctions(s), "the formula");
+    Formula f = qrva::readProblemFormula(chk, s, parsed, type, value, 0, -1, "the formula");
     *result = evaluateAtCurrentPoint(chk, s, f, 1.0, "the formula");
     return QRVA_OK;
   });

@@ -71,9 +71,4 @@ NOT_YET(QSLPmsaddjob, slp, (QSLPprob slp, const char *description, int ninitial,
 NOT_YET(QSLPmsaddpreset, slp, (QSLPprob slp, const char *description, int preset, int count, void *jobobject))
 NOT_YET(QSLPmsaddcustompreset, slp, (QSLPprob slp, const char *description, int preset, int count, int ninitial, const int colindex[], const double initvalue[], int nintcontrols, const int intcontrolid[], const int intcontrolvalue[], int ndblcontrols, const int dblcontrolid[], const double dblcontrolvalue[], void *jobobject))
 NOT_YET(QSLPmsclear, slp, (QSLPprob slp))
-NOT_YET(QSLPparsecformula, slp, (QSLPprob slp, const char *formula, int maxtokens, int *ntokens, int type[], double value[]))
-NOT_YET(QSLPparseformula, slp, (QSLPprob slp, const int intype[], const double invalue[], int maxtokens, int *ntokens, int type[], double value[]))
-NOT_YET(QSLPpreparseformula, slp, (QSLPprob slp, const char *formula, int maxtokens, int *ntokens, int type[], double value[], char *text, int maxbytes))
-NOT_YET(QSLPvalidformula, slp, (QSLPprob slp, const int type[], const double value[], double *result, char *formula, char *message, int maxbytes))
-NOT_YET(QSLPtokencount, nullptr, (const char *formula, int *ntokens))
 }  // extern "C"

@@ -26,6 +26,10 @@ enum TokenType {
   kTokFunction = QSLP_TOK_IFUN,
   kTokArgMarker = QSLP_TOK_ARGMARKER,
   kTokOperator = QSLP_TOK_OP,
+  // unparsed form only
+  kTokLeftBracket = QSLP_TOK_LB,
+  kTokRightBracket = QSLP_TOK_RB,
+  kTokDelimiter = QSLP_TOK_DEL,
 };
 
 // Operators (values of kTokOperator tokens).

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 #include "io/problem_files.h"
 #include "core/text.h"
@@ -153,124 +154,176 @@ std::string formulaToText(const Check &chk, const Formula &f,
 
 namespace {
 
-enum class Lex { End, Number, Name, Quoted, Symbol };
+// Internal lexeme types of names before they are resolved.
+const int kLexBareName = -1, kLexQuotedName = -2;
 
-class TextParser {
+struct Lexeme {
+  int type;
+  double value;
+  size_t pos;        // character (text) or token (token arrays) position
+  std::string name;  // for names
+};
+
+// Splits a formula text into lexemes. Names stay unresolved.
+class TextLexer {
  public:
-  TextParser(const Check &chk, const std::string &text, const FormulaNameLookup &names,
-             const std::string &what)
-      : chk_(chk), text_(text), names_(names), what_(what) {
-    next();
-  }
+  TextLexer(const Check &chk, const std::string &text, const std::string &what)
+      : chk_(chk), text_(text), what_(what) {}
 
-  Formula parse() {
-    Formula out;
-    expression(out, 0);
-    if (kind_ != Lex::End) fail(start_, "an operator or the end of the formula is expected");
-    return out;
-  }
-
- private:
   [[noreturn]] void fail(size_t pos, const std::string &why) const {
     chk_.fail(formatText("%s: formula %s: %s at character %zu", what_.c_str(),
                          quoted(text_.c_str()).c_str(), why.c_str(), pos + 1));
   }
 
-  // Reads the next lexical item into kind_/item_/number_, from pos_.
-  void next() {
-    while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) ++pos_;
-    start_ = pos_;
-    if (pos_ >= text_.size()) {
-      kind_ = Lex::End;
-      return;
+  std::vector<Lexeme> lex() {
+    std::vector<Lexeme> out;
+    size_t pos = 0;
+    while (true) {
+      while (pos < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos]))) ++pos;
+      if (pos >= text_.size()) return out;
+      out.push_back(one(pos));
     }
-    char c = text_[pos_];
+  }
+
+ private:
+  Lexeme one(size_t &pos) const {
+    size_t start = pos;
+    char c = text_[pos];
     if (std::isdigit(static_cast<unsigned char>(c)) ||
-        (c == '.' && pos_ + 1 < text_.size() &&
-         std::isdigit(static_cast<unsigned char>(text_[pos_ + 1])))) {
-      const char *begin = text_.c_str() + pos_;
+        (c == '.' && pos + 1 < text_.size() &&
+         std::isdigit(static_cast<unsigned char>(text_[pos + 1])))) {
+      const char *begin = text_.c_str() + pos;
       char *end = nullptr;
-      number_ = std::strtod(begin, &end);
-      if (!std::isfinite(number_)) fail(start_, "the number is out of range");
-      pos_ += static_cast<size_t>(end - begin);
-      kind_ = Lex::Number;
-      return;
+      double number = std::strtod(begin, &end);
+      if (!std::isfinite(number)) fail(start, "the number is out of range");
+      pos += static_cast<size_t>(end - begin);
+      return Lexeme{kTokConstant, number, start, {}};
     }
     if (bareNameStart(c)) {
-      size_t end = pos_;
+      size_t end = pos;
       while (end < text_.size() && bareNameChar(text_[end])) ++end;
-      item_ = text_.substr(pos_, end - pos_);
-      pos_ = end;
-      kind_ = Lex::Name;
-      return;
+      Lexeme l{kLexBareName, 0.0, start, text_.substr(pos, end - pos)};
+      pos = end;
+      return l;
     }
     if (c == '"') {
-      item_.clear();
-      for (++pos_;; ++pos_) {
-        if (pos_ >= text_.size()) fail(start_, "the quoted name has no closing '\"'");
-        if (text_[pos_] == '"') {
-          if (pos_ + 1 < text_.size() && text_[pos_ + 1] == '"') {
-            item_ += '"', ++pos_;
+      Lexeme l{kLexQuotedName, 0.0, start, {}};
+      for (++pos;; ++pos) {
+        if (pos >= text_.size()) fail(start, "the quoted name has no closing '\"'");
+        if (text_[pos] == '"') {
+          if (pos + 1 < text_.size() && text_[pos + 1] == '"') {
+            l.name += '"', ++pos;
             continue;
           }
-          ++pos_;
-          break;
+          ++pos;
+          return l;
         }
-        item_ += text_[pos_];
+        l.name += text_[pos];
       }
-      kind_ = Lex::Quoted;
-      return;
     }
-    if (std::strchr("+-*/^(),", c) == nullptr)
-      fail(start_, formatText("character %s is not part of a formula", Check::charText(c).c_str()));
-    item_ = std::string(1, c);
-    ++pos_;
-    kind_ = Lex::Symbol;
+    ++pos;
+    switch (c) {
+      case '+': return Lexeme{kTokOperator, kOpAdd, start, {}};
+      case '-': return Lexeme{kTokOperator, kOpSubtract, start, {}};
+      case '*': return Lexeme{kTokOperator, kOpMultiply, start, {}};
+      case '/': return Lexeme{kTokOperator, kOpDivide, start, {}};
+      case '^': return Lexeme{kTokOperator, kOpPower, start, {}};
+      case '(': return Lexeme{kTokLeftBracket, 0.0, start, {}};
+      case ')': return Lexeme{kTokRightBracket, 0.0, start, {}};
+      case ',': return Lexeme{kTokDelimiter, QSLP_DEL_COMMA, start, {}};
+      default: break;
+    }
+    fail(start, formatText("character %s is not part of a formula", Check::charText(c).c_str()));
   }
 
-  bool symbol(char c) const { return kind_ == Lex::Symbol && item_[0] == c; }
+  const Check &chk_;
+  const std::string &text_;
+  const std::string &what_;
+};
 
-  // What follows the current item, without consuming anything.
-  bool nextIsPower() const {
-    size_t p = pos_;
-    while (p < text_.size() && std::isspace(static_cast<unsigned char>(text_[p]))) ++p;
-    return p < text_.size() && text_[p] == '^';
+// Gives names their tokens: a bare name before '(' calls a built-in or user
+// function, any other name is a column.
+void resolveNames(std::vector<Lexeme> &lex, const FormulaNameLookup &names,
+                  const TextLexer &lexer) {
+  for (size_t k = 0; k < lex.size(); ++k) {
+    Lexeme &l = lex[k];
+    if (l.type != kLexBareName && l.type != kLexQuotedName) continue;
+    bool call = l.type == kLexBareName && k + 1 < lex.size() && lex[k + 1].type == kTokLeftBracket;
+    if (call) {
+      int builtin = builtinCode(l.name);
+      int user = builtin ? -1 : (names.userFunction ? names.userFunction(l.name) : -1);
+      if (!builtin && user < 0)
+        lexer.fail(l.pos, formatText("%s is neither a built-in function nor a user function",
+                                     quoted(l.name.c_str()).c_str()));
+      l.type = builtin ? kTokFunction : kTokUserFunction;
+      l.value = builtin ? builtin : user;
+    } else {
+      int col = names.column ? names.column(l.name) : -1;
+      if (col < 0) lexer.fail(l.pos, formatText("%s is not a column", quoted(l.name.c_str()).c_str()));
+      l.type = kTokVariable;
+      l.value = col;
+    }
   }
+}
+
+// Reads unparsed tokens (reading order) into the parsed (postfix) form:
+// + - * / ^ with the usual precedence (^ tightest, grouping to the right,
+// then unary minus, then * /, then + -); a minus directly before a number
+// that is not raised to a power is a negative constant.
+class InfixParser {
+ public:
+  using Fail = std::function<void(size_t pos, const std::string &why)>;
+  InfixParser(const std::vector<Lexeme> &lex, Fail fail) : lex_(lex), fail_(std::move(fail)) {}
+
+  Formula parse() {
+    Formula out;
+    sum(out, 0);
+    if (k_ < lex_.size()) fail(at(), "an operator or the end of the formula is expected");
+    return out;
+  }
+
+ private:
+  [[noreturn]] void fail(size_t pos, const std::string &why) const {
+    fail_(pos, why);
+    std::abort();  // fail_ always throws
+  }
+  size_t at() const { return k_ < lex_.size() ? lex_[k_].pos : end(); }
+  size_t end() const { return lex_.empty() ? 0 : lex_.back().pos + 1; }
+  bool is(int type) const { return k_ < lex_.size() && lex_[k_].type == type; }
+  bool op(int code) const { return is(kTokOperator) && lex_[k_].value == code; }
 
   void deeper(int depth) const {
     if (depth > kMaxFormulaTextDepth)
-      fail(start_, formatText("the formula is nested more than %d levels deep",
-                              kMaxFormulaTextDepth));
+      fail(at(), formatText("the formula is nested more than %d levels deep", kMaxFormulaTextDepth));
   }
 
-  void expression(Formula &out, int depth) {
+  void sum(Formula &out, int depth) {
     deeper(depth);
-    term(out, depth);
-    while (symbol('+') || symbol('-')) {
-      int op = symbol('+') ? kOpAdd : kOpSubtract;
-      next();
-      term(out, depth);
-      out.push_back(Token{kTokOperator, static_cast<double>(op)});
+    product(out, depth);
+    while (op(kOpAdd) || op(kOpSubtract)) {
+      double code = lex_[k_++].value;
+      product(out, depth);
+      out.push_back(Token{kTokOperator, code});
     }
   }
 
-  void term(Formula &out, int depth) {
+  void product(Formula &out, int depth) {
     unary(out, depth);
-    while (symbol('*') || symbol('/')) {
-      int op = symbol('*') ? kOpMultiply : kOpDivide;
-      next();
+    while (op(kOpMultiply) || op(kOpDivide)) {
+      double code = lex_[k_++].value;
       unary(out, depth);
-      out.push_back(Token{kTokOperator, static_cast<double>(op)});
+      out.push_back(Token{kTokOperator, code});
     }
   }
 
   void unary(Formula &out, int depth) {
     deeper(depth);
-    if (!symbol('-')) return power(out, depth);
-    next();
-    if (kind_ == Lex::Number && !nextIsPower()) {
-      out.push_back(Token{kTokConstant, -number_});
-      next();
+    if (!op(kOpSubtract) && !op(kOpNegate)) return power(out, depth);
+    ++k_;
+    bool powered = k_ + 1 < lex_.size() && lex_[k_ + 1].type == kTokOperator &&
+                   lex_[k_ + 1].value == kOpPower;
+    if (is(kTokConstant) && !powered) {
+      out.push_back(Token{kTokConstant, -lex_[k_++].value});
       return;
     }
     unary(out, depth + 1);
@@ -279,97 +332,154 @@ class TextParser {
 
   void power(Formula &out, int depth) {
     atom(out, depth);
-    if (!symbol('^')) return;
-    next();
+    if (!op(kOpPower)) return;
+    ++k_;
     unary(out, depth + 1);
     out.push_back(Token{kTokOperator, static_cast<double>(kOpPower)});
   }
 
   void atom(Formula &out, int depth) {
     deeper(depth);
-    size_t at = start_;
-    switch (kind_) {
-      case Lex::Number:
-        out.push_back(Token{kTokConstant, number_});
-        next();
+    if (k_ >= lex_.size()) fail(end(), "the formula ends where a value is expected");
+    const Lexeme &l = lex_[k_];
+    switch (l.type) {
+      case kTokConstant:
+      case kTokVariable:
+        out.push_back(Token{l.type, l.value});
+        ++k_;
         return;
-      case Lex::Quoted:
-      case Lex::Name: {
-        std::string name = item_;
-        bool bare = kind_ == Lex::Name;
-        next();
-        if (bare && symbol('(')) return call(out, name, at, depth);
-        int col = names_.column ? names_.column(name) : -1;
-        if (col < 0) fail(at, formatText("%s is not a column", quoted(name.c_str()).c_str()));
-        out.push_back(Token{kTokVariable, static_cast<double>(col)});
+      case kTokFunction:
+      case kTokUserFunction: return call(out, depth);
+      case kTokLeftBracket:
+        ++k_;
+        sum(out, depth + 1);
+        if (!is(kTokRightBracket)) fail(at(), "')' is expected");
+        ++k_;
         return;
-      }
-      case Lex::Symbol:
-        if (symbol('(')) {
-          next();
-          expression(out, depth + 1);
-          if (!symbol(')')) fail(start_, "')' is expected");
-          next();
-          return;
-        }
-        fail(at, formatText("'%s' is not expected here; a number, a name or '(' is", item_.c_str()));
-      case Lex::End: fail(at, "the formula ends where a value is expected");
+      default: break;
     }
+    fail(l.pos, "a number, a name or '(' is expected here");
   }
 
-  // name( args ): the '(' is the current item.
-  void call(Formula &out, const std::string &name, size_t at, int depth) {
-    int builtin = builtinCode(name);
-    int user = builtin ? -1 : (names_.userFunction ? names_.userFunction(name) : -1);
-    if (!builtin && user < 0)
-      fail(at, formatText("%s is neither a built-in function nor a user function",
-                          quoted(name.c_str()).c_str()));
-    next();
+  // A function token, then '(' arguments ')'.
+  void call(Formula &out, int depth) {
+    Token fn{lex_[k_].type, lex_[k_].value};
+    ++k_;
+    if (!is(kTokLeftBracket)) fail(at(), "'(' is expected after a function");
+    ++k_;
     std::vector<Formula> args;
-    if (!symbol(')')) {
+    if (!is(kTokRightBracket)) {
       while (true) {
         args.emplace_back();
-        expression(args.back(), depth + 1);
-        if (symbol(')')) break;
-        if (!symbol(',')) fail(start_, "',' or ')' is expected after a function argument");
-        next();
+        sum(args.back(), depth + 1);
+        if (is(kTokRightBracket)) break;
+        if (!is(kTokDelimiter)) fail(at(), "',' or ')' is expected after a function argument");
+        ++k_;
       }
     }
-    next();
+    ++k_;
     out.push_back(Token{kTokArgMarker, 0.0});
-    if (builtin == 0) std::reverse(args.begin(), args.end());  // user functions: last first
+    if (fn.type == kTokUserFunction) std::reverse(args.begin(), args.end());  // last first
     for (const Formula &a : args) out.insert(out.end(), a.begin(), a.end());
-    out.push_back(builtin ? Token{kTokFunction, static_cast<double>(builtin)}
-                          : Token{kTokUserFunction, static_cast<double>(user)});
+    out.push_back(fn);
   }
 
-  const Check &chk_;
-  const std::string &text_;
-  const FormulaNameLookup &names_;
-  const std::string &what_;
-  size_t pos_ = 0, start_ = 0;
-  Lex kind_ = Lex::End;
-  std::string item_;
-  double number_ = 0.0;
+  const std::vector<Lexeme> &lex_;
+  Fail fail_;
+  size_t k_ = 0;
 };
+
+std::vector<Lexeme> resolvedLexemes(const FormulaNameLookup &names, TextLexer &lexer) {
+  std::vector<Lexeme> lex = lexer.lex();
+  resolveNames(lex, names, lexer);
+  return lex;
+}
 
 }  // namespace
 
 Formula formulaFromText(const Check &chk, const std::string &text,
                         const FormulaNameLookup &names, const std::string &what) {
-  return TextParser(chk, text, names, what).parse();
+  TextLexer lexer(chk, text, what);
+  std::vector<Lexeme> lex = resolvedLexemes(names, lexer);
+  return InfixParser(lex, [&](size_t pos, const std::string &why) { lexer.fail(pos, why); }).parse();
+}
+
+std::vector<Token> formulaTextTokens(const Check &chk, const std::string &text,
+                                     const FormulaNameLookup &names, const std::string &what) {
+  TextLexer lexer(chk, text, what);
+  std::vector<Token> out;
+  for (const Lexeme &l : resolvedLexemes(names, lexer))
+    out.push_back(Token{l.type, l.value});
+  return out;
+}
+
+int formulaTextTokenCount(const Check &chk, const std::string &text, const std::string &what) {
+  return static_cast<int>(TextLexer(chk, text, what).lex().size());
+}
+
+Formula formulaFromInfix(const Check &chk, const std::vector<Token> &tokens,
+                         const std::string &what) {
+  std::vector<Lexeme> lex;
+  for (size_t k = 0; k < tokens.size(); ++k) {
+    const Token &t = tokens[k];
+    bool known = false;
+    switch (t.type) {
+      case kTokConstant: known = std::isfinite(t.value); break;
+      case kTokVariable:
+      case kTokUserFunction:
+      case kTokFunction:
+      case kTokLeftBracket:
+      case kTokRightBracket:
+      case kTokDelimiter: known = true; break;
+      case kTokOperator: known = t.value >= kOpNegate && t.value <= kOpSubtract; break;
+      default: break;
+    }
+    if (!known)
+      chk.fail(formatText("%s: token %zu (type %d, value %s) is not a token of the unparsed form",
+                          what.c_str(), k, t.type, numberText(t.value).c_str()));
+    lex.push_back(Lexeme{t.type, t.value, k, {}});
+  }
+  return InfixParser(lex, [&](size_t pos, const std::string &why) {
+           chk.fail(formatText("%s: %s at token %zu", what.c_str(), why.c_str(), pos));
+         }).parse();
+}
+
+std::vector<Token> formulaToInfix(const Check &chk, const Formula &f,
+                                  const std::vector<std::string> &columnNames,
+                                  const std::vector<std::string> &functionNames) {
+  // The text reads back into exactly these tokens, so its lexemes are the
+  // unparsed form; columns are found by their position in the list written.
+  std::unordered_map<std::string, int> column;
+  for (size_t j = 0; j < columnNames.size(); ++j) column.emplace(columnNames[j], static_cast<int>(j));
+  FormulaNameLookup names;
+  names.column = [&](const std::string &name) {
+    auto it = column.find(name);
+    return it == column.end() ? -1 : it->second;
+  };
+  names.userFunction = [&](const std::string &name) {
+    for (size_t k = 0; k < functionNames.size(); ++k)
+      if (functionNames[k] == name) return static_cast<int>(k) + 1;
+    return -1;
+  };
+  return formulaTextTokens(chk, formulaToText(chk, f, columnNames, functionNames), names,
+                           "the formula");
+}
+
+void checkFormula(const Check &chk, const Formula &formula, int ncols, int nfunctions,
+                  const std::string &what) {
+  std::vector<int> types;
+  std::vector<double> values;
+  for (const Token &t : formula) types.push_back(t.type), values.push_back(t.value);
+  types.push_back(kTokEnd), values.push_back(0.0);
+  readFormula(chk, types.data(), values.data(), 0, static_cast<int64_t>(types.size()), ncols,
+              nfunctions, what);
 }
 
 Formula checkedFormulaFromText(const Check &chk, const std::string &text,
                                const FormulaNameLookup &names, int ncols, int nfunctions,
                                const std::string &what) {
   Formula formula = formulaFromText(chk, text, names, what);
-  std::vector<int> types;
-  std::vector<double> values;
-  for (const Token &t : formula) types.push_back(t.type), values.push_back(t.value);
-  types.push_back(kTokEnd), values.push_back(0.0);
-  readFormula(chk, types.data(), values.data(), 0, static_cast<int64_t>(types.size()), ncols,
-              nfunctions, "the formula of " + what);
+  checkFormula(chk, formula, ncols, nfunctions, "the formula of " + what);
   return formula;
 }
 

@@ -56,4 +56,29 @@ Formula checkedFormulaFromText(const Check &chk, const std::string &text,
                                const FormulaNameLookup &names, int ncols, int nfunctions,
                                const std::string &what);
 
+// The unparsed form: a formula's tokens in reading order (numbers, columns,
+// operators, functions, brackets, delimiters), without the end token. A
+// minus is an operator token of its own ("-3" is two tokens).
+std::vector<Token> formulaTextTokens(const Check &chk, const std::string &text,
+                                     const FormulaNameLookup &names, const std::string &what);
+
+// How many unparsed tokens the text has (names are not looked up).
+int formulaTextTokenCount(const Check &chk, const std::string &text, const std::string &what);
+
+// The parsed form of unparsed tokens (without the end token); a subtract
+// or negate operator where a value is expected is a unary minus. Throws
+// Failure naming what and the token position of the fault.
+Formula formulaFromInfix(const Check &chk, const std::vector<Token> &tokens,
+                         const std::string &what);
+
+// The unparsed form of a parsed formula (the tokens of its text).
+std::vector<Token> formulaToInfix(const Check &chk, const Formula &f,
+                                  const std::vector<std::string> &columnNames,
+                                  const std::vector<std::string> &functionNames);
+
+// The checks of formulas given as tokens (columns among ncols, user
+// functions among nfunctions, one value at the end) for a formula built here.
+void checkFormula(const Check &chk, const Formula &formula, int ncols, int nfunctions,
+                  const std::string &what);
+
 }  // namespace qrva
