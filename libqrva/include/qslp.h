@@ -158,7 +158,23 @@ typedef double (*QSLPuserfuncderiv)(const double values[], QSLPfunc func,
 /* Callback function types (one function per kind; setting replaces)     */
 /* ---------------------------------------------------------------------- */
 
-/* Stage callbacks: the result goes back to the solver (non-zero stops it). */
+/* The SLP engine calls at most one function per kind, the latest set, with
+ * the data given with it. During every call the problem answers queries
+ * for the current iterate: QSLPgetslpsol and QRVAgetlpsol on the optimizer
+ * problem below give its values, slacks and the multipliers of the last
+ * step taken; QSLP_SLPITERATIONS the iterations begun so far and
+ * QSLP_NLPOBJVAL the iterate's objective. A non-zero result that stops the
+ * solve leaves it unfinished with stop status QRVA_STOP_USER.
+ *
+ * Stage callbacks, in the order of a solve: construct (the engine has
+ * described the problem for the solve: its nonlinear rows, columns and
+ * determined columns), slpstart (the starting point is set), then per
+ * iteration iterstart (before its linearization) and iterend (after the
+ * step was taken or refused), then slpend (the last point) and destroy
+ * (the engine lets its structures go). Non-zero from construct, slpstart,
+ * iterstart or iterend stops the solve before the next iteration; the
+ * results of slpend and destroy are ignored. slpnode, cascadestart and
+ * cascadeend are not called by this engine yet. */
 typedef int (*QSLPcbslpstart)(QSLPprob slp, void *data);
 typedef int (*QSLPcbslpnode)(QSLPprob slp, void *data);
 typedef int (*QSLPcbslpend)(QSLPprob slp, void *data);
@@ -168,17 +184,32 @@ typedef int (*QSLPcbconstruct)(QSLPprob slp, void *data);
 typedef int (*QSLPcbdestroy)(QSLPprob slp, void *data);
 typedef int (*QSLPcbcascadestart)(QSLPprob slp, void *data);
 typedef int (*QSLPcbcascadeend)(QSLPprob slp, void *data);
-/* Per column of an iteration / of cascading. */
+/* itervar: at the end of every iteration, before iterend, once per column
+ * that appears in a nonlinear part (ascending col); non-zero stops the
+ * solve after this iteration (and no further column of it is reported).
+ * (Python's itervar callbacks cannot stop: their results are not passed
+ * on, only an exception stops the solve.)
+ * cascadevar and cascadevarfail are not called by this engine yet. */
 typedef int (*QSLPcbitervar)(QSLPprob slp, void *data, int col);
 typedef int (*QSLPcbcascadevar)(QSLPprob slp, void *data, int col);
 typedef int (*QSLPcbcascadevarfail)(QSLPprob slp, void *data, int col);
-/* A formula coefficient could not be evaluated. */
+/* A formula coefficient (row, col; col -1 for a coefficient of no column)
+ * could not be evaluated at a point the engine tried. 0: the engine goes on
+ * as without the callback (a step to that point is refused; at the start
+ * the solve fails); non-zero stops the solve. The queries answer the last
+ * iterate, not the point that failed. */
 typedef int (*QSLPcbcoefevalerror)(QSLPprob slp, void *data, int row, int col);
-/* A determined column: its determining row, index, value and bounds; the
- * callback writes the value to use into *p_newvalue. */
+/* A determined column (one whose only element lies in the nonlinear
+ * equality row detrow) took the value that satisfies that row at a point
+ * the engine evaluates, within its bounds lb and ub. *p_newvalue holds
+ * that value on entry; the value the callback leaves there is used, moved
+ * into the bounds. Non-zero stops the solve. */
 typedef int (*QSLPcbdrcol)(QSLPprob slp, void *data, int detrow, int col, double value,
                            double *p_newvalue, double lb, double ub);
-/* A formula callback: maps value to *p_result. */
+/* The value of a formula coefficient's formula at a point the engine
+ * evaluates. *p_result holds value on entry; the value the callback leaves
+ * there is used as the formula's value (its derivatives stay those of the
+ * formula). Non-zero stops the solve. */
 typedef int (*QSLPcbformula)(QSLPprob slp, void *data, double value, double *p_result);
 /* Multistart jobs: job object as given to QSLPmsaddjob, its description. */
 typedef int (*QSLPcbmsjobstart)(QSLPprob slp, void *data, void *jobobject,

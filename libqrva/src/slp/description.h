@@ -14,6 +14,8 @@
 namespace qrva {
 namespace nlp {
 
+class SlpEvents;
+
 const double kInf = 1e20;
 
 inline bool finite(double v) { return std::fabs(v) < kInf; }
@@ -47,6 +49,7 @@ struct Nlp {
   };
   std::vector<Determined> determined;
   UserFunctionCall call;
+  const SlpEvents *events = nullptr;  // the SLP callbacks the evaluation calls (may be null)
 
   explicit Nlp(const ProblemStore &store) : s(store) {}
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "slp/events.h"
+
 namespace qrva {
 namespace nlp {
 
@@ -43,6 +45,13 @@ void evaluate(const Nlp &nlp, Point &pt, bool gradients) {
                               "%s (token %d)",
                               r.row, col, err.what.c_str(), err.position);
         pt.stop = err.stop;
+        if (nlp.events && nlp.events->coefEvalError(r.row, col)) pt.stop = true;
+        return;
+      }
+      if (nlp.events && nlp.events->formulaValue(f)) {
+        pt.error = formatText("the formula callback of coefficient (row %d, column %d) asked to stop",
+                              r.row, col);
+        pt.stop = true;
         return;
       }
       double scale = col >= 0 ? c.factor * x[col] : c.factor;
@@ -77,6 +86,12 @@ void evaluate(const Nlp &nlp, Point &pt, bool gradients) {
   for (const Nlp::Determined &d : nlp.determined) {
     double rest = pt.activity[d.row] - d.coef * pt.x[d.col];
     double v = std::min(std::max((s.rhs[d.row] - rest) / d.coef, s.lb[d.col]), s.ub[d.col]);
+    if (nlp.events && nlp.events->determinedColumn(d.row, d.col, v, s.lb[d.col], s.ub[d.col])) {
+      pt.error = formatText("the drcol callback of column %d asked to stop", d.col);
+      pt.stop = true;
+      return;
+    }
+    v = std::min(std::max(v, s.lb[d.col]), s.ub[d.col]);  // a callback's value, kept in bounds
     pt.activity[d.row] = rest + d.coef * v;
     pt.x[d.col] = v;
   }

@@ -7,6 +7,7 @@
 
 #include "highs/subproblem.h"
 #include "slp/convergence.h"
+#include "slp/events.h"
 #include "slp/linearization.h"
 #include "slp/userfunc.h"
 
@@ -25,9 +26,10 @@ const size_t kMaxQuasiNewtonCols = 400;
 
 class Solver {
  public:
-  Solver(qrva_problem_s &p, Nlp &nlp, const NlpSettings &settings, const Check &chk)
-      : p_(p), nlp_(nlp), set_(settings), chk_(chk), lp_(p, settings.echoLpLog, settings.feasTol),
-        started_(std::chrono::steady_clock::now()) {}
+  Solver(qrva_problem_s &p, Nlp &nlp, const NlpSettings &settings, const Check &chk,
+         const SlpEvents &events)
+      : p_(p), nlp_(nlp), set_(settings), chk_(chk), events_(events),
+        lp_(p, settings.echoLpLog, settings.feasTol), started_(std::chrono::steady_clock::now()) {}
 
   NlpOutcome run(const SlpStore *slp) {
     NlpOutcome out;
@@ -41,7 +43,13 @@ class Solver {
                            cur.error.c_str()),
                 QRVA_ERR_STATE);
     }
-    if (!linearRowsHold(nlp_, cur, set_.feasTol)) {
+    y_.assign(nlp_.m, 0.0), dj_.assign(nlp_.n, 0.0);
+    std::vector<double> &y = y_, &dj = dj_;
+    // From here on every path ends in finish(), which fires slpend and destroy.
+    started_events_ = true;
+    publish(cur, out);
+    bool go = !events_.stage(SlpCallbackKind::Construct) && !events_.stage(SlpCallbackKind::SlpStart);
+    if (go && !linearRowsHold(nlp_, cur, set_.feasTol)) {
       LpResult r = lp_.run(linearProjection(nlp_, cur.x), secondsLeft());
       ++out.iterations;
       if (r.outcome == LpOutcome::Infeasible) {
@@ -71,12 +79,13 @@ class Solver {
     double maxPenalty = penalty * kMaxPenaltyFactor;
     std::unique_ptr<QuasiNewton> qn;
     if (set_.secondOrder && nc > 0 && nc <= kMaxQuasiNewtonCols) qn.reset(new QuasiNewton(nc));
-    std::vector<double> stepBound(nc), y(nlp_.m, 0.0), dj(nlp_.n, 0.0);
+    std::vector<double> stepBound(nc);
     if (set_.log > 0)
       log(formatText("SLP: %d rows (%zu nonlinear), %d columns (%zu nonlinear)", nlp_.m,
                      nlp_.rows.size(), nlp_.n, nc));
 
     while (true) {
+      if (inIteration_) endIteration(cur, out);
       if (int reason = p_.interruptReason.load()) {
         out.stopStatus = reason;
         out.nlpStatus = kNlpUnfinished;
@@ -90,7 +99,10 @@ class Solver {
         out.stopStatus = QRVA_STOP_TIMELIMIT, out.nlpStatus = kNlpUnfinished;
         break;
       }
+      publish(cur, out);
+      if (events_.stage(SlpCallbackKind::IterStart)) continue;
       ++out.iterations;
+      inIteration_ = true;
       for (size_t a = 0; a < nc; ++a) stepBound[a] = radius * scale[a];
       LpResult r = runLinearization(cur, stepBound, penalty, qn.get());
       if (r.outcome != LpOutcome::Optimal && qn && qn->active()) {
@@ -398,13 +410,35 @@ class Solver {
     return finish(out, cur);
   }
 
+  // The current iterate, for the queries of the callbacks.
+  void publish(const Point &cur, const NlpOutcome &out) {
+    if (events_.any())
+      events_.publish(cur.x, slacksOf(cur), y_, dj_, out.iterations, cur.objective);
+  }
+
+  // The end of an iteration: itervar for every nonlinear column, then
+  // iterend. A stop asked for is seen by the next iteration.
+  void endIteration(const Point &cur, const NlpOutcome &out) {
+    inIteration_ = false;
+    publish(cur, out);
+    for (int j : nlp_.nonlinearCols)
+      if (events_.iterVar(j)) break;
+    events_.stage(SlpCallbackKind::IterEnd);
+  }
+
+  std::vector<double> slacksOf(const Point &cur) const {
+    std::vector<double> slack(nlp_.m);
+    for (int i = 0; i < nlp_.m; ++i)
+      slack[i] = s().rhs[i] - (cur.activity.empty() ? 0.0 : cur.activity[i]);
+    return slack;
+  }
+
   NlpOutcome &finish(NlpOutcome &out, const Point &cur) {
+    if (inIteration_) endIteration(cur, out);
     out.objective = cur.objective;
     out.lpIterations = lp_.iterations();
     out.solution.x = cur.x;
-    out.solution.slack.resize(nlp_.m);
-    for (int i = 0; i < nlp_.m; ++i)
-      out.solution.slack[i] = s().rhs[i] - (cur.activity.empty() ? 0.0 : cur.activity[i]);
+    out.solution.slack = slacksOf(cur);
     if (out.solution.dual.size() != static_cast<size_t>(nlp_.m)) out.solution.dual.assign(nlp_.m, 0.0);
     if (out.solution.dj.size() != static_cast<size_t>(nlp_.n)) out.solution.dj.assign(nlp_.n, 0.0);
     static const char *names[] = {"unstarted", "locally optimal", "globally optimal",
@@ -412,6 +446,16 @@ class Solver {
     log(formatText("SLP: %s after %d iterations, objective %.9g, largest violation %.3g, "
                    "KKT residual %.3g",
                    names[out.nlpStatus], out.iterations, cur.objective, cur.worstScaled, out.kkt));
+    if (started_events_) {
+      // The solve's last point answers the queries of slpend and destroy;
+      // their results cannot stop anything any more.
+      started_events_ = false;
+      if (events_.any())
+        events_.publish(out.solution.x, out.solution.slack, out.solution.dual, out.solution.dj,
+                        out.iterations, cur.objective);
+      events_.stage(SlpCallbackKind::SlpEnd);
+      events_.stage(SlpCallbackKind::Destroy);
+    }
     return out;
   }
 
@@ -419,6 +463,9 @@ class Solver {
   Nlp &nlp_;
   const NlpSettings &set_;
   const Check &chk_;
+  const SlpEvents &events_;
+  bool started_events_ = false, inIteration_ = false;
+  std::vector<double> y_, dj_;  // the multipliers of the last step taken
   LpRunner lp_;
   std::chrono::steady_clock::time_point started_;
 };
@@ -469,7 +516,9 @@ NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSetti
   nlp::Nlp nlp = nlp::describe(*p.store, slp ? slp->store.get() : nullptr, chk, relaxed);
   nlp.sense = settings.sense;
   nlp.call = slp ? userFunctionCaller(*slp) : noUserFunctions();
-  nlp::Solver solver(p, nlp, settings, chk);
+  nlp::SlpEvents events(slp);
+  nlp.events = &events;
+  nlp::Solver solver(p, nlp, settings, chk, events);
   return solver.run(slp ? slp->store.get() : nullptr);
 }
 
