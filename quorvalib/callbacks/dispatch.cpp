@@ -215,8 +215,9 @@ QRVA_PY_FLAG_TRAMPOLINE(prenode)
 /* Kinds whose integer result is returned to the library. */
 #define QRVA_PY_RESULT_TRAMPOLINE(kind, handle, prob_arg, slp_arg)         \
   int wrapper_##kind(handle h, void *data) {                              \
-    int value = 0;                                                        \
-    return returned(common_wrapper(prob_arg, slp_arg, data, &value, 0), value); \
+    int value = 0; /* read only after the call has stored it */            \
+    int rc = common_wrapper(prob_arg, slp_arg, data, &value, 0);           \
+    return returned(rc, value);                                            \
   }
 #define QRVA_PY_LOG_TRAMPOLINE(kind) QRVA_PY_RESULT_TRAMPOLINE(kind, QRVAprob, h, nullptr)
 #define QRVA_PY_STAGE_TRAMPOLINE(kind) QRVA_PY_RESULT_TRAMPOLINE(kind, QSLPprob, nullptr, h)
