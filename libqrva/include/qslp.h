@@ -338,7 +338,39 @@ QRVA_API int QSLPchgrowstatus(QSLPprob slp, int row, const int *status);
 QRVA_API int QSLPgetrowstatus(QSLPprob slp, int row, int *status);
 QRVA_API int QSLPchgrowwt(QSLPprob slp, int row, const double *weight);
 QRVA_API int QSLPgetrowwt(QSLPprob slp, int row, double *weight);
-/* Tolerance sets of 9 values each. */
+/* Tolerance sets of 9 values each, numbered 1..n (a column's tolset 0:
+ * none). Value k of a set is the tolerance QSLP_TOL_* k; bit k of the set's
+ * status word says that it is in force. A column that names a set has
+ * converged when, for the step d the linearization proposes for it at
+ * point x, every tolerance in force holds:
+ *   ABSSTEP |d| <= t;  RELSTEP |d| <= t max(1, |x|);  STEPBOUND |d| <= t
+ *   times the column's step bound at that iteration;  ABSIMPACT / RELIMPACT
+ *   |dg_i/dx * d| <= t (relative: t max(1, |activity of row i|)) for every
+ *   nonlinear row it enters;  ABSOBJIMPACT / RELOBJIMPACT the same for the
+ *   objective;  ABSREDCOST |projected gradient of the Lagrangian| <= t;
+ *   RELREDCOST the same relative to the gradients' largest term (the
+ *   default test's measure).
+ * The solve has converged when the rows hold (slpfeastol), the row
+ * multipliers are complementary (slpconvtol) and every nonlinear column has
+ * converged: by its set, or, without a set or with a set of status 0, by
+ * RELREDCOST against slpconvtol.
+ * QSLPaddtolsets / QSLPloadtolsets (which replaces every set; columns must
+ * not name a set beyond the new ones): values of 0 or more, finite; the
+ * status bit of a value is set when it is positive (0: not in force).
+ * QSLPchgtolset: status NULL sets the bits from the new values; tols NULL
+ * keeps the values; a status is a word of bits 0..8. QSLPgettolset: either
+ * pointer may be NULL. QSLPdeltolsets: sets that no column names; the sets
+ * after them move down and the columns naming them follow. */
+#define QSLP_TOL_ABSSTEP 0
+#define QSLP_TOL_RELSTEP 1
+#define QSLP_TOL_STEPBOUND 2
+#define QSLP_TOL_ABSIMPACT 3
+#define QSLP_TOL_RELIMPACT 4
+#define QSLP_TOL_ABSOBJIMPACT 5
+#define QSLP_TOL_RELOBJIMPACT 6
+#define QSLP_TOL_ABSREDCOST 7
+#define QSLP_TOL_RELREDCOST 8
+#define QSLP_TOLERANCES 9
 QRVA_API int QSLPaddtolsets(QSLPprob slp, int ntolsets, const double tols[]);
 QRVA_API int QSLPloadtolsets(QSLPprob slp, int ntolsets, const double tols[]);
 QRVA_API int QSLPchgtolset(QSLPprob slp, int ntolset, const int *status, const double tols[]);

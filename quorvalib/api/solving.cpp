@@ -11,21 +11,9 @@
 
 #include <vector>
 
-/* Runs a long library call with the interpreter lock released and the
- * interrupt handler in force; both are undone, in that order, on every
- * path before an error is reported. A callback that raised during the call
- * left its exception pending. */
+/* An LP or MIP optimisation with the interpreter lock released. */
 static PyObject *released(WrapperCall &c, int (*call)(QRVAprob, const char *)) {
-  if (problem_beginSolve(c.problem) != 0) return nullptr;
-  const char *flags = c.slot[0].text;
-  PyThreadState *thread = PyEval_SaveThread();
-  setSigIntHandler();
-  int rc = call(c.qprob(), flags);
-  resetSigIntHandler();
-  PyEval_RestoreThread(thread);
-  problem_endSolve(c.problem);
-  if (rc != 0 || PyErr_Occurred()) return nullptr;
-  return newNone();
+  return wrapperReleased(c, [&] { return call(c.qprob(), c.slot[0].text); });
 }
 
 static const WrapperSpec kLpoptimize{

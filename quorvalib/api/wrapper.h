@@ -11,6 +11,8 @@
 #include "api/convert.h"
 #include "module/boundary.h"
 #include "module/heap.h"
+#include "module/interrupt.h"
+#include "problem/busy.h"
 
 #include <cstdint>
 #include <vector>
@@ -155,6 +157,23 @@ int wrapperOriginalSizes(WrapperCall &call);
 /* As wrapperOriginalSizes, for the problem as it stands (the presolved one
  * while it is presolved). */
 int wrapperPresolvedSizes(WrapperCall &call);
+
+/* Runs a long library call (call() returns its code) with the interpreter
+ * lock released and the interrupt handler in force; both are undone, in
+ * that order, on every path before an error is reported. A callback that
+ * raised during the call left its exception pending. */
+template <class Call>
+PyObject *wrapperReleased(WrapperCall &c, Call call) {
+  if (problem_beginSolve(c.problem) != 0) return nullptr;
+  PyThreadState *thread = PyEval_SaveThread();
+  setSigIntHandler();
+  int rc = call();
+  resetSigIntHandler();
+  PyEval_RestoreThread(thread);
+  problem_endSolve(c.problem);
+  if (rc != 0 || PyErr_Occurred()) return nullptr;
+  return newNone();
+}
 
 /* The Python function of a declared method. */
 template <const WrapperSpec &S>

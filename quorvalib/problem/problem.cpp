@@ -676,7 +676,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
                                                       problem_apiSolvingMethods, problem_apiDirectiveMethods,
                                                       problem_apiFileMethods, problem_apiIisMethods,
-                                                      problem_callbackMethods, problem_apiSlpFormulaMethods};
+                                                      problem_callbackMethods, problem_apiSlpFormulaMethods,
+                                                      problem_slpVariableMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -122,5 +122,6 @@ extern PyMethodDef problem_apiFileMethods[];
 extern PyMethodDef problem_apiIisMethods[];
 extern PyMethodDef problem_callbackMethods[];
 extern PyMethodDef problem_apiSlpFormulaMethods[];
+extern PyMethodDef problem_slpVariableMethods[];
 
 #endif

@@ -29,12 +29,16 @@ KktResidual kktResidual(const Nlp &nlp, const Point &pt, const std::vector<doubl
   for (size_t k = 0; k < nlp.rows.size(); ++k)
     for (const auto &e : pt.nlGrad[k]) add(e.first, -y[nlp.rows[k].row] * e.second);
   KktResidual r;
-  for (int j = 0; j < nlp.n; ++j)
-    r.stationarity = std::max(r.stationarity, projectedStep(pt.x[j], g[j], s.lb[j], s.ub[j]));
+  r.column.resize(nlp.n);
+  for (int j = 0; j < nlp.n; ++j) {
+    r.column[j] = projectedStep(pt.x[j], g[j], s.lb[j], s.ub[j]);
+    r.stationarity = std::max(r.stationarity, r.column[j]);
+  }
   for (int i = 0; i < nlp.m; ++i)
     r.complementarity =
         std::max(r.complementarity, projectedStep(pt.activity[i], y[i], nlp.lo[i], nlp.hi[i]));
   r.stationarity /= scale, r.complementarity /= scale;
+  r.scale = scale;
   return r;
 }
 

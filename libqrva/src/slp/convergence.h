@@ -21,6 +21,8 @@ namespace nlp {
 struct KktResidual {
   double stationarity = 0.0;     // over the columns
   double complementarity = 0.0;  // over the rows
+  double scale = 1.0;            // the largest term
+  std::vector<double> column;    // each column's projected gradient, not scaled
   double worst() const { return std::max(stationarity, complementarity); }
 };
 

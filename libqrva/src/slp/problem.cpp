@@ -30,6 +30,7 @@ qrva::SlpCounts qslp_problem_s::counts() const {
   c.nonlinearRows = store->nonlinearRows();
   c.variables = static_cast<int>(store->variables.size());
   c.userFunctions = static_cast<int>(store->functions.size());
+  c.tolsets = static_cast<int>(store->tolsets.size());
   return c;
 }
 

@@ -32,6 +32,7 @@ class Solver {
         lp_(p, settings.echoLpLog, settings.feasTol), started_(std::chrono::steady_clock::now()) {}
 
   NlpOutcome run(const SlpStore *slp) {
+    slp_ = slp;
     NlpOutcome out;
     Point cur;
     cur.x = startingPoint(nlp_.s, slp, &nlp_.isNonlinearCol);
@@ -141,8 +142,9 @@ class Solver {
       bool feasibleNow = cur.worstScaled <= set_.feasTol;
       // Converged: cur satisfies the rows and, with the linearization's
       // multipliers, the first-order optimality conditions.
-      out.kkt = kktResidual(nlp_, cur, r.dual).worst();
-      if (feasibleNow && out.kkt <= set_.convTol) {
+      KktResidual kkt = kktResidual(nlp_, cur, r.dual);
+      out.kkt = kkt.worst();
+      if (feasibleNow && converged(cur, xNew, stepBound, kkt, out)) {
         // A point where the rows and the objective are flat to first order
         // (a saddle, as 0 is for -xyz) meets the conditions too: moving
         // along the columns may find a better one.
@@ -204,11 +206,12 @@ class Solver {
           if (qn && qn->active()) {
             LpResult lr = runLinearization(cur, stepBound, penalty, nullptr);
             if (lr.outcome == LpOutcome::Optimal) {
-              double kkt = kktResidual(nlp_, cur, lr.dual).worst();
-              if (kkt < out.kkt) out.kkt = kkt, saveDuals(lr, y, dj);
+              KktResidual exact = kktResidual(nlp_, cur, lr.dual);
+              if (exact.worst() < out.kkt) out.kkt = exact.worst(), kkt = exact, saveDuals(lr, y, dj);
             }
           }
-          out.nlpStatus = out.kkt <= set_.convTol ? kNlpLocallyOptimal : kNlpUnfinished;
+          out.nlpStatus =
+              converged(cur, xNew, stepBound, kkt, out) ? kNlpLocallyOptimal : kNlpUnfinished;
           break;
         }
         if (penalty < maxPenalty) {
@@ -274,6 +277,61 @@ class Solver {
 
  private:
   const ProblemStore &s() const { return nlp_.s; }
+
+  // Whether cur, where the linearization proposes the step to xNew, meets
+  // the convergence test (the rows' feasibility aside): every column by its
+  // tolerance set where it names one in force, else by the stationarity
+  // of the KKT residual; the rows' multipliers by its complementarity.
+  // Records each column's verdict in out.converged.
+  bool converged(const Point &cur, const std::vector<double> &xNew,
+                 const std::vector<double> &stepBound, const KktResidual &kkt, NlpOutcome &out) {
+    out.converged.assign(nlp_.n, 0);
+    bool all = kkt.complementarity <= set_.convTol;
+    std::vector<ColumnStep> steps = columnSteps(cur, xNew, stepBound, kkt);
+    for (int j = 0; j < nlp_.n; ++j) {
+      const ToleranceSet *set = slp_ && nlp_.isNonlinearCol[j] ? slp_->tolsetOf(j) : nullptr;
+      bool ok = set && set->status ? withinTolerances(*set, steps[j])
+                                   : steps[j].relReducedCost <= set_.convTol;
+      out.converged[j] = ok;
+      all = all && ok;
+    }
+    return all;
+  }
+
+  // What each column's proposed step does (see ColumnStep).
+  std::vector<ColumnStep> columnSteps(const Point &cur, const std::vector<double> &xNew,
+                                      const std::vector<double> &stepBound,
+                                      const KktResidual &kkt) const {
+    std::vector<ColumnStep> c(nlp_.n);
+    double objScale = std::max(1.0, std::fabs(cur.objective));
+    std::vector<double> objDeriv(s().obj.begin(), s().obj.end());
+    for (const auto &e : cur.objGrad) objDeriv[e.first] += e.second;
+    for (int j = 0; j < nlp_.n; ++j) {
+      c[j].x = cur.x[j], c[j].step = xNew[j] - cur.x[j];
+      c[j].objImpact = std::fabs(objDeriv[j] * c[j].step);
+      c[j].relObjImpact = c[j].objImpact / objScale;
+      c[j].reducedCost = kkt.column[j], c[j].relReducedCost = kkt.column[j] / kkt.scale;
+    }
+    for (size_t a = 0; a < nlp_.nonlinearCols.size(); ++a) {
+      int j = nlp_.nonlinearCols[a];
+      c[j].stepBound = stepBound[a];
+      c[j].atStepBound = std::fabs(c[j].step) >= 0.99 * stepBound[a] && xNew[j] > s().lb[j] && xNew[j] < s().ub[j];
+    }
+    for (size_t k = 0; k < nlp_.rows.size(); ++k) {
+      int i = nlp_.rows[k].row;
+      double rowScale = std::max(1.0, std::fabs(cur.activity[i]));
+      for (const auto &e : cur.nlGrad[k]) {
+        int j = e.first;
+        double derivative = e.second;
+        for (const Entry &a : s().columns[j])
+          if (a.index == i) derivative += a.value;
+        double impact = std::fabs(derivative * c[j].step);
+        c[j].rowImpact = std::max(c[j].rowImpact, impact);
+        c[j].relRowImpact = std::max(c[j].relRowImpact, impact / rowScale);
+      }
+    }
+    return c;
+  }
 
   enum class Escape { None, Moved, Failed };
 
@@ -461,6 +519,7 @@ class Solver {
 
   qrva_problem_s &p_;
   Nlp &nlp_;
+  const SlpStore *slp_ = nullptr;
   const NlpSettings &set_;
   const Check &chk_;
   const SlpEvents &events_;
@@ -531,6 +590,7 @@ void recordNonlinearSolve(qslp_problem_s &slp, NlpOutcome out, double seconds) {
   for (auto &v : slp.store->variables) {
     v.second.oldValue = v.second.value;
     v.second.value = out.solution.x[v.first];
+    if (!out.converged.empty()) v.second.converged = out.converged[v.first];
   }
   slp.store->solution = std::move(out.solution);
 }

@@ -47,6 +47,7 @@ struct NlpOutcome {
   int64_t lpIterations = 0;  // simplex and QP iterations of the linearizations
   double objective = 0.0;
   double kkt = 0.0;  // KKT residual at the last linearization (see slpconvtol)
+  std::vector<char> converged;  // per column, at the last convergence test (empty: none made)
   SlpSolution solution;
 };
 

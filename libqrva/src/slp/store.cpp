@@ -115,4 +115,11 @@ std::string SlpStore::formulaUseOfDeleted(const std::vector<char> &keep) const {
   return std::string();
 }
 
+const ToleranceSet *SlpStore::tolsetOf(int col) const {
+  auto v = variables.find(col);
+  if (v == variables.end()) return nullptr;
+  int k = v->second.tolset;
+  return k >= 1 && k <= static_cast<int>(tolsets.size()) ? &tolsets[k - 1] : nullptr;
+}
+
 }  // namespace qrva

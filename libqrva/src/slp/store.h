@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "slp/formula.h"
+#include "slp/tolerances.h"
 
 namespace qrva {
 
@@ -52,6 +53,7 @@ struct SlpStore {
   std::map<int, SlpVariable> variables;                   // by column
   std::vector<std::string> strings;                       // index k at k - 1
   std::vector<UserFunction> functions;                    // index k at k - 1
+  std::vector<ToleranceSet> tolsets;                      // set k at k - 1
   SlpSolution solution;
 
   int nonlinearRows() const;
@@ -65,6 +67,8 @@ struct SlpStore {
   // variable tokens of formulas).
   void keepRows(const std::vector<char> &keep);
   void keepCols(const std::vector<char> &keep);
+  // The tolerance set a column names, or null when it names none.
+  const ToleranceSet *tolsetOf(int col) const;
   // The first use of a column that keep deletes in a formula's variable
   // tokens, as text; empty when there is none.
   std::string formulaUseOfDeleted(const std::vector<char> &keep) const;
