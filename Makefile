@@ -8,7 +8,7 @@ PY := $(VENV)/bin/python
 NUMPY ?= numpy>=1.22
 BUILD_DEPS := scikit-build-core 'cmake>=3.18' ninja '$(NUMPY)' highsbox==1.15.1 'pytest>=7' highspy==1.15.1
 
-.PHONY: demo test install venv clean bench wheel check-wheel dev suites test-matrix test-entry check-sanitize check-debugmalloc
+.PHONY: demo test install venv clean bench wheel check-wheel dev suites test-matrix test-entry check-sanitize check-debugmalloc stubs
 
 $(PY):
 	$(PYTHON) -m venv $(VENV)
@@ -57,6 +57,13 @@ wheel: $(PY)
 check-wheel: wheel
 	$(PY) -m pip install --quiet 'pytest>=7'
 	QUORVA_WHEEL="$$(ls dist/quorva-*.whl)" $(PY) -m pytest -q tests/test_packaging_wheel.py
+
+# The type stubs (python/quorva/*.pyi, py.typed) are written from the built
+# module's docstrings; run this after adding or changing a method, class or
+# constant, and commit the result (the suite fails while they differ).
+stubs: dev
+	$(PY) tools/gen_stubs.py
+	$(MAKE) --no-print-directory dev
 
 bench: install
 	$(PY) -m pip install --quiet -r bench/requirements.txt

@@ -2,13 +2,14 @@
 given volume. The optimum has its height equal to its diameter."""
 
 import math
+from typing import Tuple
 
 import quorva
 
 VOLUME = 330.0  # cm3
 
 
-def solve():
+def solve() -> Tuple[quorva.problem, quorva.var, quorva.var]:
     p = quorva.problem(name="can")
     p.controls.outputlog = 0
     r = quorva.var(name="radius", lb=1, ub=20)
@@ -20,7 +21,7 @@ def solve():
     return p, r, h
 
 
-def main():
+def main() -> None:
     p, r, h = solve()
     radius, height = p.getSolution(r, h)
     print(f"can ({p.getProbStatusString()}): radius {radius:.3f} cm, height {height:.3f} cm, "

@@ -14,7 +14,7 @@ import portfolio  # noqa: E402
 import production_planning  # noqa: E402
 
 
-def main():
+def main() -> None:
     print("quorva", quorva.__version__)
     print("optimizer library version:", quorva.getversion())
     print(quorva.getbanner())

@@ -2,6 +2,8 @@
 serves each customer, so that opening plus transport costs are least and
 no warehouse ships more than its capacity."""
 
+from typing import Dict, Tuple
+
 import quorva
 
 WAREHOUSES = {"north": (250.0, 100), "south": (200.0, 80), "east": (300.0, 150)}  # opening cost, capacity
@@ -13,7 +15,7 @@ COST = {  # transport cost per unit
 }
 
 
-def solve():
+def solve() -> Tuple[quorva.problem, Dict[str, quorva.var], Dict[Tuple[str, str], quorva.var]]:
     p = quorva.problem(name="facilities")
     p.controls.outputlog = 0
     opened = {w: quorva.var(name=f"open_{w}", vartype=quorva.binary) for w in WAREHOUSES}
@@ -31,7 +33,7 @@ def solve():
     return p, opened, ship
 
 
-def main():
+def main() -> None:
     p, opened, ship = solve()
     print(f"facility location ({p.getProbStatusString()}), total cost {p.getObjVal():.2f}")
     for w, y in opened.items():

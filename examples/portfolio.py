@@ -1,6 +1,8 @@
 """Portfolio (QP): the least-variance mix of four assets that earns at least
 the target expected return."""
 
+from typing import List, Tuple
+
 import numpy as np
 
 import quorva
@@ -16,7 +18,7 @@ COVARIANCE = np.array([
 TARGET = 0.05
 
 
-def solve():
+def solve() -> Tuple[quorva.problem, List[quorva.var]]:
     p = quorva.problem(name="portfolio")
     p.controls.outputlog = 0
     share = [quorva.var(name=a) for a in ASSETS]
@@ -28,7 +30,7 @@ def solve():
     return p, share
 
 
-def main():
+def main() -> None:
     p, share = solve()
     x = np.array(p.getSolution(share))
     print(f"portfolio ({p.getProbStatusString()}): expected return {RETURN @ x:.4f}, "

@@ -2,6 +2,8 @@
 profit is largest without using more of any resource than is available.
 The duals of the resource rows are their shadow prices."""
 
+from typing import Dict, Tuple
+
 import quorva
 
 PRODUCTS = {"chairs": 45.0, "tables": 80.0, "desks": 110.0}  # profit per unit
@@ -12,7 +14,7 @@ RESOURCES = {  # available, and use per unit of each product
 }
 
 
-def solve():
+def solve() -> Tuple[quorva.problem, Dict[str, quorva.var], Dict[str, quorva.constraint]]:
     p = quorva.problem(name="production")
     p.controls.outputlog = 0
     make = {name: quorva.var(name=name) for name in PRODUCTS}
@@ -27,7 +29,7 @@ def solve():
     return p, make, rows
 
 
-def main():
+def main() -> None:
     p, make, rows = solve()
     print(f"production plan ({p.getProbStatusString()}), profit {p.getObjVal():.2f}")
     for name, x in make.items():

@@ -38,6 +38,8 @@ def test_wheel_carries_the_library_and_no_build_paths(wheel):
         assert any(n.startswith("quorva/libqrva.so") for n in binaries)
         assert any(n.startswith("quorva/quorvalib.") for n in binaries)
         assert "quorva/__init__.py" in names
+        # The type stubs and their marker travel with the module.
+        assert {"quorva/__init__.pyi", "quorva/quorvalib.pyi", "quorva/py.typed"} <= set(names)
         for name in binaries:
             # A run path into the build tree or the build's environment would
             # only work on the machine that built the wheel.
