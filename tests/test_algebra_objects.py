@@ -57,7 +57,7 @@ def test_members_are_writable():
     x.lb, x.ub, x.threshold, x.vartype = -2, 3, 1.5, quorva.semicontinuous
     assert (x.lb, x.ub, x.threshold, x.vartype) == (-2.0, 3.0, 1.5, 3)
     x.name = "renamed"
-    assert str(x) == repr(x) == "renamed"
+    assert str(x) == "renamed" and repr(x) == "<quorva.var renamed [-2, 3] semicontinuous threshold 1.5>"
 
 
 def test_hash_is_the_serial_and_reinitialising_keeps_it():
@@ -82,7 +82,7 @@ def test_objects_are_made_by_operators_only():
         empty + x
     with pytest.raises(quorva.ModelError):
         x * empty
-    assert str(empty) == ""
+    assert str(empty) == "" and repr(empty) == "<quorva.linterm>"
     bare = quorva.var.__new__(quorva.var)
     assert str(bare) == "C0"
 
@@ -93,7 +93,7 @@ def test_term_printing():
     assert str(-1 * (2 * x) / 2) == "-1*x"
     assert str(3 * (x * x)) == "3*x**2" and str(x * y) == "x*y" and str(0.5 * (x * y)) == "0.5*x*y"
     assert str(float("nan") * x) == "nan*x"
-    assert repr(2 * x) == "2*x" and repr(x * y) == "x*y"
+    assert repr(2 * x) == "<quorva.linterm 2*x>" and repr(x * y) == "<quorva.quadterm x*y>"
 
 
 def test_expression_printing_spacing():
@@ -106,7 +106,7 @@ def test_expression_printing_spacing():
     assert str((x + 1) - x) == "1"
     assert str(1.5 + x * y) == "1.5 + x*y"
     assert str(x - x + (x + 0.25)) == "0.25 + x"
-    assert repr(x + y) == str(x + y)
+    assert repr(x + y) == "<quorva.expression x + y>"
 
 
 def test_long_names_are_printed_whole():

@@ -166,6 +166,28 @@ static PyObject *constraint_str(PyObject *self) {
   return PyUnicode_Check(name) ? same(name) : PyObject_Str(name);
 }
 
+/* <quorva.constraint R1: x + y <= 5>: the name, then the body between
+ * its bounds as it would be written. */
+static PyObject *constraint_repr(PyObject *self) {
+  const constraint_s *c = CONSTRAINT(self);
+  PyRef name(constraint_str(self));
+  PyRef body(c->body ? strippedStr(c->body) : PyUnicode_FromString("0"));
+  if (!name || !body) return setQrvaErrIfNull(nullptr, nullptr);
+  std::string before, after;
+  if (c->lb == c->ub) {
+    after = " == " + boundText(c->ub);
+  } else if (c->lb <= -kInfinity && c->ub < kInfinity) {
+    after = " <= " + boundText(c->ub);
+  } else if (c->ub >= kInfinity && c->lb > -kInfinity) {
+    after = " >= " + boundText(c->lb);
+  } else {
+    before = boundText(c->lb) + " <= ";
+    after = " <= " + boundText(c->ub);
+  }
+  return setQrvaErrIfNull(nullptr, objectRepr(self, PyUnicode_FromFormat("%U: %s%U%s", name.get(), before.c_str(),
+                                                                         body.get(), after.c_str())));
+}
+
 static PyObject *constraint_copy(PyObject *self, PyObject *) {
   constraint_s *from = CONSTRAINT(self);
   PyRef c(newConstraint(&quorva_constraintType));
@@ -399,7 +421,7 @@ void constraint_prepareType() {
   quorva_constraintType.tp_clear = constraint_clear;
   quorva_constraintType.tp_free = PyObject_GC_Del;
   quorva_constraintType.tp_str = QRVA_ENTRY(constraint_str);
-  quorva_constraintType.tp_repr = QRVA_ENTRY(constraint_str);
+  quorva_constraintType.tp_repr = QRVA_ENTRY(constraint_repr);
   quorva_constraintType.tp_methods = constraint_methods;
   quorva_constraintType.tp_members = constraint_members;
   quorva_constraintType.tp_getset = constraint_getset;

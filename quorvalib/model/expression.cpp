@@ -10,6 +10,7 @@
 #include "model/quadterm.h"
 #include "model/var.h"
 #include "module/boundary.h"
+#include "module/helpers.h"
 #include "nonlinear/nonlinear.h"
 
 #include <cmath>
@@ -615,7 +616,7 @@ void expression_prepareType() {
   quorva_expressionType.tp_dealloc = QRVA_DEALLOC(expression_dealloc);
   quorva_expressionType.tp_init = QRVA_ENTRY(expression_init);
   quorva_expressionType.tp_str = QRVA_ENTRY(expression_str);
-  quorva_expressionType.tp_repr = QRVA_ENTRY(expression_str);
+  quorva_expressionType.tp_repr = QRVA_ENTRY(reprOfStr);
   quorva_expressionType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_expressionType.tp_as_number = &expression_number;
 }

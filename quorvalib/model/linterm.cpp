@@ -9,6 +9,7 @@
 #include "model/quadterm.h"
 #include "model/var.h"
 #include "module/boundary.h"
+#include "module/helpers.h"
 #include "nonlinear/nonlinear.h"
 
 namespace {
@@ -237,7 +238,7 @@ void linterm_prepareType() {
   quorva_lintermType.tp_dealloc = QRVA_DEALLOC(linterm_dealloc);
   quorva_lintermType.tp_init = QRVA_ENTRY(linterm_init);
   quorva_lintermType.tp_str = QRVA_ENTRY(linterm_str);
-  quorva_lintermType.tp_repr = QRVA_ENTRY(linterm_str);
+  quorva_lintermType.tp_repr = QRVA_ENTRY(reprOfStr);
   quorva_lintermType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_lintermType.tp_as_number = &linterm_number;
 }

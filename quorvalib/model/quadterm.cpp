@@ -9,6 +9,7 @@
 #include "model/operand.h"
 #include "model/var.h"
 #include "module/boundary.h"
+#include "module/helpers.h"
 #include "nonlinear/nonlinear.h"
 
 namespace {
@@ -301,7 +302,7 @@ void quadterm_prepareType() {
   quorva_quadtermType.tp_dealloc = QRVA_DEALLOC(quadterm_dealloc);
   quorva_quadtermType.tp_init = QRVA_ENTRY(quadterm_init);
   quorva_quadtermType.tp_str = QRVA_ENTRY(quadterm_str);
-  quorva_quadtermType.tp_repr = QRVA_ENTRY(quadterm_str);
+  quorva_quadtermType.tp_repr = QRVA_ENTRY(reprOfStr);
   quorva_quadtermType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_quadtermType.tp_as_number = &quadterm_number;
 }

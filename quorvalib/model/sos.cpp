@@ -5,6 +5,7 @@
 
 #include "model/operand.h"
 #include "module/boundary.h"
+#include "module/helpers.h"
 #include "module/docs.h"
 #include "module/env.h"
 
@@ -83,6 +84,22 @@ static PyObject *sos_str(PyObject *self) {
   return PyObject_Str(name);
 }
 
+/* <quorva.SOS s1 type 2: x 1, y 2, z 3>: the name, the type and each
+ * member with its weight. */
+static PyObject *sos_repr(PyObject *self) {
+  const sos_s *set = SOS(self);
+  PyRef text(PyUnicode_FromFormat("%S type %d:", self, set->type));
+  Py_ssize_t count = set->indices ? PyList_Size(set->indices) : 0;
+  for (Py_ssize_t i = 0; text && i < count; ++i) {
+    PyObject *weight = set->weights ? PyList_GetItem(set->weights, i) : nullptr;
+    PyObject *item = PyList_GetItem(set->indices, i);
+    PyRef member(item ? strippedStr(item) : nullptr);
+    text.reset(member && weight ? PyUnicode_FromFormat("%U%s %U %S", text.get(), i ? "," : "", member.get(), weight)
+                                : nullptr);
+  }
+  return setQrvaErrIfNull(nullptr, objectRepr(self, text.release()));
+}
+
 /* A list holding the same elements as source (a list or NULL). */
 static PyObject *copyList(PyObject *source) {
   return source ? PyList_GetSlice(source, 0, PY_SSIZE_T_MAX) : PyList_New(0);
@@ -138,6 +155,7 @@ void sos_prepareType() {
   quorva_sosType.tp_clear = sos_clear;
   quorva_sosType.tp_free = PyObject_GC_Del;
   quorva_sosType.tp_str = QRVA_ENTRY(sos_str);
+  quorva_sosType.tp_repr = QRVA_ENTRY(sos_repr);
   quorva_sosType.tp_methods = sos_methods;
   quorva_sosType.tp_members = sos_members;
 }

@@ -127,6 +127,21 @@ PyObject *var_nameText(PyObject *variable) {
 
 static PyObject *var_str(PyObject *self) { return setQrvaErrIfNull(nullptr, var_nameText(self)); }
 
+/* <quorva.var x [0, 10] integer>, with the threshold of the semi and
+ * partially integer types. */
+static PyObject *var_repr(PyObject *self) {
+  static const char *const kTypeNames[] = {"continuous",  "binary",      "integer",
+                                           "semicontinuous", "semiinteger", "partiallyinteger"};
+  const var_s *v = asVar(self);
+  PyRef name(var_nameText(self));
+  if (!name) return setQrvaErrIfNull(nullptr, nullptr);
+  bool known = v->vartype >= 0 && v->vartype < 6;
+  std::string detail = "[" + boundText(v->lb) + ", " + boundText(v->ub) + "] " +
+                       (known ? kTypeNames[v->vartype] : "type " + std::to_string(v->vartype));
+  if (v->vartype >= 3) detail += " threshold " + boundText(v->threshold);
+  return setQrvaErrIfNull(nullptr, objectRepr(self, PyUnicode_FromFormat("%U %s", name.get(), detail.c_str())));
+}
+
 static Py_hash_t var_hash(PyObject *self) { return static_cast<Py_hash_t>(asVar(self)->serial); }
 
 /* ---- operators ---- */
@@ -394,7 +409,7 @@ void var_prepareType() {
   quorva_varType.tp_dealloc = QRVA_DEALLOC(var_dealloc);
   quorva_varType.tp_init = QRVA_ENTRY(var_init);
   quorva_varType.tp_str = QRVA_ENTRY(var_str);
-  quorva_varType.tp_repr = QRVA_ENTRY(var_str);
+  quorva_varType.tp_repr = QRVA_ENTRY(var_repr);
   quorva_varType.tp_hash = QRVA_ENTRY(var_hash);
   quorva_varType.tp_getset = var_getset;
   quorva_varType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);

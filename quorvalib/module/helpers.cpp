@@ -8,6 +8,7 @@
 #include "module/env.h"
 
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -284,4 +285,32 @@ int stampedDouble_set(PyObject *self, PyObject *value, void *closure) {
   *target = number;
   markChanged(reinterpret_cast<uint64_t *>(base + field->stamp));
   return 0;
+}
+
+/* ---- repr() ---- */
+
+PyObject *objectRepr(PyObject *self, PyObject *detail) {
+  PyRef text(detail);
+  if (!text) return nullptr;
+  if (PyUnicode_GetLength(text.get()) == 0) return PyUnicode_FromFormat("<%s>", Py_TYPE(self)->tp_name);
+  return PyUnicode_FromFormat("<%s %U>", Py_TYPE(self)->tp_name, text.get());
+}
+
+PyObject *strippedStr(PyObject *object) {
+  PyRef text(PyObject_Str(object));
+  if (!text) return nullptr;
+  return PyObject_CallMethod(text.get(), "strip", nullptr);
+}
+
+PyObject *reprOfStr(PyObject *self) { return setQrvaErrIfNull(nullptr, objectRepr(self, strippedStr(self))); }
+
+std::string boundText(double value) {
+  if (value >= QRVA_INFINITY) return "inf";
+  if (value <= -QRVA_INFINITY) return "-inf";
+  char buffer[32];
+  for (int digits = 6; digits <= 17; ++digits) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+    if (std::strtod(buffer, nullptr) == value) break;
+  }
+  return buffer;
 }

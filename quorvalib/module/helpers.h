@@ -6,6 +6,7 @@
 #include "module/pyref.h"
 
 #include <initializer_list>
+#include <string>
 
 /* Zero-terminated copy of a str (encoded as ASCII) or bytes, from the
  * default heap; free it with qo_MemoryAllocator_Free_Untyped. NULL for any
@@ -76,5 +77,18 @@ PyObject *stampedDouble_get(PyObject *self, void *closure);
 int stampedDouble_set(PyObject *self, PyObject *value, void *closure);
 /* Records a change of the object whose stamp is at *stamp. */
 void markChanged(uint64_t *stamp);
+
+/* repr() of the module's objects: "<quorva.<class> <detail>>", naming the
+ * class and the object where str() keeps its fixed format. The detail
+ * reference is stolen; NULL passes a failure on. */
+PyObject *objectRepr(PyObject *self, PyObject *detail);
+/* str() of an object without the spaces around it (a sum's str() starts
+ * with two). */
+PyObject *strippedStr(PyObject *object);
+/* tp_repr of the algebraic classes: objectRepr of the stripped str(). */
+PyObject *reprOfStr(PyObject *self);
+/* A bound or threshold as repr() shows it: "inf" or "-inf" at or beyond
+ * the library's infinity, else the shortest %g form that reads back. */
+std::string boundText(double value);
 
 #endif

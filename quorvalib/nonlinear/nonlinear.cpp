@@ -13,6 +13,7 @@
 #include "model/expression.h"
 #include "model/operand.h"
 #include "module/boundary.h"
+#include "module/helpers.h"
 #include "module/errors.h"
 
 #include <string>
@@ -834,7 +835,7 @@ void nonlinear_prepareType() {
   quorva_nonlinearType.tp_clear = nonlinear_clear;
   quorva_nonlinearType.tp_free = PyObject_GC_Del;
   quorva_nonlinearType.tp_str = QRVA_ENTRY(nonlin_str);
-  quorva_nonlinearType.tp_repr = QRVA_ENTRY(nonlin_str);
+  quorva_nonlinearType.tp_repr = QRVA_ENTRY(reprOfStr);
   quorva_nonlinearType.tp_richcompare = QRVA_ENTRY(modeling_richcompare);
   quorva_nonlinearType.tp_as_number = &nonlinear_number;
 }

@@ -495,6 +495,16 @@ static PyObject *control_str(PyObject *self) {
   return PyObject_Str(values.get());
 }
 
+/* <quorva.control of problem plan>, <quorva.control module-wide defaults>:
+ * which values these are; str() lists them. */
+static PyObject *control_repr(PyObject *self) {
+  control_s *object = reinterpret_cast<control_s *>(self);
+  if (!object->bound) return setQrvaErrIfNull(nullptr, objectRepr(self, PyUnicode_FromString("module-wide defaults")));
+  if (!object->problem || !object->problem->qprob)
+    return setQrvaErrIfNull(nullptr, objectRepr(self, PyUnicode_FromString("of a problem that no longer exists")));
+  return setQrvaErrIfNull(nullptr, objectRepr(self, PyUnicode_FromFormat("of problem %S", object->problem)));
+}
+
 PyTypeObject quorva_controlType = {
     PyVarObject_HEAD_INIT(nullptr, 0) "quorva.control", /* tp_name */
     sizeof(control_s),                                   /* tp_basicsize */
@@ -511,7 +521,7 @@ void controls_prepareTypes() {
   for (PyTypeObject *type : {&quorva_controlType, &quorva_attributeType}) {
     type->tp_dealloc = QRVA_DEALLOC(control_dealloc);
     type->tp_str = QRVA_ENTRY(control_str);
-    type->tp_repr = QRVA_ENTRY(control_str);
+    type->tp_repr = QRVA_ENTRY(control_repr);
     type->tp_getattro = QRVA_ENTRY(control_getattro);
     type->tp_setattro = QRVA_ENTRY(control_setattro);
     type->tp_flags = Py_TPFLAGS_DEFAULT;

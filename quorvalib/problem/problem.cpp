@@ -218,6 +218,26 @@ static PyObject *problem_name(PyObject *pself, PyObject *) {
 
 static PyObject *problem_str(PyObject *pself) { return problem_name(pself, nullptr); }
 
+/* <quorva.problem plan: 3 columns, 2 rows, 0 sets>: the library's counts,
+ * so that a problem read from a file shows its size too. repr() does not
+ * raise where the problem cannot be asked (a callback's view that has gone,
+ * a solve in another thread): it says so instead. */
+static PyObject *problem_repr(PyObject *pself) {
+  problem_s *self = PROBLEM(pself);
+  if (!self->qprob) return setQrvaErrIfNull(nullptr, objectRepr(pself, PyUnicode_FromString("(released)")));
+  if (problem_enter(self) != 0) {
+    PyErr_Clear();
+    return setQrvaErrIfNull(nullptr, objectRepr(pself, PyUnicode_FromString("(being solved in another thread)")));
+  }
+  int rows = 0, cols = 0, sets = 0;
+  PyRef name(problem_name(pself, nullptr));
+  if (!name || QRVAgetintattrib(self->qprob, QRVA_COLS, &cols) != 0 ||
+      QRVAgetintattrib(self->qprob, QRVA_ROWS, &rows) != 0 || QRVAgetintattrib(self->qprob, QRVA_SETS, &sets) != 0)
+    return setQrvaErrIfNull(pself, nullptr);
+  return setQrvaErrIfNull(pself, objectRepr(pself, PyUnicode_FromFormat("%U: %d columns, %d rows, %d sets", name.get(),
+                                                                        cols, rows, sets)));
+}
+
 /* ---- files ---- */
 
 /* The packed names of rows (1), columns (2) or sets (3) 0..count-1, one
@@ -703,6 +723,7 @@ void problem_prepareType() {
   quorva_problemType.tp_init = QRVA_ENTRY(problem_init);
   quorva_problemType.tp_dealloc = QRVA_DEALLOC(problem_dealloc);
   quorva_problemType.tp_str = QRVA_ENTRY(problem_str);
+  quorva_problemType.tp_repr = QRVA_ENTRY(problem_repr);
   quorva_problemType.tp_methods = problemMethods.data();
   quorva_problemType.tp_getset = problem_getset;
 }
