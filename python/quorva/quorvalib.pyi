@@ -105,6 +105,7 @@ class poolcut:
 @disjoint_base
 class problem:
     """An optimization problem: variables, constraints, sets, objective, solve and solution queries."""
+    def __repr__(self) -> str: ...
     def __str__(self) -> str: ...
     def __init__(self, name: Any = ...) -> None: ...
     def addConstraint(self, *args: Any) -> Any:
@@ -219,6 +220,10 @@ class problem:
         """Prints the controls that differ from their defaults as messages."""
     def estimaterowdualranges(self, rowIndices: Any, iterationLimit: Any, minDualActivity: Any, maxDualActivity: Any) -> Any:
         """Bounds the duals of rows as their right-hand sides leave their ranges."""
+    def evaluatecoef(self, rowindex: Any, colindex: Any) -> Any:
+        """Evaluates a formula coefficient at the current point."""
+    def evaluateformula(self, parsed: Any, type: Any, value: Any) -> Any:
+        """Evaluates a formula given as tokens at the current point."""
     def fixglobals(self, ifround: Any) -> Any:
         """Fixes the discrete columns at the last MIP solution."""
     def ftran(self, vec: Any) -> Any:
@@ -257,6 +262,8 @@ class problem:
         """Reads the basis statuses of the rows and columns."""
     def getcoef(self, irow: Any, icol: Any) -> Any:
         """Returns one coefficient of the matrix."""
+    def getcoefformula(self, rowindex: Any, colindex: Any, parsed: Any, bufsize: Any) -> Any:
+        """Reads the formula of a coefficient as tokens."""
     def getcols(self, mstart: Any, mrwind: Any, dmatval: Any, size: Any, first: Any, last: Any) -> Any:
         """Reads the matrix column-wise over a range of columns."""
     def getcoltype(self, coltype: Any, first: Any, last: Any) -> Any:
@@ -375,8 +382,14 @@ class problem:
         """Returns the name of the problem."""
     def objsa(self, mindex: Any, lower: Any, upper: Any) -> Any:
         """Ranges objective coefficients over the optimal basis."""
+    def parsecformula(self, formula: Any, type: Any, value: Any) -> Any:
+        """Parses a formula written as text into parsed (postfix) tokens."""
+    def parseformula(self, intype: Any, invalue: Any, type: Any, value: Any) -> Any:
+        """Turns unparsed tokens (reading order, with brackets and delimiters) into parsed ones."""
     def postsolve(self) -> Any:
         """Takes the problem out of a presolved state."""
+    def preparseformula(self, formula: Any) -> Any:
+        """Splits a formula text into unparsed tokens."""
     def read(self, filename: Any, options: Any = ...) -> Any:
         """Reads a problem from a file, replacing the problem's contents."""
     def readbasis(self, filename: Any, flags: Any = ...) -> Any:
@@ -491,6 +504,10 @@ class problem:
         """Renames the problem."""
     def solve(self, flags: Any = ...) -> Any:
         """Solves the problem."""
+    def tokencount(self, record: Any) -> Any:
+        """Counts the unparsed tokens of a formula text."""
+    def validformula(self, type: Any, value: Any) -> Any:
+        """Checks a parsed formula at the current point."""
     def write(self, filename: Any, options: Any = ...) -> Any:
         """Writes the problem to a file."""
     def writebasis(self, filename: Any = ..., flags: Any = ...) -> Any:
@@ -513,6 +530,7 @@ class _quadterm(_operators):
 @final
 class sos:
     """A special ordered set of type 1 (at most one member non-zero) or 2 (at most two adjacent members)."""
+    def __repr__(self) -> str: ...
     def __str__(self) -> str: ...
     def __init__(self, indices: Any, weights: Any, type: Any = ..., name: Any = ...) -> None: ...
     def copy(self) -> Any:
