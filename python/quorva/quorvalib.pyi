@@ -160,6 +160,10 @@ class problem:
         """Adds quadratic terms to a row."""
     def addrows(self, qrtype: Any, rhs: Any, mstart: Any, mclind: Any, dmatval: Any, range: Any = ..., names: Any = ...) -> Any:
         """Appends rows to the problem."""
+    def addtolsets(self, tol: Any) -> Any:
+        """Adds tolerance sets of nine values each."""
+    def addvars(self, colindex: Any, vartype: Any, detrow: Any, seqnum: Any, tolindex: Any, initvalue: Any, stepbound: Any) -> Any:
+        """Gives columns SLP settings: starting values, step bounds, tolerance sets."""
     attributes: Any
     """The problem's attributes, read by name"""
     def basisstability(self, type: Any, norm: Any, ifscaled: Any) -> Any:
@@ -200,6 +204,10 @@ class problem:
         """Changes the range widths of rows."""
     def chgrowtype(self, mindex: Any, qrtype: Any) -> Any:
         """Changes the types of rows."""
+    def chgtolset(self, ntol: Any, status: Any, tols: Any) -> Any:
+        """Changes one tolerance set."""
+    def chgvar(self, colindex: Any, detrow: Any = ..., initstepbound: Any = ..., stepbound: Any = ..., penalty: Any = ..., damp: Any = ..., initvalue: Any = ..., value: Any = ..., tolset: Any = ..., history: Any = ..., converged: Any = ..., vartype: Any = ...) -> Any:
+        """Changes SLP settings of one column."""
     controls: Any
     """The problem's controls, read and set by name"""
     def copy(self) -> Any:
@@ -216,6 +224,10 @@ class problem:
         """Deletes variables from the problem."""
     def delqmatrix(self, row: Any) -> Any:
         """Removes every quadratic term of a row, or of the objective."""
+    def deltolsets(self, index: Any) -> Any:
+        """Deletes tolerance sets."""
+    def delvars(self, index: Any) -> Any:
+        """Removes the SLP settings of columns."""
     def dumpcontrols(self) -> Any:
         """Prints the controls that differ from their defaults as messages."""
     def estimaterowdualranges(self, rowIndices: Any, iterationLimit: Any, minDualActivity: Any, maxDualActivity: Any) -> Any:
@@ -328,10 +340,16 @@ class problem:
         """Reads the types of a range of rows."""
     def getscaledinfeas(self, mx: Any, mslack: Any, mdual: Any, mdj: Any) -> Any:
         """Reads the infeasibilities of the current solution of the scaled problem."""
+    def getslpsol(self, x: Any = ..., slack: Any = ..., dual: Any = ..., dj: Any = ...) -> Any:
+        """Reads the last nonlinear solution."""
+    def gettolset(self, nslptol: Any, tols: Any) -> Any:
+        """Reads one tolerance set."""
     def getub(self, ub: Any, first: Any = ..., last: Any = ...) -> Any:
         """Reads upper bounds of columns."""
     def getunbvec(self) -> Any:
         """Returns the constraint or variable of the unbounded direction."""
+    def getvar(self, colindex: Any) -> Any:
+        """Reads the SLP settings and state of one column."""
     def hasdualray(self) -> Any:
         """Tells whether a dual ray is known."""
     def hasprimalray(self) -> Any:
@@ -374,12 +392,18 @@ class problem:
         """Loads a whole problem, replacing the problem's contents."""
     def loadsecurevecs(self, mrow: Any, mcol: Any) -> Any:
         """Names the rows and columns that presolve must keep."""
+    def loadtolsets(self, tol: Any) -> Any:
+        """Replaces every tolerance set by those given."""
+    def loadvars(self, colindex: Any, vartype: Any, detrow: Any, seqnum: Any, tolindex: Any, initvalue: Any, stepbound: Any) -> Any:
+        """Replaces the SLP settings of every column by those given."""
     def lpoptimize(self, flags: Any = ...) -> Any:
         """Solves the problem's LP relaxation in the library."""
     def mipoptimize(self, flags: Any = ...) -> Any:
         """Solves the problem with its discrete columns and sets in the library."""
     def name(self) -> Any:
         """Returns the name of the problem."""
+    def nlpoptimize(self, flags: Any = ...) -> Any:
+        """Solves the problem with the nonlinear solver."""
     def objsa(self, mindex: Any, lower: Any, upper: Any) -> Any:
         """Ranges objective coefficients over the optimal basis."""
     def parsecformula(self, formula: Any, type: Any, value: Any) -> Any:
