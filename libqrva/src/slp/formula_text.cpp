@@ -417,24 +417,26 @@ int formulaTextTokenCount(const Check &chk, const std::string &text, const std::
   return static_cast<int>(TextLexer(chk, text, what).lex().size());
 }
 
+bool isUnparsedToken(const Token &t) {
+  switch (t.type) {
+    case kTokConstant: return std::isfinite(t.value);
+    case kTokVariable:
+    case kTokUserFunction:
+    case kTokFunction:
+    case kTokLeftBracket:
+    case kTokRightBracket:
+    case kTokDelimiter: return true;
+    case kTokOperator: return t.value >= kOpNegate && t.value <= kOpSubtract;
+    default: return false;
+  }
+}
+
 Formula formulaFromInfix(const Check &chk, const std::vector<Token> &tokens,
                          const std::string &what) {
   std::vector<Lexeme> lex;
   for (size_t k = 0; k < tokens.size(); ++k) {
     const Token &t = tokens[k];
-    bool known = false;
-    switch (t.type) {
-      case kTokConstant: known = std::isfinite(t.value); break;
-      case kTokVariable:
-      case kTokUserFunction:
-      case kTokFunction:
-      case kTokLeftBracket:
-      case kTokRightBracket:
-      case kTokDelimiter: known = true; break;
-      case kTokOperator: known = t.value >= kOpNegate && t.value <= kOpSubtract; break;
-      default: break;
-    }
-    if (!known)
+    if (!isUnparsedToken(t))
       chk.fail(formatText("%s: token %zu (type %d, value %s) is not a token of the unparsed form",
                           what.c_str(), k, t.type, numberText(t.value).c_str()));
     lex.push_back(Lexeme{t.type, t.value, k, {}});

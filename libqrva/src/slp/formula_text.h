@@ -65,6 +65,9 @@ std::vector<Token> formulaTextTokens(const Check &chk, const std::string &text,
 // How many unparsed tokens the text has (names are not looked up).
 int formulaTextTokenCount(const Check &chk, const std::string &text, const std::string &what);
 
+// Whether a token may appear in the unparsed (infix) form.
+bool isUnparsedToken(const Token &t);
+
 // The parsed form of unparsed tokens (without the end token); a subtract
 // or negate operator where a value is expected is a unary minus. Throws
 // Failure naming what and the token position of the fault.

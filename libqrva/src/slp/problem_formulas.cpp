@@ -55,6 +55,9 @@ Formula readProblemFormula(const Check &chk, const qslp_problem_s &s, int parsed
                           what.c_str(), (long long)first, (long long)limit));
     if (type[pos] == kTokEnd) break;
     infix.push_back(Token{type[pos], value[pos]});
+    // Stop at the first token that does not belong: the caller's array may
+    // have no end token at all, and formulaFromInfix names the bad one.
+    if (!isUnparsedToken(infix.back())) break;
   }
   if (consumed) *consumed = static_cast<int64_t>(infix.size()) + 1;
   Formula f = formulaFromInfix(chk, infix, formatText("%s (unparsed, tokens from position %lld)",
