@@ -345,7 +345,20 @@ typedef void (*QRVAcbprenode)(QRVAprob prob, void *data, int *p_infeasible);
  * found so far is kept). */
 typedef void (*QRVAcbpreintsol)(QRVAprob prob, void *data, int soltype, int *p_reject,
                                 double *p_cutoff);
-/* A solution given with QRVAaddmipsol was processed with this status. */
+/* A solution given with QRVAaddmipsol, QRVAloadmipsol or QRVAreadslxsol was
+ * checked at the start of a MIP solve (in the order they were given) with
+ * this status; solname is the name it was given ("" when none). Feasible and
+ * repaired solutions are offered to the search as starting solutions (the
+ * best becomes its first incumbent; with a preintsol callback, as
+ * QRVA_SOLTYPE_USER). */
+#define QRVA_USERSOL_FEASIBLE 1   /* feasible as given: every column given, every bound, row
+                                   * (within feastol), integrality (within integralitytol), set and
+                                   * indicator condition holds */
+#define QRVA_USERSOL_REPAIRED 2   /* feasible after a repair: the given values of the discrete
+                                   * columns fixed, the LP solved for all other columns */
+#define QRVA_USERSOL_INFEASIBLE 3 /* no feasible point found as given nor by the repair */
+#define QRVA_USERSOL_REJECTED 4   /* not a solution of this problem: no values, a column given
+                                   * twice or one it does not have, a value not finite */
 typedef void (*QRVAcbusersolnotify)(QRVAprob prob, void *data, const char *solname,
                                     int status);
 /* Strong branching with a callback: called for each bound change bndindex
@@ -558,9 +571,12 @@ QRVA_API int QRVAchgbounds(QRVAprob prob, int nbounds, const int colind[], const
  * columns 0..ncols-1), with an optional name. */
 QRVA_API int QRVAaddmipsol(QRVAprob prob, int ncols, const double value[], const int colind[],
                            const char *name);
-/* Load a full MIP solution; *status tells whether it was accepted. */
+/* Load a full MIP solution, a starting solution for the next MIP solve as
+ * with QRVAaddmipsol; *status (may be NULL): its check against the problem
+ * as it is now, a QRVA_USERSOL_* value. */
 QRVA_API int QRVAloadmipsol(QRVAprob prob, const double dsol[], int *status);
-/* Load an LP solution (any array may be NULL); *status as QRVAloadmipsol. */
+/* Load an LP solution (any array may be NULL); *status is 0: it is taken as
+ * given. */
 QRVA_API int QRVAloadlpsol(QRVAprob prob, const double x[], const double slack[],
                            const double dual[], const double dj[], int *status);
 

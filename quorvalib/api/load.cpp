@@ -389,12 +389,17 @@ PyMethodDef problem_apiLoadMethods[] = {
                  QRVA_DOC("Offers a solution, possibly partial, to the MIP search.",
                           "p.addmipsol(mipsolval, mipsolcol=None, solname='')",
                           "mipsolval: values; mipsolcol: their columns (None: every column in order); solname: a name.",
-                          "p.addmipsol([1, 0], [x, y])", "The search tries to complete and use it.",
-                          "loadmipsol, solve")),
+                          "p.addmipsol([1, 0], [x, y])",
+                          "Each MIP solve checks it first (1 feasible, 2 feasible after a repair that fixes the given "
+                          "discrete values and solves the LP for the rest, 3 infeasible, 4 rejected), tells the "
+                          "usersolnotify callbacks, and starts from the best usable one.",
+                          "loadmipsol, addcbusersolnotify, solve")),
     QRVA_WRAPPER("loadmipsol", kLoadmipsol,
                  QRVA_DOC("Loads a full MIP solution.", "status = p.loadmipsol(dsol)",
                           "dsol: one value per column.", "p.loadmipsol([1, 0, 3])",
-                          "Returns the library's status of the solution.", "addmipsol")),
+                          "Returns its check against the problem as it is now: 1 feasible, 2 feasible after a repair, "
+                          "3 infeasible, 4 rejected; the next MIP solve checks it again, as one given with addmipsol.",
+                          "addmipsol, addcbusersolnotify")),
     QRVA_WRAPPER("loadlpsol", kLoadlpsol,
                  QRVA_DOC("Loads an LP solution.", "status = p.loadlpsol(x=None, slack=None, dual=None, dj=None)",
                           "x, dj: one value per column; slack, dual: one per row; each may be None.",

@@ -6,6 +6,7 @@
 #include "highs/results.h"
 #include "highs/sigint.h"
 #include "highs/solver.h"
+#include "mip/user_solutions.h"
 #include "slp/solver.h"
 #include "tree/search.h"
 
@@ -238,8 +239,8 @@ int QRVAaddmipsol(QRVAprob prob, int ncols, const double value[], const int coli
       chk.number(value[k], "value", k);
       start.cols.push_back(j), start.values.push_back(value[k]);
     }
+    if (name) start.name = name;
     p.mipStarts.push_back(std::move(start));
-    (void)name;
     return QRVA_OK;
   });
 }
@@ -254,8 +255,12 @@ int QRVAloadmipsol(QRVAprob prob, const double dsol[], int *status) {
       chk.number(dsol[j], "dsol", j);
       start.cols.push_back(j), start.values.push_back(dsol[j]);
     }
+    if (status) {
+      qrva::tree::Relaxation r(*p.store, p.dblControl(QRVA_INTEGRALITYTOL),
+                               p.dblControl(QRVA_FEASTOL));
+      *status = qrva::checkUserSolution(p, r, start).status;
+    }
     p.mipStarts.push_back(std::move(start));
-    if (status) *status = 0;
     return QRVA_OK;
   });
 }

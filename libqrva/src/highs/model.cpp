@@ -313,12 +313,14 @@ void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk)
         rb(p.basis.rows.begin(), p.basis.rows.end());
     Highs_setBasis(h, cb.data(), rb.data());  // a basis HiGHS refuses just means a cold start
   }
-  if (discrete && !p.mipStarts.empty()) {
-    const MipStart &start0 = p.mipStarts.back();
-    std::vector<HighsInt> idx(start0.cols.begin(), start0.cols.end());
-    Highs_setSparseSolution(h, static_cast<HighsInt>(idx.size()), idx.data(),
-                            start0.values.data());
-  }
+}
+
+void transferStart(void *h, const std::vector<double> &x) {
+  // The original columns come first in the model; the binaries of a
+  // reformulation after them are left for HiGHS to complete.
+  std::vector<HighsInt> idx(x.size());
+  for (size_t j = 0; j < x.size(); ++j) idx[j] = static_cast<HighsInt>(j);
+  Highs_setSparseSolution(h, static_cast<HighsInt>(idx.size()), idx.data(), x.data());
 }
 
 }  // namespace qrva

@@ -91,8 +91,12 @@ Model buildModel(const ProblemStore &s, const Check &chk, SolveKind kind);
 bool convexObjective(const ProblemStore &s);
 
 // Passes m (its infinite bounds turned into HiGHS's infinity on the way), the
-// quadratic objective of p's store, p's basis (continuous models HiGHS gets
-// unchanged) and p's last MIP start (discrete ones) to h.
+// quadratic objective of p's store and p's basis (continuous models HiGHS
+// gets unchanged) to h.
 void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk);
+
+// Gives h, which holds a discrete model, the starting solution x (a value
+// for every original column).
+void transferStart(void *h, const std::vector<double> &x);
 
 }  // namespace qrva

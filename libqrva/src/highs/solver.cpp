@@ -9,6 +9,7 @@
 #include "highs/options.h"
 #include "highs/results.h"
 #include "highs/scheduler.h"
+#include "mip/user_solutions.h"
 #include "interfaces/highs_c_api.h"
 
 namespace qrva {
@@ -43,6 +44,11 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   setOptions(h, p, kind, flags);
 
   transferModel(h, m, p, chk);
+  if (discrete && kind == SolveKind::Mip && !p.mipStarts.empty()) {
+    tree::Relaxation r(s, p.dblControl(QRVA_INTEGRALITYTOL), p.dblControl(QRVA_FEASTOL));
+    std::vector<UserSolution> starts = takeUserSolutions(p, &p, r, function);
+    if (!starts.empty()) transferStart(h, starts.front().x);
+  }
 
   int threads = static_cast<int>(std::min<int64_t>(p.intControl(QRVA_THREADS), 2147483647));
   SchedulerHold scheduler(threads);

@@ -244,7 +244,10 @@ MipStart readSlxSolution(const qrva_problem_s &p, const Check &chk, const std::s
   bool ended = false;
   while (!ended && lines.next()) {
     const auto &f = lines.fields;
-    if (f[0] == "NAME") continue;
+    if (f[0] == "NAME") {
+      if (f.size() > 1) start.name = f[1];
+      continue;
+    }
     if (f[0] == "ENDATA") {
       ended = true;
       continue;

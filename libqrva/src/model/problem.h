@@ -58,10 +58,12 @@ struct Basis {
   bool known = false;
 };
 
-// A starting solution for the next MIP solve.
+// A starting solution for the next MIP solve, as the user gave it (checked
+// when the solve starts: mip/user_solutions.h).
 struct MipStart {
   std::vector<int> cols;
   std::vector<double> values;
+  std::string name;
 };
 
 struct HighsDeleter {

@@ -10,6 +10,7 @@
 #include "highs/heuristic.h"
 #include "highs/model.h"
 #include "highs/results.h"
+#include "mip/user_solutions.h"
 #include "tree/branching.h"
 #include "tree/worker.h"
 
@@ -404,6 +405,11 @@ void Search::run() {
                                        relax_.indicatorRows.size()));
   Worker w(*this, p_, relax_, 0);
   fire<QRVAcbmipthread>(CallbackKind::MipThread, w, w.prob.get());
+  // The user's solutions, best first: the first one preintsol accepts is
+  // the incumbent the search starts from.
+  if (!p_.mipStarts.empty())
+    for (const UserSolution &u : takeUserSolutions(p_, w.prob.get(), relax_, function_))
+      if (!stopping()) offer(w, u.x, QRVA_SOLTYPE_USER);
   queue_.push_back(std::make_unique<Node>());
   NodePtr dive;
   int plunge = 0;

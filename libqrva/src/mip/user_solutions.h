@@ -1,0 +1,36 @@
+// The solutions a user gives for the next MIP solve (QRVAaddmipsol,
+// QRVAloadmipsol, QRVAreadslxsol): each one is checked against the problem
+// as it stands when the solve starts, repaired when it is partial or
+// infeasible as given, reported to the usersolnotify callbacks, and the
+// usable ones are handed to the search as its starting solutions.
+#pragma once
+
+#include <vector>
+
+#include "model/problem.h"
+#include "tree/relaxation.h"
+
+namespace qrva {
+
+struct UserSolution {
+  int status = QRVA_USERSOL_REJECTED;  // a QRVA_USERSOL_* value
+  std::vector<double> x;  // every column: feasible and repaired solutions only
+  double objective = 0.0;  // at x, minimising sense
+};
+
+// The check of one given solution against p, whose relaxation is r.
+// Feasible: every column given and x satisfies every condition of r.
+// Otherwise the repair: the given values of discrete columns are fixed,
+// the LP (or convex QP) is solved for all other columns with the problem's
+// objective, and its solution is checked in the same way.
+UserSolution checkUserSolution(const qrva_problem_s &p, const tree::Relaxation &r,
+                               const MipStart &start);
+
+// Checks every solution given for p, in the order they were given, and
+// calls the usersolnotify callbacks with (notify, data, name, status) for
+// each one. Returns the usable ones, the best objective first. The caller
+// holds p's SigintGuard; a callback that interrupts ends the checks.
+std::vector<UserSolution> takeUserSolutions(qrva_problem_s &p, QRVAprob notify,
+                                            const tree::Relaxation &r, const char *function);
+
+}  // namespace qrva
