@@ -57,9 +57,13 @@ extern "C" {
 #define QSLP_NLPSTATUS 12044
 #define QSLP_SLPSTOPSTATUS 12045
 #define QSLP_SLPSTATUS 12062
+#define QSLP_KKTVALIDATED 12063 /* 1: the last QSLPvalidatekkt met its target */
 /* Double attributes. */
 #define QSLP_NLPOBJVAL 12179
 #define QSLP_SLPSOLVETIME 12180
+#define QSLP_VALIDATIONINDEX_A 12181 /* QSLPvalidate / QSLPvalidaterow: largest violation */
+#define QSLP_VALIDATIONINDEX_R 12182 /* the same, relative to the bound */
+#define QSLP_VALIDATIONINDEX_K 12183 /* QSLPvalidatekkt: the KKT residual */
 /* String attributes. */
 #define QSLP_SLPVERSION 12350
 /* Pointer attributes (QSLPgetptrattrib). */
@@ -325,6 +329,20 @@ QRVA_API int QSLPgetvar(QSLPprob slp, int col, int *detrow, double *initstepboun
                         int *vartype, int *delta, int *penaltydelta, int *updaterow,
                         double *oldvalue);
 QRVA_API int QSLPchgcascadenlimit(QSLPprob slp, int col, int limit);
+/* Delta types: how the solver bounds the step ("delta") of a nonlinear
+ * column in each linearization. The step bound is radius * unit, where the
+ * radius is the solver's trust region (widened after good steps, narrowed
+ * after refused ones):
+ *   AUTO      unit = the column's initial step bound, else max(1, |x|) at
+ *             the start of the solve (the value is not used);
+ *   ABSOLUTE  unit = value;
+ *   RELATIVE  unit = value * max(1, |x|) at every iteration's point;
+ *   CAPPED    the AUTO bound, but never more than value.
+ * Values of ABSOLUTE, RELATIVE and CAPPED are finite and positive. */
+#define QSLP_DELTA_AUTO 0
+#define QSLP_DELTA_ABSOLUTE 1
+#define QSLP_DELTA_RELATIVE 2
+#define QSLP_DELTA_CAPPED 3
 QRVA_API int QSLPchgdeltatype(QSLPprob slp, int nvars, const int colindex[],
                               const int deltatypes[], const double values[]);
 /* Derivatives (for determined columns) by column and row. */
@@ -334,8 +352,24 @@ QRVA_API int QSLPloaddfs(QSLPprob slp, int ndfs, const int colindex[], const int
                          const double value[]);
 QRVA_API int QSLPchgdf(QSLPprob slp, int col, int row, const double *value);
 QRVA_API int QSLPgetdf(QSLPprob slp, int col, int row, double *value);
+/* Row statuses: a word of bits per row.
+ *   NONLINEAR  (read only) the row has formula coefficients or quadratic
+ *              terms: the SLP linearizes it; a row without is linear;
+ *   ENFORCED   the row's error vectors are left out, so every linearization
+ *              must meet it (one that cannot gets them back for that
+ *              iteration rather than stop the solve);
+ *   IGNORED    the SLP solve leaves the row out (its bounds do not hold for
+ *              the solver; its slack is still reported).
+ * QSLPchgrowstatus takes ENFORCED and IGNORED (not both) and ignores the
+ * NONLINEAR bit, so that a word read can be written back. */
+#define QSLP_ROWSTATUS_NONLINEAR 0x1
+#define QSLP_ROWSTATUS_ENFORCED 0x2
+#define QSLP_ROWSTATUS_IGNORED 0x4
 QRVA_API int QSLPchgrowstatus(QSLPprob slp, int row, const int *status);
 QRVA_API int QSLPgetrowstatus(QSLPprob slp, int row, int *status);
+/* Row weights: the error vectors of a nonlinear row cost penalty * weight
+ * in the linearizations, and its violation counts weight times in the
+ * merit of a step. Finite and positive; 1 by default. */
 QRVA_API int QSLPchgrowwt(QSLPprob slp, int row, const double *weight);
 QRVA_API int QSLPgetrowwt(QSLPprob slp, int row, double *weight);
 /* Tolerance sets of 9 values each, numbered 1..n (a column's tolset 0:
@@ -376,7 +410,49 @@ QRVA_API int QSLPloadtolsets(QSLPprob slp, int ntolsets, const double tols[]);
 QRVA_API int QSLPchgtolset(QSLPprob slp, int ntolset, const int *status, const double tols[]);
 QRVA_API int QSLPgettolset(QSLPprob slp, int ntolset, int *status, double tols[]);
 QRVA_API int QSLPdeltolsets(QSLPprob slp, int ntolsets, const int index[]);
-/* Per-column / per-row information of kind infotype (int or double). */
+/* Per-column / per-row information of kind infotype; info points to an
+ * int for the kinds marked (int), else to a double. VALUE is the column's
+ * value at the current point; the others come from the last nonlinear
+ * solve (refused before one) and its last linearization, whose columns are
+ * the problem's (a nonlinear column standing for its step) followed by two
+ * error vectors per nonlinear row.
+ *   COL VALUE; RDJ reduced cost; DELTAINDEX (int) the column of its step,
+ *   -1 for a linear column; DELTA the step the last linearization proposed;
+ *   DELTADJ its reduced cost; UPDATEROW (int) the row that determines the
+ *   column, -1 none; SB its step bound (1e20: none); SBDUAL the step
+ *   bound's multiplier (0 unless the step is at it).
+ *   ROW SLACK; DUAL; NUMPENALTYERRORS (int) linearizations whose error
+ *   vectors were in use (above slpfeastol); MAX-, TOTAL-, CURRENTPENALTYERROR
+ *   their largest, summed and last size; CURRENTPENALTYFACTOR the last cost
+ *   of an error vector (penalty times the row's weight); PENALTYCOLUMNPLUS,
+ *   -MINUS (int) the error vectors' columns (-1 for a linear row), with
+ *   their last values and reduced costs. */
+#define QSLP_COLINFO_VALUE 1
+#define QSLP_COLINFO_RDJ 2
+#define QSLP_COLINFO_DELTAINDEX 3
+#define QSLP_COLINFO_DELTA 4
+#define QSLP_COLINFO_DELTADJ 5
+#define QSLP_COLINFO_UPDATEROW 6
+#define QSLP_COLINFO_SB 7
+#define QSLP_COLINFO_SBDUAL 8
+#define QSLP_ROWINFO_SLACK 1
+#define QSLP_ROWINFO_DUAL 2
+#define QSLP_ROWINFO_NUMPENALTYERRORS 3
+#define QSLP_ROWINFO_MAXPENALTYERROR 4
+#define QSLP_ROWINFO_TOTALPENALTYERROR 5
+#define QSLP_ROWINFO_CURRENTPENALTYERROR 6
+#define QSLP_ROWINFO_CURRENTPENALTYFACTOR 7
+#define QSLP_ROWINFO_PENALTYCOLUMNPLUS 8
+#define QSLP_ROWINFO_PENALTYCOLUMNPLUSVALUE 9
+#define QSLP_ROWINFO_PENALTYCOLUMNPLUSDJ 10
+#define QSLP_ROWINFO_PENALTYCOLUMNMINUS 11
+#define QSLP_ROWINFO_PENALTYCOLUMNMINUSVALUE 12
+#define QSLP_ROWINFO_PENALTYCOLUMNMINUSDJ 13
+/* Whether info of that kind is an int (1) or a double (0). */
+#define QSLP_COLINFO_IS_INT(t) ((t) == QSLP_COLINFO_DELTAINDEX || (t) == QSLP_COLINFO_UPDATEROW)
+#define QSLP_ROWINFO_IS_INT(t) \
+  ((t) == QSLP_ROWINFO_NUMPENALTYERRORS || (t) == QSLP_ROWINFO_PENALTYCOLUMNPLUS || \
+   (t) == QSLP_ROWINFO_PENALTYCOLUMNMINUS)
 QRVA_API int QSLPgetcolinfo(QSLPprob slp, int infotype, int col, void *info);
 QRVA_API int QSLPgetrowinfo(QSLPprob slp, int infotype, int row, void *info);
 
@@ -395,28 +471,52 @@ QRVA_API int QSLPinterrupt(QSLPprob slp, int reason);
 QRVA_API int QSLPcascade(QSLPprob slp);
 QRVA_API int QSLPcascadeorder(QSLPprob slp);
 QRVA_API int QSLPfixpenalties(QSLPprob slp);
+/* Back to the state before any nonlinear solve: the last solution, the
+ * statuses and the columns' solver state (value, history, converged, old
+ * value) go; settings stay. */
 QRVA_API int QSLPreinitialize(QSLPprob slp);
 QRVA_API int QSLPscaling(QSLPprob slp);
+/* The last nonlinear solution becomes every column's initial value, so
+ * that the next solve starts from it (refused before a solve). */
 QRVA_API int QSLPsetcurrentiv(QSLPprob slp);
 QRVA_API int QSLPsetuniqueprefix(QSLPprob slp);
 QRVA_API int QSLPupdatelinearization(QSLPprob slp);
+/* Validation of the last nonlinear solution (refused before a solve):
+ * QSLPvalidate over every row and bound, QSLPvalidaterow over one row,
+ * which it also describes in the log (its linear, formula and quadratic
+ * parts, activity and bounds). Results: QSLP_VALIDATIONINDEX_A, the largest
+ * violation, and _R, the largest relative to max(1, |bound|). */
 QRVA_API int QSLPvalidate(QSLPprob slp);
+QRVA_API int QSLPvalidaterow(QSLPprob slp, int row);
+/* The KKT residual of the last nonlinear solution (as slpconvtol measures
+ * it: projected gradient of the Lagrangian and complementarity of the rows,
+ * relative to the largest term of the gradients) into
+ * QSLP_VALIDATIONINDEX_K, and QSLP_KKTVALIDATED 1 when it is at most
+ * kktviolationtarget (0 or more). calculationmode 0: the multipliers the
+ * solve left; 1: the multipliers of a fresh linearization at the solution.
+ * respectbasisstatus 1: a column or row within slpfeastol of a bound counts
+ * as at that bound; 0: only one exactly at it. updatemultipliers 1 (mode 1
+ * only): the fresh multipliers replace the solution's duals and reduced
+ * costs. */
 QRVA_API int QSLPvalidatekkt(QSLPprob slp, int calculationmode, int respectbasisstatus,
                              int updatemultipliers, double kktviolationtarget);
-QRVA_API int QSLPvalidaterow(QSLPprob slp, int row);
-/* Check a vector of column values: sum of infeasibilities, scaled sum and
- * objective. */
+/* Check a vector of column values (one per column, any may be outside its
+ * bounds): the sum of the violations of every row and bound, the same sum
+ * with each relative to max(1, |bound|), and the objective there. */
 QRVA_API int QSLPvalidatevector(QSLPprob slp, const double vector[], double *suminf,
                                 double *sumscaledinf, double *objval);
 /* Solution (any array may be NULL). */
 QRVA_API int QSLPgetslpsol(QSLPprob slp, double x[], double slack[], double dual[], double dj[]);
 QRVA_API int QSLPfilesol(QSLPprob slp, const char *filename);
+/* Seconds since the SLP problem was created (a steady clock). */
 QRVA_API int QSLPgetdtime(QSLPprob slp, double *time);
 QRVA_API int QSLPprintevalinfo(QSLPprob slp);
 QRVA_API int QSLPprintmemory(QSLPprob slp);
 /* Send a message of type msgtype (QRVA_MSG_*) through the problem's log. */
 QRVA_API int QSLPprintmsg(QSLPprob slp, int msgtype, const char *msg);
-/* Type of message code 'code' (no problem needed). */
+/* The message type (QRVA_MSG_*) a return code is reported with: QRVA_OK
+ * QRVA_MSG_INFO, every QRVA_ERR_* code QRVA_MSG_ERROR; other codes are
+ * refused (no problem needed). */
 QRVA_API int QSLPgetmessagetype(int code, int *type);
 
 /* ---------------------------------------------------------------------- */

@@ -17,12 +17,7 @@ using S = qslp_problem_s;
 namespace {
 
 // Every change of the nonlinear data: the last solutions no longer hold.
-void changed(S &s) {
-  s.qprob->edited(qrva::Edit::Nonlinear);
-  s.store->solution = qrva::SlpSolution{};
-  s.state.nlpStatus = 0, s.state.stopStatus = 0, s.state.iterations = 0;
-  s.state.objective = 0.0;
-}
+void changed(S &s) { s.nonlinearChanged(); }
 
 int nrows(const S &s) { return s.qprob->store->nrows(); }
 int ncols(const S &s) { return s.qprob->store->ncols(); }
@@ -409,15 +404,7 @@ int QSLPdelvars(QSLPprob slp, int nvars, const int colindex[]) {
 
 int QSLPgetslpsol(QSLPprob slp, double x[], double slack[], double dual[], double dj[]) {
   return qrva::withSlp(slp, "QSLPgetslpsol", [&](S &s) {
-    Check chk("QSLPgetslpsol");
-    const qrva::SlpSolution &sol = s.store->solution;
-    if (!sol.known())
-      chk.fail("no nonlinear solution is available; solve the problem with QSLPnlpoptimize "
-               "first",
-               QRVA_ERR_STATE);
-    if (static_cast<int>(sol.x.size()) != ncols(s) || static_cast<int>(sol.slack.size()) != nrows(s))
-      chk.fail("the problem changed since the last nonlinear solve; solve it again",
-               QRVA_ERR_STATE);
+    const qrva::SlpSolution &sol = s.lastSolution("QSLPgetslpsol");
     if (x) std::copy(sol.x.begin(), sol.x.end(), x);
     if (slack) std::copy(sol.slack.begin(), sol.slack.end(), slack);
     if (dual) std::copy(sol.dual.begin(), sol.dual.end(), dual);

@@ -1,5 +1,6 @@
-// Nonlinear solving: QSLPnlpoptimize, interrupts, construction state; and
-// the optimizer's own solves of problems with quadratic rows or formulas.
+// Nonlinear solving: QSLPnlpoptimize, interrupts, construction state, the
+// solver state between solves and the clock; and the optimizer's own solves
+// of problems with quadratic rows or formulas.
 #include <chrono>
 
 #include "highs/sigint.h"
@@ -62,6 +63,53 @@ int QSLPconstruct(QSLPprob slp) {
 int QSLPunconstruct(QSLPprob slp) {
   return qrva::withSlp(slp, "QSLPunconstruct", [&](S &s) {
     s.state.statusBits &= ~QSLP_STATUS_CONSTRUCTED;
+    return QRVA_OK;
+  });
+}
+
+int QSLPsetcurrentiv(QSLPprob slp) {
+  return qrva::withSlp(slp, "QSLPsetcurrentiv", [&](S &s) {
+    const qrva::SlpSolution &sol = s.lastSolution("QSLPsetcurrentiv");
+    for (size_t j = 0; j < sol.x.size(); ++j) {
+      qrva::SlpVariable &v = s.store->variables[static_cast<int>(j)];
+      v.initValue = sol.x[j], v.hasInitValue = true;
+    }
+    return QRVA_OK;
+  });
+}
+
+int QSLPreinitialize(QSLPprob slp) {
+  return qrva::withSlp(slp, "QSLPreinitialize", [&](S &s) {
+    s.store->solution = qrva::SlpSolution{};
+    s.state = qrva::SlpState{0, 0, 0, s.state.statusBits, 0.0, 0.0};
+    for (auto &v : s.store->variables)
+      v.second.value = v.second.oldValue = 0.0, v.second.history = v.second.converged = 0;
+    return QRVA_OK;
+  });
+}
+
+int QSLPgetdtime(QSLPprob slp, double *time) {
+  return qrva::withSlp(
+      slp, "QSLPgetdtime",
+      [&](S &s) {
+        Check("QSLPgetdtime").array(time, "time");
+        *time = std::chrono::duration<double>(std::chrono::steady_clock::now() - s.created).count();
+        return QRVA_OK;
+      },
+      false);
+}
+
+int QSLPgetmessagetype(int code, int *type) {
+  return qrva::withEnvironment("QSLPgetmessagetype", [&]() -> int {
+    if (type == nullptr)
+      return qrva::failGlobal(QRVA_ERR_ARGUMENT, "QSLPgetmessagetype: argument 'type' is NULL");
+    if (code < QRVA_OK || code > QRVA_ERR_INTERNAL)
+      return qrva::failGlobal(
+          QRVA_ERR_ARGUMENT,
+          qrva::formatText("QSLPgetmessagetype: code %d is not a return code of the library (%d "
+                           "to %d)",
+                           code, QRVA_OK, QRVA_ERR_INTERNAL));
+    *type = code == QRVA_OK ? QRVA_MSG_INFO : QRVA_MSG_ERROR;
     return QRVA_OK;
   });
 }

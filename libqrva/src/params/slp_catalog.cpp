@@ -101,12 +101,26 @@ std::vector<Spec> slpEntries() {
       Spec::intAttrib(QSLP_SLPSTATUS, "slpstatus",
                       [](const S &s) -> int64_t { return s.state.statusBits; },
                       "Status bits: 1 constructed, 0x20000000 presolved"),
+      Spec::intAttrib(QSLP_KKTVALIDATED, "kktvalidated",
+                      [](const S &s) -> int64_t { return s.state.kktValidated; },
+                      "1 when the last validatekkt found a KKT residual within its target"),
       // Double attributes.
       Spec::dblAttrib(QSLP_NLPOBJVAL, "nlpobjval", [](const S &s) { return s.state.objective; },
                       "Objective value of the last nonlinear solve"),
       Spec::dblAttrib(QSLP_SLPSOLVETIME, "slpsolvetime",
                       [](const S &s) { return s.state.solveTime; },
                       "Seconds the last nonlinear solve took"),
+      Spec::dblAttrib(QSLP_VALIDATIONINDEX_A, "validationindex_a",
+                      [](const S &s) { return s.state.validationAbs; },
+                      "Largest violation of a row or bound found by the last validate or "
+                      "validaterow"),
+      Spec::dblAttrib(QSLP_VALIDATIONINDEX_R, "validationindex_r",
+                      [](const S &s) { return s.state.validationRel; },
+                      "Largest violation relative to max(1, |bound|) found by the last validate "
+                      "or validaterow"),
+      Spec::dblAttrib(QSLP_VALIDATIONINDEX_K, "validationindex_k",
+                      [](const S &s) { return s.state.validationKkt; },
+                      "KKT residual found by the last validatekkt"),
       // String attributes.
       Spec::strAttrib(QSLP_SLPVERSION, "slpversion",
                       [](const S &) { return std::string(kVersionText); },

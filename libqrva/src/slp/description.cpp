@@ -51,6 +51,13 @@ Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool 
   nlp.n = s.ncols(), nlp.m = s.nrows();
   nlp.lo.resize(nlp.m), nlp.hi.resize(nlp.m);
   for (int i = 0; i < nlp.m; ++i) rowBounds(s, i, nlp.lo[i], nlp.hi[i]);
+  std::vector<char> ignored(nlp.m, 0);
+  if (slp)
+    for (const auto &r : slp->rows)
+      if (r.first < nlp.m && (r.second.status & QSLP_ROWSTATUS_IGNORED)) {
+        ignored[r.first] = 1;
+        nlp.lo[r.first] = -kInf, nlp.hi[r.first] = kInf;
+      }
   nlp.isNonlinearCol.assign(nlp.n, 0);
   std::map<int, NonlinearRow> rows;
   if (slp) {
@@ -80,12 +87,19 @@ Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool 
     for (const auto &t : q.second) markColumn(nlp, t.first.first), markColumn(nlp, t.first.second);
   }
   for (const auto &t : s.qobj) markColumn(nlp, t.first.first), markColumn(nlp, t.first.second);
-  for (auto &r : rows) nlp.rows.push_back(std::move(r.second));
+  for (auto &r : rows) {
+    if (slp) {
+      SlpRow settings = slp->rowOf(r.first);
+      r.second.weight = settings.weight;
+      r.second.enforced = (settings.status & QSLP_ROWSTATUS_ENFORCED) != 0;
+    }
+    nlp.rows.push_back(std::move(r.second));
+  }
   for (int j = 0; j < nlp.n; ++j)
     if (nlp.isNonlinearCol[j]) nlp.nonlinearCols.push_back(j);
   std::vector<char> determinedRow(nlp.m, 0);
   for (const NonlinearRow &r : nlp.rows)
-    if (s.rowType[r.row] == 'E') determinedRow[r.row] = 1;
+    if (s.rowType[r.row] == 'E' && !ignored[r.row]) determinedRow[r.row] = 1;
   for (int j = 0; j < nlp.n; ++j) {
     if (nlp.isNonlinearCol[j] || s.columns[j].size() != 1) continue;
     const Entry &e = s.columns[j][0];

@@ -28,6 +28,8 @@ void merge(Sparse &g);
 
 struct NonlinearRow {
   int row;
+  double weight = 1.0;    // of its error vectors' penalty and its violation
+  bool enforced = false;  // no error vectors (QSLP_ROWSTATUS_ENFORCED)
   std::vector<std::pair<int, const SlpCoefficient *>> coefficients;  // (column, coefficient)
   const QuadTerms *quadratic = nullptr;
 };
@@ -54,9 +56,10 @@ struct Nlp {
   explicit Nlp(const ProblemStore &store) : s(store) {}
 };
 
-// The description of s with the formula coefficients of slp (may be null).
-// Fails on discrete columns and sets (unless relaxed), indicator rows, and
-// coefficients or formulas outside the problem.
+// The description of s with the formula coefficients of slp (may be null)
+// and its rows' settings: ignored rows lose their bounds. Fails on discrete
+// columns and sets (unless relaxed), indicator rows, and coefficients or
+// formulas outside the problem.
 Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool relaxed);
 
 }  // namespace nlp

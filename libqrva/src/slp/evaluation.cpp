@@ -115,7 +115,7 @@ void evaluate(const Nlp &nlp, Point &pt, bool gradients) {
   pt.objective = obj;
   pt.violation = 0.0, pt.worstScaled = 0.0;
   for (const NonlinearRow &r : nlp.rows)
-    pt.violation += violationOf(pt.activity[r.row], nlp.lo[r.row], nlp.hi[r.row]);
+    pt.violation += r.weight * violationOf(pt.activity[r.row], nlp.lo[r.row], nlp.hi[r.row]);
   for (int i = 0; i < nlp.m; ++i)
     pt.worstScaled = std::max(pt.worstScaled, scaledViolation(pt.activity[i], nlp.lo[i], nlp.hi[i]));
   pt.ok = std::isfinite(obj);

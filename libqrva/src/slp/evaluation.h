@@ -19,7 +19,7 @@ struct Point {
   double objective = 0.0;       // the objective as given (not sense-adjusted)
   Sparse objGrad;               // gradient of the quadratic objective part
   std::vector<double> activity;
-  double violation = 0.0;       // sum over nonlinear rows
+  double violation = 0.0;       // sum over nonlinear rows, each times its weight
   double worstScaled = 0.0;     // largest violation of any row, relative to its bound
 };
 

@@ -11,7 +11,7 @@ bool isSubstituted(const Nlp &nlp, const Nlp::Determined &d) {
 }
 
 Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<double> &stepBound,
-                         double penalty, const QuasiNewton *qn) {
+                         double penalty, const QuasiNewton *qn, bool enforce) {
   const ProblemStore &s = nlp.s;
   int n = nlp.n, nr = static_cast<int>(nlp.rows.size());
   Subproblem sp;
@@ -46,10 +46,11 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
   for (int k = 0; k < nr; ++k) {
     int i = nlp.rows[k].row;
     bool free = !finite(nlp.lo[i]) && !finite(nlp.hi[i]);
+    bool none = free || (enforce && nlp.rows[k].enforced);
     for (int side = 0; side < 2; ++side) {
       int e = n + 2 * k + side;
-      sp.cost[e] = penalty;
-      sp.colLower[e] = 0.0, sp.colUpper[e] = free ? 0.0 : kInf;
+      sp.cost[e] = penalty * nlp.rows[k].weight;
+      sp.colLower[e] = 0.0, sp.colUpper[e] = none ? 0.0 : kInf;
       cols[e].push_back(Entry{i, side == 0 ? 1.0 : -1.0});
     }
   }
@@ -107,6 +108,11 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
   return sp;
 }
 
+void restoreSubstituted(const Nlp &nlp, std::vector<double> &dual, std::vector<double> &dj) {
+  for (const Nlp::Determined &d : nlp.determined)
+    if (isSubstituted(nlp, d)) dual[d.row] = nlp.sense * nlp.s.obj[d.col] / d.coef, dj[d.col] = 0.0;
+}
+
 std::vector<double> pointOf(const Nlp &nlp, const Point &pt, const std::vector<double> &lpX) {
   std::vector<double> x(lpX.begin(), lpX.begin() + nlp.n);
   for (int j : nlp.nonlinearCols) x[j] += pt.x[j];
@@ -142,7 +148,8 @@ double modelMerit(const Nlp &nlp, const Point &pt, std::vector<double> &x, doubl
                  (x[nlp.nonlinearCols[b]] - pt.x[nlp.nonlinearCols[b]]);
   }
   linearViolation = 0.0;
-  for (const NonlinearRow &r : nlp.rows) linearViolation += violationOf(act[r.row], nlp.lo[r.row], nlp.hi[r.row]);
+  for (const NonlinearRow &r : nlp.rows)
+    linearViolation += r.weight * violationOf(act[r.row], nlp.lo[r.row], nlp.hi[r.row]);
   return merit + penalty * linearViolation;
 }
 

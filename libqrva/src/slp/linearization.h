@@ -21,15 +21,22 @@ namespace nlp {
 // substituted out: its cost moves onto the other columns of its row through
 // the row's linearization, and the row leaves the subproblem, which is then
 // the step's own objective over the bounds, as HiGHS's QP solver handles
-// best. pointOf gives the point of a subproblem's solution.
+// best. pointOf gives the point of a subproblem's solution. A row's error
+// vectors cost penalty times its weight; enforce leaves out those of the
+// enforced rows.
 Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<double> &stepBound,
-                         double penalty, const QuasiNewton *qn);
+                         double penalty, const QuasiNewton *qn, bool enforce = true);
 std::vector<double> pointOf(const Nlp &nlp, const Point &pt, const std::vector<double> &lpX);
 
 // Whether the linearizations substitute d's column out; its row's
 // multiplier is then the moved cost (sense-adjusted objective coefficient
 // over the row's coefficient).
 bool isSubstituted(const Nlp &nlp, const Nlp::Determined &d);
+
+// The multipliers of the rows that substitution took out of a solved
+// linearization (see isSubstituted), and the zero reduced costs of their
+// columns.
+void restoreSubstituted(const Nlp &nlp, std::vector<double> &dual, std::vector<double> &dj);
 
 // Objective (sense-adjusted) plus linearized violation of the model at x.
 // The determined columns of x take the values that satisfy their rows'

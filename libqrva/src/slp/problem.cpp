@@ -34,6 +34,26 @@ qrva::SlpCounts qslp_problem_s::counts() const {
   return c;
 }
 
+void qslp_problem_s::nonlinearChanged() {
+  qprob->edited(qrva::Edit::Nonlinear);
+  store->solution = qrva::SlpSolution{};
+  state.nlpStatus = 0, state.stopStatus = 0, state.iterations = 0;
+  state.objective = 0.0;
+}
+
+const qrva::SlpSolution &qslp_problem_s::lastSolution(const char *function) const {
+  qrva::Check chk(function);
+  const qrva::SlpSolution &sol = store->solution;
+  if (!sol.known())
+    chk.fail("no nonlinear solution is available; solve the problem with QSLPnlpoptimize first",
+             QRVA_ERR_STATE);
+  if (static_cast<int>(sol.x.size()) != qprob->store->ncols() ||
+      static_cast<int>(sol.slack.size()) != qprob->store->nrows())
+    chk.fail("the problem changed since the last nonlinear solve; solve it again",
+             QRVA_ERR_STATE);
+  return sol;
+}
+
 std::vector<double> qslp_problem_s::currentPoint() const {
   const qrva::ProblemStore &s = *qprob->store;
   if (static_cast<int>(store->solution.x.size()) == s.ncols()) return store->solution.x;
@@ -43,6 +63,7 @@ std::vector<double> qslp_problem_s::currentPoint() const {
 void qslp_problem_s::optimizerStoreReplaced() {
   store->coefficients.clear();
   store->variables.clear();
+  store->rows.clear();
   store->solution = qrva::SlpSolution{};
   state = qrva::SlpState{};
 }

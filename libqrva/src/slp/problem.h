@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct SlpState {
   int nlpStatus = 0, stopStatus = 0, iterations = 0;
   int statusBits = 0;  // QSLP_STATUS_* bits
   double objective = 0.0, solveTime = 0.0;
+  // What the last validation found (QSLPvalidate*).
+  double validationAbs = 0.0, validationRel = 0.0, validationKkt = 0.0;
+  int kktValidated = 0;
 };
 
 // Sizes of the nonlinear part (all zero until the SLP store exists).
@@ -57,12 +61,21 @@ struct qslp_problem_s {
   std::unique_ptr<qrva::SlpStore> store;  // never null
   std::array<qrva::SlpCallback, static_cast<size_t>(qrva::SlpCallbackKind::Count)> callbacks;
   qrva::LastError lastError;
+  std::chrono::steady_clock::time_point created = std::chrono::steady_clock::now();
 
   // Records the error here and on the optimizer problem below, so that its
   // last error always tells the most recent failure of either library.
   int fail(int code, const std::string &text);
 
   qrva::SlpCounts counts() const;
+
+  // The nonlinear problem changed (its formulas, SLP settings of columns or
+  // rows): the last solutions no longer hold.
+  void nonlinearChanged();
+
+  // The last nonlinear solution, refused (a Failure) when there is none or
+  // the problem's size changed since.
+  const qrva::SlpSolution &lastSolution(const char *function) const;
 
   // The optimizer problem below got a new store (a load, a read or a copy):
   // formula coefficients and SLP settings of columns went with the old one,

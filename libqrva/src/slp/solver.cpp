@@ -74,7 +74,8 @@ class Solver {
     for (size_t a = 0; a < nc; ++a) {
       int j = nlp_.nonlinearCols[a];
       const SlpVariable *v = slp ? findVar(*slp, j) : nullptr;
-      scale[a] = v && v->initStepBound > 0 ? v->initStepBound : std::max(1.0, std::fabs(cur.x[j]));
+      double autoUnit = v && v->initStepBound > 0 ? v->initStepBound : std::max(1.0, std::fabs(cur.x[j]));
+      scale[a] = stepUnit(j, cur.x[j], autoUnit);
     }
     double radius = 1.0, penalty = std::max(set_.penaltyCost, 1e-6);
     double maxPenalty = penalty * kMaxPenaltyFactor;
@@ -104,7 +105,11 @@ class Solver {
       if (events_.stage(SlpCallbackKind::IterStart)) continue;
       ++out.iterations;
       inIteration_ = true;
-      for (size_t a = 0; a < nc; ++a) stepBound[a] = radius * scale[a];
+      for (size_t a = 0; a < nc; ++a) {
+        int j = nlp_.nonlinearCols[a];
+        scale[a] = stepUnit(j, cur.x[j], scale[a]);
+        stepBound[a] = std::min(radius * scale[a], stepCap(j));
+      }
       LpResult r = runLinearization(cur, stepBound, penalty, qn.get());
       if (r.outcome != LpOutcome::Optimal && qn && qn->active()) {
         // A QP HiGHS could not solve: start the curvature again from nothing.
@@ -131,6 +136,7 @@ class Solver {
         break;
       }
       std::vector<double> xNew = pointOf(nlp_, cur, r.x);
+      recordLinearization(r, cur, xNew, stepBound, penalty, out);
       if (nc == 0) {
         // Nothing nonlinear: the LP's optimum is the problem's.
         cur.x = xNew;
@@ -419,17 +425,79 @@ class Solver {
 
   // The linearization at pt, solved. The rows that substitution took out of
   // it get back their multipliers.
+  // A linearization that the enforced rows make infeasible proves nothing:
+  // that iteration runs again with their error vectors.
   LpResult runLinearization(const Point &pt, const std::vector<double> &stepBound, double penalty,
                             const QuasiNewton *qn) {
-    Subproblem sp = linearization(nlp_, pt, stepBound, penalty, qn);
-    LpResult r = lp_.run(sp, secondsLeft());
-    if (r.outcome == LpOutcome::Optimal)
-      for (const Nlp::Determined &d : nlp_.determined)
-        if (substituted(d)) r.dual[d.row] = nlp_.sense * s().obj[d.col] / d.coef, r.dj[d.col] = 0.0;
+    LpResult r = lp_.run(linearization(nlp_, pt, stepBound, penalty, qn), secondsLeft());
+    if (r.outcome == LpOutcome::Infeasible && anyEnforced())
+      r = lp_.run(linearization(nlp_, pt, stepBound, penalty, qn, false), secondsLeft());
+    if (r.outcome == LpOutcome::Optimal) restoreSubstituted(nlp_, r.dual, r.dj);
     return r;
   }
 
-  bool substituted(const Nlp::Determined &d) const { return isSubstituted(nlp_, d); }
+  bool anyEnforced() const {
+    for (const NonlinearRow &r : nlp_.rows)
+      if (r.enforced) return true;
+    return false;
+  }
+
+  // The unit of a nonlinear column's step bound (see QSLP_DELTA_*), at the
+  // start (x the starting point) or, for relative delta types, at x.
+  double stepUnit(int j, double x, double autoUnit) const {
+    const SlpVariable *v = slp_ ? findVar(*slp_, j) : nullptr;
+    if (v == nullptr) return autoUnit;
+    switch (v->deltaType) {
+      case QSLP_DELTA_ABSOLUTE: return v->deltaValue;
+      case QSLP_DELTA_RELATIVE: return v->deltaValue * std::max(1.0, std::fabs(x));
+      default: return autoUnit;
+    }
+  }
+
+  double stepCap(int j) const {
+    const SlpVariable *v = slp_ ? findVar(*slp_, j) : nullptr;
+    return v && v->deltaType == QSLP_DELTA_CAPPED ? v->deltaValue : kInf;
+  }
+
+  // What the linearization r at cur, with xNew its point, says about the
+  // columns' steps and the rows' error vectors (see SlpSolution).
+  void recordLinearization(const LpResult &r, const Point &cur, const std::vector<double> &xNew,
+                           const std::vector<double> &stepBound, double penalty,
+                           NlpOutcome &out) const {
+    SlpSolution &d = out.solution;
+    int n = nlp_.n;
+    if (d.columns.empty()) {
+      d.columns.assign(n, SlpColumnDetail{});
+      d.rows.assign(nlp_.m, SlpRowDetail{});
+      for (const Nlp::Determined &det : nlp_.determined) d.columns[det.col].updateRow = det.row;
+    }
+    for (size_t a = 0; a < nlp_.nonlinearCols.size(); ++a) {
+      int j = nlp_.nonlinearCols[a];
+      SlpColumnDetail &c = d.columns[j];
+      c.deltaIndex = j;
+      c.step = xNew[j] - cur.x[j];
+      c.stepDj = nlp_.sense * r.dj[j];
+      c.stepBound = stepBound[a];
+      // At its step bound (and not at a bound of the column), the step's
+      // reduced cost is the step bound's multiplier.
+      bool atBound = std::fabs(c.step) >= (1.0 - 1e-9) * stepBound[a] && xNew[j] > s().lb[j] &&
+                     xNew[j] < s().ub[j];
+      c.stepBoundDual = atBound ? c.stepDj : 0.0;
+    }
+    for (size_t k = 0; k < nlp_.rows.size(); ++k) {
+      const NonlinearRow &nr = nlp_.rows[k];
+      SlpRowDetail &rd = d.rows[nr.row];
+      int plus = n + 2 * static_cast<int>(k);
+      rd.plusCol = plus, rd.minusCol = plus + 1;
+      rd.plusValue = r.x[plus], rd.minusValue = r.x[plus + 1];
+      rd.plusDj = r.dj[plus], rd.minusDj = r.dj[plus + 1];
+      rd.penaltyFactor = penalty * nr.weight;
+      rd.currentError = rd.plusValue + rd.minusValue;
+      if (rd.currentError > set_.feasTol) ++rd.errors;
+      rd.totalError += rd.currentError;
+      rd.maxError = std::max(rd.maxError, rd.currentError);
+    }
+  }
 
   static const SlpVariable *findVar(const SlpStore &slp, int col) {
     auto it = slp.variables.find(col);
@@ -497,6 +565,7 @@ class Solver {
     out.lpIterations = lp_.iterations();
     out.solution.x = cur.x;
     out.solution.slack = slacksOf(cur);
+    out.solution.sense = nlp_.sense;
     if (out.solution.dual.size() != static_cast<size_t>(nlp_.m)) out.solution.dual.assign(nlp_.m, 0.0);
     if (out.solution.dj.size() != static_cast<size_t>(nlp_.n)) out.solution.dj.assign(nlp_.n, 0.0);
     static const char *names[] = {"unstarted", "locally optimal", "globally optimal",

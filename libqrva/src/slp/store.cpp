@@ -77,6 +77,10 @@ void SlpStore::keepRows(const std::vector<char> &keep) {
     int &r = v.second.detrow;
     if (r >= 0 && r < static_cast<int>(to.size())) r = to[r];
   }
+  std::map<int, SlpRow> keptRows;
+  for (const auto &r : rows)
+    if (r.first < static_cast<int>(to.size()) && to[r.first] >= 0) keptRows[to[r.first]] = r.second;
+  rows = std::move(keptRows);
   solution = SlpSolution{};
 }
 
@@ -120,6 +124,11 @@ const ToleranceSet *SlpStore::tolsetOf(int col) const {
   if (v == variables.end()) return nullptr;
   int k = v->second.tolset;
   return k >= 1 && k <= static_cast<int>(tolsets.size()) ? &tolsets[k - 1] : nullptr;
+}
+
+SlpRow SlpStore::rowOf(int row) const {
+  auto r = rows.find(row);
+  return r == rows.end() ? SlpRow{} : r->second;
 }
 
 }  // namespace qrva

@@ -28,6 +28,14 @@ struct SlpVariable {
   double initStepBound = 0.0, stepBound = 0.0, penalty = 0.0, damp = 1.0;
   double initValue = 0.0, value = 0.0, oldValue = 0.0;
   bool hasInitValue = false;
+  int deltaType = QSLP_DELTA_AUTO;  // how the solver bounds the column's steps
+  double deltaValue = 0.0;          // the unit or cap of that delta type
+};
+
+// The SLP settings of one row (QSLPchgrowstatus / QSLPchgrowwt).
+struct SlpRow {
+  int status = 0;       // QSLP_ROWSTATUS_ENFORCED / QSLP_ROWSTATUS_IGNORED
+  double weight = 1.0;  // scales the penalty of the row's error vectors
 };
 
 struct UserFunction {
@@ -41,8 +49,29 @@ struct UserFunction {
 
 // What the last nonlinear solve left behind, over the problem's rows and
 // columns at that time.
+// What the last linearization of a solve said about one column: its step
+// (the column's delta) and step bound, and their reduced costs.
+struct SlpColumnDetail {
+  int deltaIndex = -1;  // the column of its step in the linearization; -1: a linear column
+  int updateRow = -1;   // the row that determines its value; -1: none
+  double step = 0.0, stepDj = 0.0;
+  double stepBound = QRVA_INFINITY, stepBoundDual = 0.0;
+};
+
+// The penalty error vectors of one nonlinear row over a solve's
+// linearizations: plus (+1 in the row) and minus (-1).
+struct SlpRowDetail {
+  int plusCol = -1, minusCol = -1;  // columns in the linearization; -1: a linear row
+  int errors = 0;                   // linearizations whose error vectors were in use
+  double maxError = 0.0, totalError = 0.0, currentError = 0.0, penaltyFactor = 0.0;
+  double plusValue = 0.0, plusDj = 0.0, minusValue = 0.0, minusDj = 0.0;
+};
+
 struct SlpSolution {
   std::vector<double> x, slack, dual, dj;
+  std::vector<SlpColumnDetail> columns;  // per column (empty: no linearization solved)
+  std::vector<SlpRowDetail> rows;        // per row
+  int sense = 1;                         // the objective sense of that solve
   bool known() const { return !x.empty() || !slack.empty(); }
 };
 
@@ -51,6 +80,7 @@ using CoefficientKey = std::pair<int, int>;  // (row, column)
 struct SlpStore {
   std::map<CoefficientKey, SlpCoefficient> coefficients;  // by row, then column
   std::map<int, SlpVariable> variables;                   // by column
+  std::map<int, SlpRow> rows;                             // by row, those with settings
   std::vector<std::string> strings;                       // index k at k - 1
   std::vector<UserFunction> functions;                    // index k at k - 1
   std::vector<ToleranceSet> tolsets;                      // set k at k - 1
@@ -69,6 +99,8 @@ struct SlpStore {
   void keepCols(const std::vector<char> &keep);
   // The tolerance set a column names, or null when it names none.
   const ToleranceSet *tolsetOf(int col) const;
+  // A row's settings (the defaults when it has none).
+  SlpRow rowOf(int row) const;
   // The first use of a column that keep deletes in a formula's variable
   // tokens, as text; empty when there is none.
   std::string formulaUseOfDeleted(const std::vector<char> &keep) const;
