@@ -6,6 +6,7 @@
 #include "problem/problem.h"
 
 #include <cstdint>
+#include <type_traits>
 
 /* What one array element is. The codes appear in messages. */
 enum ElementKind {
@@ -43,5 +44,26 @@ int conv_arr2obj(problem_s *problem, int64_t n, const void *array, PyObject *lis
  * then the spare rows, then the columns), as a new reference; NULL when the
  * position names nothing or the sizes cannot be read. */
 PyObject *convSeqToRowCol(problem_s *problem, int position);
+
+/* An optional number of a library-named method: absent or None gives a
+ * null pointer (the library then leaves that property as it is), else
+ * *pointer = value holds the number (an int or a float by T).
+ * 0, or -1 with an error set. */
+template <typename T>
+inline int optionalNumber(PyObject *object, T *value, T **pointer) {
+  *pointer = nullptr;
+  if (!object || object == Py_None) return 0;
+  if (std::is_same<T, int>::value) {
+    long v = PyLong_AsLong(object);
+    if (v == -1 && PyErr_Occurred()) return -1;
+    *value = (T)v;
+  } else {
+    double v = PyFloat_AsDouble(object);
+    if (v == -1.0 && PyErr_Occurred()) return -1;
+    *value = (T)v;
+  }
+  *pointer = value;
+  return 0;
+}
 
 #endif

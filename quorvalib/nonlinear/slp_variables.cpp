@@ -33,25 +33,6 @@ static const WrapperSpec kDelvars{
     [](WrapperCall &c) { return c.done(QSLPdelvars(slpOf(c), c.n(0), c.in<int>(0))); },
     {{"index", KIND_COL, 0, IN, -1}}};
 
-/* An optional number of chgvar: absent or None leaves the property
- * unchanged (a null pointer). 0, or -1 with an error set. */
-template <typename T>
-static int optionalNumber(PyObject *object, T *value, T **pointer) {
-  *pointer = nullptr;
-  if (!object || object == Py_None) return 0;
-  if (std::is_same<T, int>::value) {
-    long v = PyLong_AsLong(object);
-    if (v == -1 && PyErr_Occurred()) return -1;
-    *value = (T)v;
-  } else {
-    double v = PyFloat_AsDouble(object);
-    if (v == -1.0 && PyErr_Occurred()) return -1;
-    *value = (T)v;
-  }
-  *pointer = value;
-  return 0;
-}
-
 /* Arguments 1..11: detrow (a row), then doubles initstepbound..value, then
  * the ints tolset, history, converged, vartype. */
 static const WrapperSpec kChgvar{
@@ -170,6 +151,30 @@ static const WrapperSpec kGetslpsol{
      {"dual", KIND_DOUBLE, -1, ARG_OUTPUT, -1},
      {"dj", KIND_DOUBLE, -1, ARG_OUTPUT, -1}}};
 
+static const WrapperSpec kSetcurrentiv{"", nullptr, CHECK_BEFORE, true,
+                                       [](WrapperCall &c) { return c.done(QSLPsetcurrentiv(slpOf(c))); }, {}};
+
+static const WrapperSpec kReinitialize{"", nullptr, CHECK_BEFORE, true,
+                                       [](WrapperCall &c) { return c.done(QSLPreinitialize(slpOf(c))); }, {}};
+
+static const WrapperSpec kGetdtime{"", nullptr, CHECK_BEFORE, false, [](WrapperCall &c) -> PyObject * {
+                                     double time = 0.0;
+                                     if (QSLPgetdtime(slpOf(c), &time) != 0) return nullptr;
+                                     return PyFloat_FromDouble(time);
+                                   },
+                                   {}};
+
+/* No problem handle: the library reports through the global environment. */
+static const WrapperSpec kGetmessagetype{
+    "i", "Incorrect argument in getmessagetype", CHECK_BEFORE_PARSED, false,
+    [](WrapperCall &c) -> PyObject * {
+      int type = 0;
+      if (QSLPgetmessagetype(c.slot[0].integer, &type) != 0)
+        return WrapperCall::interfaceError("Incorrect code passed to getmessagetype");
+      return PyLong_FromLong(type);
+    },
+    {{"code", -1, -1, 0, -1}}};
+
 #define VAR_ARGS_DOC                                                                                 \
   "colindex: the columns (indices, names or variables); vartype: codes of 0 or more; detrow: each "   \
   "column's determining row, -1 none; seqnum: cascading order; tolindex: a tolerance set 1..n, 0 "    \
@@ -246,5 +251,26 @@ PyMethodDef problem_slpVariableMethods[] = {
                  QRVA_DOC("Reads the last nonlinear solution.", "p.getslpsol(x=None, slack=None, dual=None, dj=None)",
                           "x, dj: lists for one value per column; slack, dual: for one value per row.",
                           "x = []\n  p.getslpsol(x)", "Lists not given are not filled.", "nlpoptimize")),
+    QRVA_WRAPPER("setcurrentiv", kSetcurrentiv,
+                 QRVA_DOC("Makes the last nonlinear solution the initial values of every column.", "p.setcurrentiv()",
+                          "None.", "p.nlpoptimize()\n  p.setcurrentiv()\n  p.nlpoptimize()",
+                          "The next solve starts from that point. Refused before a nonlinear solve.",
+                          "addvars, reinitialize")),
+    QRVA_WRAPPER("reinitialize", kReinitialize,
+                 QRVA_DOC("Returns the nonlinear solver to its state before any solve.", "p.reinitialize()", "None.",
+                          "p.reinitialize()",
+                          "The last nonlinear solution, its statuses and the columns' solver state go; settings "
+                          "(initial values, step bounds, tolerance sets, row weights) stay.",
+                          "setcurrentiv, nlpoptimize")),
+    QRVA_WRAPPER("getdtime", kGetdtime,
+                 QRVA_DOC("Reads the nonlinear solver's clock.", "p.getdtime()", "None.",
+                          "t0 = p.getdtime()\n  p.nlpoptimize()\n  seconds = p.getdtime() - t0",
+                          "Seconds since the problem was created, on a clock that never goes back.",
+                          "nlpoptimize")),
+    QRVA_WRAPPER("getmessagetype", kGetmessagetype,
+                 QRVA_DOC("Gives the message type a return code of the library is reported with.",
+                          "p.getmessagetype(code)", "code: a return code of the library (0 success, 1 to 7 errors).",
+                          "t = p.getmessagetype(1)",
+                          "Returns 1 (information) for 0 and 4 (error) for the error codes.", "getlasterror")),
     {nullptr, nullptr, 0, nullptr},
 };

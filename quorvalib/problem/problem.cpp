@@ -697,7 +697,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiSolvingMethods, problem_apiDirectiveMethods,
                                                       problem_apiFileMethods, problem_apiIisMethods,
                                                       problem_callbackMethods, problem_apiSlpFormulaMethods,
-                                                      problem_slpVariableMethods};
+                                                      problem_slpVariableMethods, problem_slpRowMethods,
+                                                      problem_slpValidationMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

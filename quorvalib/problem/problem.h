@@ -123,5 +123,7 @@ extern PyMethodDef problem_apiIisMethods[];
 extern PyMethodDef problem_callbackMethods[];
 extern PyMethodDef problem_apiSlpFormulaMethods[];
 extern PyMethodDef problem_slpVariableMethods[];
+extern PyMethodDef problem_slpRowMethods[];
+extern PyMethodDef problem_slpValidationMethods[];
 
 #endif
