@@ -42,6 +42,14 @@ SIGNATURES = {
     "QSLPcopyprob": [P, P, ctypes.c_char_p], "QSLPcopycontrols": [P, P],
     "QSLPreadprob": [P, ctypes.c_char_p, ctypes.c_char_p],
     "QSLPwriteprob": [P, ctypes.c_char_p, ctypes.c_char_p],
+    "QSLPchgrowstatus": [P, c_int, I], "QSLPgetrowstatus": [P, c_int, I],
+    "QSLPchgrowwt": [P, c_int, D], "QSLPgetrowwt": [P, c_int, D],
+    "QSLPchgdeltatype": [P, c_int, I, I, D],
+    "QSLPgetcolinfo": [P, c_int, c_int, c_void_p], "QSLPgetrowinfo": [P, c_int, c_int, c_void_p],
+    "QSLPsetcurrentiv": [P], "QSLPreinitialize": [P], "QSLPgetdtime": [P, D],
+    "QSLPvalidate": [P], "QSLPvalidaterow": [P, c_int],
+    "QSLPvalidatevector": [P, D, D, D, D],
+    "QSLPvalidatekkt": [P, c_int, c_int, c_int, c_double],
 }
 
 
