@@ -153,7 +153,7 @@ class TestDeltaTypes:
         m.sok("QSLPchgdeltatype", 1, ints([x]), ints([1]), dbl([0.25]))
         for types, values, why in (([1, 4], [0.5, 1.0], "delta type 4 at position 1"),
                                    ([1, 1], [0.5, 0.0], "value 0 at position 1"),
-                                   ([2, 1], [0.5, math.inf], "value inf at position 1")):
+                                   ([0, 1], [math.inf, 0.5], "value inf at position 0")):
             code, text = m.sfails("QSLPchgdeltatype", 2, ints([x, y]), ints(types), dbl(values))
             assert code == ERR_ARGUMENT and why in text
         code, text = m.sfails("QSLPchgdeltatype", 1, ints([x]), ints([1]), None)

@@ -31,6 +31,20 @@ const qrva::SlpSolution &solvedDetail(const char *function, const S &s) {
   return sol;
 }
 
+// An information type must lie in first..last.
+void checkInfotype(const Check &chk, int infotype, int first, int last, const char *what) {
+  if (infotype < first || infotype > last)
+    chk.fail(formatText("infotype %d is not a %s information type (%d to %d)", infotype, what,
+                        first, last));
+}
+
+// Writes the int or the double of an information type into info.
+int writeInfo(void *info, bool isInt, int i, double d) {
+  if (isInt) *static_cast<int *>(info) = i;
+  else *static_cast<double *>(info) = d;
+  return QRVA_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -108,6 +122,8 @@ int QSLPchgdeltatype(QSLPprob slp, int nvars, const int colindex[], const int de
         chk.fail(formatText("delta type %d at position %d is not one of 0 (auto), 1 (absolute), "
                             "2 (relative), 3 (capped)",
                             type, k));
+      if (values && !std::isfinite(values[k]))
+        chk.fail(formatText("value %g at position %d is not a finite number", values[k], k));
       if (type == QSLP_DELTA_AUTO) continue;
       if (values == nullptr)
         chk.fail(formatText("delta type %d at position %d needs a value; argument 'values' is "
@@ -132,13 +148,8 @@ int QSLPgetcolinfo(QSLPprob slp, int infotype, int col, void *info) {
     Check chk(fn);
     chk.col(col, ncols(s), "col");
     chk.array(info, "info");
-    if (infotype < QSLP_COLINFO_VALUE || infotype > QSLP_COLINFO_SBDUAL)
-      chk.fail(formatText("infotype %d is not a column information type (%d to %d)", infotype,
-                          QSLP_COLINFO_VALUE, QSLP_COLINFO_SBDUAL));
-    if (infotype == QSLP_COLINFO_VALUE) {
-      *static_cast<double *>(info) = s.currentPoint()[col];
-      return QRVA_OK;
-    }
+    checkInfotype(chk, infotype, QSLP_COLINFO_VALUE, QSLP_COLINFO_SBDUAL, "column");
+    if (infotype == QSLP_COLINFO_VALUE) return writeInfo(info, false, 0, s.currentPoint()[col]);
     const qrva::SlpSolution &sol = infotype == QSLP_COLINFO_RDJ ? s.lastSolution(fn)
                                                                 : solvedDetail(fn, s);
     const qrva::SlpColumnDetail *c = sol.columns.empty() ? nullptr : &sol.columns[col];
@@ -153,9 +164,7 @@ int QSLPgetcolinfo(QSLPprob slp, int infotype, int col, void *info) {
       case QSLP_COLINFO_SB: d = c->stepBound; break;
       default: d = c->stepBoundDual; break;
     }
-    if (QSLP_COLINFO_IS_INT(infotype)) *static_cast<int *>(info) = i;
-    else *static_cast<double *>(info) = d;
-    return QRVA_OK;
+    return writeInfo(info, QSLP_COLINFO_IS_INT(infotype), i, d);
   });
 }
 
@@ -165,9 +174,7 @@ int QSLPgetrowinfo(QSLPprob slp, int infotype, int row, void *info) {
     Check chk(fn);
     chk.row(row, nrows(s), "row");
     chk.array(info, "info");
-    if (infotype < QSLP_ROWINFO_SLACK || infotype > QSLP_ROWINFO_PENALTYCOLUMNMINUSDJ)
-      chk.fail(formatText("infotype %d is not a row information type (%d to %d)", infotype,
-                          QSLP_ROWINFO_SLACK, QSLP_ROWINFO_PENALTYCOLUMNMINUSDJ));
+    checkInfotype(chk, infotype, QSLP_ROWINFO_SLACK, QSLP_ROWINFO_PENALTYCOLUMNMINUSDJ, "row");
     bool fromSolution = infotype == QSLP_ROWINFO_SLACK || infotype == QSLP_ROWINFO_DUAL;
     const qrva::SlpSolution &sol = fromSolution ? s.lastSolution(fn) : solvedDetail(fn, s);
     const qrva::SlpRowDetail *r = sol.rows.empty() ? nullptr : &sol.rows[row];
@@ -188,9 +195,7 @@ int QSLPgetrowinfo(QSLPprob slp, int infotype, int row, void *info) {
       case QSLP_ROWINFO_PENALTYCOLUMNMINUSVALUE: d = r->minusValue; break;
       default: d = r->minusDj; break;
     }
-    if (QSLP_ROWINFO_IS_INT(infotype)) *static_cast<int *>(info) = i;
-    else *static_cast<double *>(info) = d;
-    return QRVA_OK;
+    return writeInfo(info, QSLP_ROWINFO_IS_INT(infotype), i, d);
   });
 }
 
