@@ -18,6 +18,7 @@ BENCHMARKS = [
     ("analysis.py", ["--repeat", "1"]),
     ("api.py", ["--sizes", "100000", "--repeat", "1"]),
     ("build.py", ["fac-25", "lqcp-500"]),
+    ("callbacks.py", ["--sizes", "1000,100000", "--repeat", "5"]),
     ("changes.py", ["100000"]),
     ("engine.py", ["--repeat", "1", "--only", "transport-200,sparse-1k,facility-10"]),
     ("modeling.py", ["--sizes", "100000"]),
