@@ -71,27 +71,33 @@ UserSolution checkUserSolution(const qrva_problem_s &p, const tree::Relaxation &
 
 std::vector<UserSolution> takeUserSolutions(qrva_problem_s &p, QRVAprob notify,
                                             const tree::Relaxation &r, const char *function) {
-  std::vector<UserSolution> usable;
+  // Every check is done before the first callback runs: a callback may
+  // change the problem (or its solutions) under r and p.mipStarts.
+  std::vector<UserSolution> checked;
+  std::vector<std::string> names;
   int counts[5] = {0, 0, 0, 0, 0};
-  // The starts are copied: a callback may add solutions for a later solve.
-  const std::vector<MipStart> starts = p.mipStarts;
-  for (const MipStart &start : starts) {
-    if (p.interruptReason.load() != 0) break;
-    UserSolution u = checkUserSolution(p, r, start);
-    ++counts[u.status];
-    p.callbacks.deliver<QRVAcbusersolnotify>(CallbackKind::UserSolNotify, notify,
-                                             start.name.c_str(), u.status);
-    if (notify != &p)
-      if (int reason = notify->interruptReason.exchange(0)) p.interruptReason.store(reason);
-    if (u.status == QRVA_USERSOL_FEASIBLE || u.status == QRVA_USERSOL_REPAIRED)
-      usable.push_back(std::move(u));
+  for (const MipStart &start : p.mipStarts) {
+    checked.push_back(checkUserSolution(p, r, start));
+    names.push_back(start.name);
+    ++counts[checked.back().status];
   }
-  if (!starts.empty())
+  if (!checked.empty())
     p.message(QRVA_MSG_INFO,
               formatText("%s: user solutions: %d feasible, %d feasible after repair, %d "
                          "infeasible, %d rejected",
                          function, counts[QRVA_USERSOL_FEASIBLE], counts[QRVA_USERSOL_REPAIRED],
                          counts[QRVA_USERSOL_INFEASIBLE], counts[QRVA_USERSOL_REJECTED]));
+  std::vector<UserSolution> usable;
+  for (size_t k = 0; k < checked.size(); ++k) {
+    if (p.interruptReason.load() != 0) break;
+    UserSolution &u = checked[k];
+    p.callbacks.deliver<QRVAcbusersolnotify>(CallbackKind::UserSolNotify, notify,
+                                             names[k].c_str(), u.status);
+    if (notify != &p)
+      if (int reason = notify->interruptReason.exchange(0)) p.interruptReason.store(reason);
+    if (u.status == QRVA_USERSOL_FEASIBLE || u.status == QRVA_USERSOL_REPAIRED)
+      usable.push_back(std::move(u));
+  }
   std::stable_sort(usable.begin(), usable.end(), [](const UserSolution &a, const UserSolution &b) {
     return a.objective < b.objective;
   });

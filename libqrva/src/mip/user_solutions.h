@@ -5,6 +5,7 @@
 // usable ones are handed to the search as its starting solutions.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "model/problem.h"
@@ -26,10 +27,11 @@ struct UserSolution {
 UserSolution checkUserSolution(const qrva_problem_s &p, const tree::Relaxation &r,
                                const MipStart &start);
 
-// Checks every solution given for p, in the order they were given, and
-// calls the usersolnotify callbacks with (notify, data, name, status) for
-// each one. Returns the usable ones, the best objective first. The caller
-// holds p's SigintGuard; a callback that interrupts ends the checks.
+// Checks every solution given for p, then calls the usersolnotify
+// callbacks with (notify, data, name, status) for each one in the order
+// they were given. Returns the usable ones, the best objective first. The
+// caller holds p's SigintGuard; a callback that interrupts ends the
+// notifications.
 std::vector<UserSolution> takeUserSolutions(qrva_problem_s &p, QRVAprob notify,
                                             const tree::Relaxation &r, const char *function);
 
