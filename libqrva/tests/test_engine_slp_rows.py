@@ -202,3 +202,30 @@ class TestSolveInformation:
         assert "row index 7" in text
         code, text = m.sfails("QSLPgetcolinfo", COL_VALUE, x, None)
         assert "argument 'info' is NULL" in text
+
+
+def test_row_and_step_settings_travel_through_a_file(m, tmp_path):
+    x, y, circle, product = circle_and_product(m)
+    m.sok("QSLPchgrowwt", circle, byref(c_double(0.25)))
+    m.sok("QSLPchgrowstatus", product, byref(c_int(ENFORCED)))
+    m.sok("QSLPchgdeltatype", 1, ints([y]), ints([2]), dbl([0.5]))
+    path = tmp_path / "settings.mps"
+    m.sok("QSLPwriteprob", str(path).encode(), b"")
+    text = path.read_text()
+    assert "SLPROWS\n    R0 ST 0 WT 0.25\n    R1 ST 2 WT 1\n" in text
+    assert " DT 2 DV 0.5" in text
+    m.sok("QSLPchgrowwt", circle, byref(c_double(1.0)))
+    m.sok("QSLPchgrowstatus", product, byref(c_int(0)))
+    m.sok("QSLPreadprob", str(path).encode(), b"")
+    w = c_double()
+    m.sok("QSLPgetrowwt", circle, byref(w))
+    assert w.value == 0.25 and status_of(m, product) == NONLINEAR | ENFORCED
+    m.sok("QSLPsetintcontrol", 12001, 1)
+    m.solve()
+    assert colinfo(m, COL_SB, y) == pytest.approx(0.5 * 2.0)  # relative to |y| = 2
+    # A file with a status the engine does not know is refused whole.
+    path.write_text(text.replace("R1 ST 2", "R1 ST 8"))
+    code, message = m.sfails("QSLPreadprob", str(path).encode(), b"")
+    assert "row status 8 is not 0, 2 (enforced) or 4 (ignored)" in message
+    m.sok("QSLPgetrowwt", circle, byref(w))
+    assert w.value == 0.25

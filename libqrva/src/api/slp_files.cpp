@@ -10,7 +10,9 @@
 //   SLPVARS     SLP settings of a column: the column, then keyword / value
 //               pairs IV (initial value), SB (initial step bound), DR
 //               (determining row), TS (tolerance set), VT (type), PN
-//               (penalty), DP (damping)
+//               (penalty), DP (damping), DT / DV (delta type and its value)
+//   SLPROWS     SLP settings of a row: the row, then ST (status bits) and
+//               WT (penalty weight)
 // The objective sense written is the one the nonlinear solve uses (control
 // slpobjsense); reading such a file sets that control from the file again.
 // A problem without formula coefficients and SLP settings is written and
@@ -36,15 +38,27 @@ namespace {
 const char *const kUserFunctionsSection = "USERFUNCS";
 const char *const kCoefficientsSection = "NLCOEFS";
 const char *const kVariablesSection = "SLPVARS";
+const char *const kRowsSection = "SLPROWS";
 const char *const kFormulaMark = ":";
 
 bool isSlpSection(const std::string &name) {
   return name == kUserFunctionsSection || name == kCoefficientsSection ||
-         name == kVariablesSection;
+         name == kVariablesSection || name == kRowsSection;
+}
+
+bool isDefault(const qrva::SlpRow &r) {
+  const qrva::SlpRow defaults;
+  return r.status == defaults.status && r.weight == defaults.weight;
+}
+
+bool hasRowSettings(const qrva::SlpStore &nl) {
+  for (const auto &r : nl.rows)
+    if (!isDefault(r.second)) return true;
+  return false;
 }
 
 bool hasNonlinearData(const qrva::SlpStore &nl) {
-  return !nl.coefficients.empty() || !nl.variables.empty();
+  return !nl.coefficients.empty() || !nl.variables.empty() || hasRowSettings(nl);
 }
 
 qrva::ParamAccess<S> slpAccess(S &s, const char *function) {
@@ -105,7 +119,17 @@ void writeSlpSections(const Check &chk, const S &s, const std::vector<std::strin
       if (v.vartype != defaults.vartype) out << " VT " << v.vartype;
       if (v.penalty != defaults.penalty) out << " PN " << qrva::numberText(v.penalty);
       if (v.damp != defaults.damp) out << " DP " << qrva::numberText(v.damp);
+      if (v.deltaType != defaults.deltaType)
+        out << " DT " << v.deltaType << " DV " << qrva::numberText(v.deltaValue);
       out << "\n";
+    }
+  }
+  if (hasRowSettings(nl)) {
+    out << kRowsSection << "\n";
+    for (const auto &entry : nl.rows) {
+      if (isDefault(entry.second)) continue;
+      out << "    " << rowName[entry.first] << " ST " << entry.second.status << " WT "
+          << qrva::numberText(entry.second.weight) << "\n";
     }
   }
 }
@@ -138,6 +162,7 @@ struct SlpFileData {
   std::unordered_map<std::string, int> functionIndex;  // name -> index (1-based)
   std::vector<std::tuple<int, int, double, qrva::Formula>> coefficients;
   std::map<int, qrva::SlpVariable> variables;
+  std::map<int, qrva::SlpRow> rows;
   bool any = false;
 };
 
@@ -159,6 +184,7 @@ class SlpSectionReader {
     data_.any = true;
     if (section == kUserFunctionsSection) userFunction(f, lineNo);
     else if (section == kCoefficientsSection) coefficient(text, f, lineNo);
+    else if (section == kRowsSection) rowSettings(f, lineNo);
     else variable(f, lineNo);
   }
 
@@ -261,7 +287,34 @@ class SlpSectionReader {
       else if (key == "VT") v.vartype = whole(value, lineNo);
       else if (key == "PN") v.penalty = number(value, lineNo);
       else if (key == "DP") v.damp = number(value, lineNo);
-      else fail(lineNo, formatText("unknown SLP setting %s (IV SB DR TS VT PN DP)", qrva::quoted(key.c_str()).c_str()));
+      else if (key == "DT") {
+        v.deltaType = whole(value, lineNo);
+        if (v.deltaType < QSLP_DELTA_AUTO || v.deltaType > QSLP_DELTA_CAPPED)
+          fail(lineNo, formatText("delta type %d is not 0 to 3", v.deltaType));
+      } else if (key == "DV") v.deltaValue = number(value, lineNo);
+      else fail(lineNo, formatText("unknown SLP setting %s (IV SB DR TS VT PN DP DT DV)", qrva::quoted(key.c_str()).c_str()));
+    }
+    if (v.deltaType != QSLP_DELTA_AUTO && !(v.deltaValue > 0))
+      fail(lineNo, formatText("delta type %d needs a positive value (DV)", v.deltaType));
+  }
+
+  void rowSettings(const std::vector<Field> &f, int lineNo) {
+    int i = row(f[0].text, lineNo);
+    if (f.size() % 2 == 0) fail(lineNo, "SLP row settings are a row and keyword / value pairs");
+    qrva::SlpRow &r = data_.rows[i];
+    for (size_t k = 1; k + 1 < f.size(); k += 2) {
+      const std::string &key = f[k].text, &value = f[k + 1].text;
+      if (key == "ST") {
+        r.status = whole(value, lineNo);
+        if (r.status != 0 && r.status != QSLP_ROWSTATUS_ENFORCED && r.status != QSLP_ROWSTATUS_IGNORED)
+          fail(lineNo, formatText("row status %d is not 0, %d (enforced) or %d (ignored)", r.status,
+                                  QSLP_ROWSTATUS_ENFORCED, QSLP_ROWSTATUS_IGNORED));
+      } else if (key == "WT") {
+        r.weight = number(value, lineNo);
+        if (!(r.weight > 0)) fail(lineNo, "a row's weight is positive");
+      } else {
+        fail(lineNo, formatText("unknown SLP row setting %s (ST WT)", qrva::quoted(key.c_str()).c_str()));
+      }
     }
   }
 
@@ -307,10 +360,10 @@ SlpFileData readSlpSections(const Check &chk, const std::vector<std::string> &li
       if (f[0].text == "ENDATA") break;
       if (!isSlpSection(f[0].text))
         reader.fail(lineNo, formatText("section %s comes after the nonlinear sections, where "
-                                       "only %s, %s and %s may be",
+                                       "only %s, %s, %s and %s may be",
                                        qrva::quoted(f[0].text.c_str()).c_str(),
                                        kUserFunctionsSection, kCoefficientsSection,
-                                       kVariablesSection));
+                                       kVariablesSection, kRowsSection));
       section = f[0].text;
       continue;
     }
@@ -413,6 +466,7 @@ int QSLPreadprob(QSLPprob slp, const char *filename, const char *flags) {
       s.store->addCoefficient(std::get<0>(c), std::get<1>(c), std::get<2>(c),
                               std::move(std::get<3>(c)));
     s.store->variables = std::move(data.variables);
+    s.store->rows = std::move(data.rows);
     slpAccess(s, "QSLPreadprob").setDouble(QSLP_SLPOBJSENSE, sense);
     return QRVA_OK;
   });
