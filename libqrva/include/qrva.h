@@ -91,6 +91,10 @@ extern "C" {
  * tree search, 2 always HiGHS's MIP (node callbacks are then refused;
  * directives are not used and marked rows are ordinary rows). */
 #define QRVA_TREESEARCH 8090
+/* Cut separation of HiGHS's MIP search: 0 at the root only, 1 at the root
+ * and at the nodes (the default), 2 as 1 with a cut pool three times larger
+ * whose cuts stay in the LPs three times longer. */
+#define QRVA_CUTSTRATEGY 8120
 /* Double controls. */
 #define QRVA_FEASTOL 7001
 #define QRVA_OPTIMALITYTOL 7002
@@ -103,6 +107,10 @@ extern "C" {
 #define QRVA_MIPABSGAPNOTIFY 7009
 #define QRVA_MIPABSGAPNOTIFYOBJ 7010
 #define QRVA_MIPABSGAPNOTIFYBOUND 7011
+/* Share of HiGHS's MIP search spent in primal heuristics (0 to 1). */
+#define QRVA_HEURISTICEFFORT 7120
+/* Seconds QRVAtune may run in all (its trials together); 1e20: no limit. */
+#define QRVA_TUNERMAXTIME 7121
 /* String controls. */
 #define QRVA_MPSRHSNAME 6001
 #define QRVA_MPSBOUNDNAME 6002
@@ -725,6 +733,33 @@ QRVA_API int QRVAgetmessagestatus(QRVAprob prob, int errcode, int *status);
 QRVA_API int QRVAlpoptimize(QRVAprob prob, const char *flags);
 QRVA_API int QRVAmipoptimize(QRVAprob prob, const char *flags);
 QRVA_API int QRVAtune(QRVAprob prob, const char *flags);
+/* The tuner. QRVAtune solves the problem once with its own settings and
+ * then once per trial of its method, each trial a few control values set on
+ * top of the problem's own, every solve starting cold; it leaves the
+ * settings of the best trial set (the problem's own when none beat them),
+ * the problem's basis as it was and no solution. The best trial is the
+ * fastest of those that finish (an optimum, or a proof of infeasibility or
+ * unboundedness); when none finishes, the MIP trial with the least gap. A
+ * trial stops once it has run as long as the best finished one, the
+ * control timelimit bounds each trial, and tunermaxtime bounds the whole
+ * tuning; an interrupt ends it with the best trial so far. Every trial is
+ * logged through the message callbacks. flags: "" tunes the MIP solve when
+ * the problem has discrete columns or sets, else the LP solve; "l" the LP
+ * (relaxation) solve, "g" the MIP solve. Nonlinear problems are refused.
+ * The method is the list QRVAtunerreadmethod read last, else the built-in
+ * one: for LPs the dual simplex, primal simplex and barrier algorithms,
+ * presolve and scaling switched; for MIPs presolve and scaling switched,
+ * cutstrategy 0 and 2, heuristiceffort 0 and 0.3, and 1 and all threads.
+ * QRVAtunerwritemethod writes the method the next QRVAtune would run (for
+ * the kind of solve its "" flags choose), QRVAtunerreadmethod replaces it.
+ * The method file is plain text: blank lines and lines whose first
+ * non-blank character is # are ignored; the first other line is the header
+ * "QRVA tuner method 1"; every further line is one trial, control=value
+ * pairs separated by blanks (control names as QRVAgetcalist_c lists them,
+ * integer and double controls only, each at most once per line, values
+ * within the control's range; timelimit and tunermaxtime are the tuner's
+ * own). An empty trial line tries the problem's own settings again. A bad
+ * file is refused with the line named and the method left as it was. */
 QRVA_API int QRVAtunerwritemethod(QRVAprob prob, const char *methodfile);
 QRVA_API int QRVAtunerreadmethod(QRVAprob prob, const char *methodfile);
 /* Undo presolve of an interrupted solve. HiGHS postsolves within every
@@ -884,14 +919,58 @@ QRVA_API int QRVAbasisstability(QRVAprob prob, int type, int norm, int ifscaled,
  * follow that order. */
 QRVA_API int QRVAbtran(QRVAprob prob, double vec[]);
 QRVA_API int QRVAftran(QRVAprob prob, double vec[]);
+/* Refinement of a MIP solution (one value per column): its discrete
+ * decisions are fixed (integral columns at their nearest integers,
+ * semi-continuous columns off at 0 or on within their threshold and upper
+ * bound, set members that are 0 in it at 0, indicator rows enforced where
+ * its indicator columns switch them on and dropped elsewhere) and the LP
+ * (or convex QP) left over the continuous columns is solved by the dual
+ * simplex method within the control timelimit. refined receives that LP's
+ * solution when it is a solution of the problem no worse than the one
+ * given (or the one given was none), else a copy of the one given. The
+ * problem's data and last solution stay as they are. No flags are defined:
+ * flags must be NULL or "". options: 0, or
+ * QRVA_REFINEMIPSOL_ADDSTART to keep refined also as a start of the next
+ * MIP solve (as QRVAaddmipsol). Statuses: */
+#define QRVA_REFINEMIPSOL_ADDSTART 1
+#define QRVA_REFINEMIPSOL_IMPROVED 0   /* a better solution, or one where none was given */
+#define QRVA_REFINEMIPSOL_SAME 1       /* none better: refined is as good as the one given */
+#define QRVA_REFINEMIPSOL_INFEASIBLE 2 /* no solution with these decisions, and none given */
+#define QRVA_REFINEMIPSOL_STOPPED 3    /* the time limit or an interrupt came first */
 QRVA_API int QRVArefinemipsol(QRVAprob prob, int options, const char *flags,
                               const double solution[], double refined[], int *status);
-/* Presolve one row against the problem's bounds. */
+/* Presolve of one row (rowtype 'L', 'G' or 'E'; ncoefs coefficients
+ * rowcoef over columns colind; right-hand side rhs) against the problem's
+ * column bounds, over the columns of the presolved problem (the problem's
+ * own, see QRVAgetpresolvemap): coefficients of one column are summed,
+ * those at most matrixtol in size dropped, fixed columns (lower bound equal
+ * to upper) moved into the right-hand side. The result goes into
+ * colindout/rowcoefout (at most maxcoefs entries; *ncoefsout gets the
+ * count) and *rhsout. Statuses: */
+#define QRVA_PRESOLVEROW_OK 0         /* the row as presolved */
+#define QRVA_PRESOLVEROW_REDUNDANT 1  /* the column bounds make it always hold */
+#define QRVA_PRESOLVEROW_INFEASIBLE 2 /* the column bounds leave no way to satisfy it */
+#define QRVA_PRESOLVEROW_TOOMANY 3    /* more than maxcoefs coefficients: only *ncoefsout is set */
 QRVA_API int QRVApresolverow(QRVAprob prob, char rowtype, int ncoefs, const int colind[],
                              const double rowcoef[], double rhs, int maxcoefs, int *ncoefsout,
                              int colindout[], double rowcoefout[], double *rhsout,
                              int *status);
-/* Scale the problem by powers of two (arrays may be NULL: automatic). */
+/* User scaling of the LP and MIP solves (QRVAlpoptimize, QRVAmipoptimize
+ * on HiGHS's search): rowscale[i] and colscale[j] are exponents e of the
+ * factors 2^e, one per row and column of the problem, each between
+ * -QRVA_SCALE_MAXEXP and QRVA_SCALE_MAXEXP. The solves hand HiGHS the
+ * scaled problem R A C (rows times 2^rowscale[i], column j's values x_j
+ * = 2^colscale[j] x'_j), on top of HiGHS's own scaling (control scaling),
+ * and report values, slacks, duals, reduced costs and rays in the
+ * problem's own units, so only the path of the solve changes. Factors of
+ * discrete columns are not applied in solves that keep them discrete (a
+ * factor would change their integrality). A NULL array means no user
+ * scaling of the rows / the columns; both NULL leave scaling to HiGHS
+ * alone. The factors replace those given before, stay until the next call,
+ * follow row and column deletions (new rows and columns get exponent 0),
+ * and are used by QRVAbasisstability with ifscaled 1. The engine's own
+ * tree search and the analyses solve the problem unscaled. */
+#define QRVA_SCALE_MAXEXP 64
 QRVA_API int QRVAscale(QRVAprob prob, const int rowscale[], const int colscale[]);
 
 /* ---------------------------------------------------------------------- */

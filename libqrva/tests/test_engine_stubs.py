@@ -10,9 +10,7 @@ from conftest import (ERR_ARGUMENT, ERR_NOT_AVAILABLE, global_error, problem_err
 
 
 @pytest.mark.parametrize("name,args", [
-    ("QRVAtune", (b"",)),
-    ("QRVAscale", (None, None)),
-    ("QRVAtunerreadmethod", (b"methods",)),
+    ("QRVAstrongbranch", (0, None, None, None, 0, None, None)),
 ])
 def test_optimizer_stubs_report_not_available(env, prob, name, args):
     fn = getattr(env, name)

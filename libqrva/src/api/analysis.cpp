@@ -1,10 +1,14 @@
-// Calculations on given vectors, solves with the basis matrix, and the
-// fixing of a MIP's integer decisions (analysis/).
+// Calculations on given vectors, solves with the basis matrix, the fixing
+// of a MIP's integer decisions and the user scaling of the solves
+// (analysis/).
 #include <cmath>
+#include <map>
 
 #include "analysis/basis_solver.h"
 #include "analysis/calculations.h"
 #include "analysis/ranging.h"
+#include "analysis/refine.h"
+#include "analysis/row_presolve.h"
 #include "analysis/repair.h"
 #include "api/support.h"
 #include "highs/sigint.h"
@@ -103,8 +107,36 @@ int QRVAbasisstability(QRVAprob prob, int type, int norm, int ifscaled, double *
     Check chk("QRVAbasisstability");
     chk.array(value, "value");
     if (ifscaled != 0 && ifscaled != 1) chk.fail(formatText("ifscaled is %d; it must be 0 or 1", ifscaled));
-    std::vector<double> none;
-    *value = qrva::basisStability(p, chk, type, norm, none, none);
+    std::vector<double> rowScale, colScale;
+    const qrva::ProblemStore &s = *p.store;
+    if (ifscaled && !(s.rowScaleExp.empty() && s.colScaleExp.empty())) {
+      rowScale.assign(s.nrows(), 1.0), colScale.assign(s.ncols(), 1.0);
+      for (const auto &r : s.rowScaleExp) rowScale[r.first] = std::ldexp(1.0, r.second);
+      for (const auto &c : s.colScaleExp) colScale[c.first] = std::ldexp(1.0, c.second);
+    }
+    *value = qrva::basisStability(p, chk, type, norm, rowScale, colScale);
+    return QRVA_OK;
+  });
+}
+
+int QRVAscale(QRVAprob prob, const int rowscale[], const int colscale[]) {
+  return qrva::withProblem(prob, "QRVAscale", [&](P &p) {
+    Check chk("QRVAscale");
+    qrva::ProblemStore &s = *p.store;
+    // Every exponent is checked before anything changes.
+    auto exponents = [&](const int *e, int n, const char *name) {
+      std::map<int, int> out;
+      for (int k = 0; e && k < n; ++k) {
+        if (e[k] < -QRVA_SCALE_MAXEXP || e[k] > QRVA_SCALE_MAXEXP)
+          chk.fail(formatText("'%s' at position %d is %d; a scaling exponent must lie between %d and %d", name, k,
+                              e[k], -QRVA_SCALE_MAXEXP, QRVA_SCALE_MAXEXP));
+        if (e[k] != 0) out[k] = e[k];
+      }
+      return out;
+    };
+    std::map<int, int> rows = exponents(rowscale, s.nrows(), "rowscale");
+    std::map<int, int> cols = exponents(colscale, s.ncols(), "colscale");
+    s.rowScaleExp = std::move(rows), s.colScaleExp = std::move(cols);
     return QRVA_OK;
   });
 }
@@ -125,6 +157,47 @@ int QRVAftran(QRVAprob prob, double vec[]) {
     chk.array(vec, "vec");
     numbers(chk, vec, p.store->nrows(), "vec");
     qrva::BasisSolver(p, chk).ftran(vec);
+    return QRVA_OK;
+  });
+}
+
+int QRVArefinemipsol(QRVAprob prob, int options, const char *flags, const double solution[], double refined[],
+                     int *status) {
+  return qrva::withProblem(prob, "QRVArefinemipsol", [&](P &p) {
+    Check chk("QRVArefinemipsol");
+    chk.array(solution, "solution"), chk.array(refined, "refined"), chk.array(status, "status");
+    if (options & ~QRVA_REFINEMIPSOL_ADDSTART)
+      chk.fail(formatText("options is %d; it must be 0 or %d (keep the result as a MIP start)", options,
+                          QRVA_REFINEMIPSOL_ADDSTART));
+    if (flags && *flags)
+      chk.fail(formatText("flags is %s; the refinement defines no flags, so it must be empty",
+                          qrva::quoted(flags).c_str()));
+    numbers(chk, solution, p.store->ncols(), "solution");
+    qrva::SigintGuard guard(&p);
+    *status = qrva::refineMipSolution(p, chk, solution, refined, (options & QRVA_REFINEMIPSOL_ADDSTART) != 0);
+    return QRVA_OK;
+  });
+}
+
+int QRVApresolverow(QRVAprob prob, char rowtype, int ncoefs, const int colind[], const double rowcoef[], double rhs,
+                    int maxcoefs, int *ncoefsout, int colindout[], double rowcoefout[], double *rhsout,
+                    int *status) {
+  return qrva::withProblem(prob, "QRVApresolverow", [&](P &p) {
+    Check chk("QRVApresolverow");
+    chk.array(ncoefsout, "ncoefsout"), chk.array(rhsout, "rhsout"), chk.array(status, "status");
+    chk.count(maxcoefs, "maxcoefs");
+    qrva::PresolvedRow row = qrva::presolveRow(*p.store, chk, rowtype, ncoefs, colind, rowcoef, rhs,
+                                               p.dblControl(QRVA_MATRIXTOL), p.dblControl(QRVA_FEASTOL));
+    int count = static_cast<int>(row.cols.size());
+    if (count > 0 && count <= maxcoefs) chk.array(colindout, "colindout"), chk.array(rowcoefout, "rowcoefout");
+    *ncoefsout = count, *rhsout = row.rhs;
+    if (count > maxcoefs) {
+      *status = QRVA_PRESOLVEROW_TOOMANY;
+      return QRVA_OK;
+    }
+    std::copy(row.cols.begin(), row.cols.end(), colindout);
+    std::copy(row.coefs.begin(), row.coefs.end(), rowcoefout);
+    *status = row.status;
     return QRVA_OK;
   });
 }

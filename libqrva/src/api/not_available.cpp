@@ -28,14 +28,8 @@ int notAvailable(QRVAbranchobject bo, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QRVAtune, prob, (QRVAprob prob, const char *flags))
-NOT_YET(QRVAtunerwritemethod, prob, (QRVAprob prob, const char *methodfile))
-NOT_YET(QRVAtunerreadmethod, prob, (QRVAprob prob, const char *methodfile))
 NOT_YET(QRVAstrongbranch, prob, (QRVAprob prob, int nbounds, const int colind[], const char bndtype[], const double bndval[], int itrlimit, double objval[], int status[]))
 NOT_YET(QRVAstrongbranchcb, prob, (QRVAprob prob, int nbounds, const int colind[], const char bndtype[], const double bndval[], int itrlimit, double objval[], int status[], QRVAcbsolvenode callback, void *data))
-NOT_YET(QRVArefinemipsol, prob, (QRVAprob prob, int options, const char *flags, const double solution[], double refined[], int *status))
-NOT_YET(QRVApresolverow, prob, (QRVAprob prob, char rowtype, int ncoefs, const int colind[], const double rowcoef[], double rhs, int maxcoefs, int *ncoefsout, int colindout[], double rowcoefout[], double *rhsout, int *status))
-NOT_YET(QRVAscale, prob, (QRVAprob prob, const int rowscale[], const int colscale[]))
 NOT_YET(QRVA_bo_addbranches, bo, (QRVAbranchobject bo, int nbranches))
 NOT_YET(QRVA_bo_getbranches, bo, (QRVAbranchobject bo, int *nbranches))
 NOT_YET(QRVA_bo_addbounds, bo, (QRVAbranchobject bo, int branch, int nbounds, const char bndtype[], const int colind[], const double bndval[]))

@@ -54,11 +54,14 @@ void showSolution(qrva_problem_s &p, const std::vector<double> &x) {
   sol.hasMip = true;
 }
 
-// The solution a MIP callback carries, over HiGHS's columns (empty if it
-// carries none).
-std::vector<double> solutionOf(const HighsCallbackDataOut &out, const qrva_problem_s &p) {
-  if (out.mip_solution == nullptr || out.mip_solution_size < p.store->ncols()) return {};
-  return std::vector<double>(out.mip_solution, out.mip_solution + out.mip_solution_size);
+// The solution a MIP callback carries, over HiGHS's columns in the
+// problem's units (empty if it carries none).
+std::vector<double> solutionOf(const HighsCallbackDataOut &out, const RunContext &ctx) {
+  if (out.mip_solution == nullptr || out.mip_solution_size < ctx.p->store->ncols()) return {};
+  std::vector<double> x(out.mip_solution, out.mip_solution + out.mip_solution_size);
+  if (ctx.colScale)
+    for (size_t j = 0; j < x.size() && j < ctx.colScale->size(); ++j) x[j] *= (*ctx.colScale)[j];
+  return x;
 }
 
 void simplexPoint(RunContext &ctx) {
@@ -107,7 +110,7 @@ void checkGapTargets(RunContext &ctx) {
 void candidatePoint(RunContext &ctx, const HighsCallbackDataOut &out) {
   qrva_problem_s &p = *ctx.p;
   if (p.callbacks[CallbackKind::PreIntSol].empty()) return;
-  std::vector<double> candidate = solutionOf(out, p);
+  std::vector<double> candidate = solutionOf(out, ctx);
   showSolution(p, candidate);
   int reject = 0;
   double cutoff = std::isfinite(out.mip_primal_bound) ? out.mip_primal_bound
@@ -135,7 +138,7 @@ void incumbentPoint(RunContext &ctx, const HighsCallbackDataOut &out) {
   }
   if (p.callbacks[CallbackKind::IntSol].empty() && p.callbacks[CallbackKind::PreIntSol].empty())
     return;
-  ctx.incumbent = solutionOf(out, p);
+  ctx.incumbent = solutionOf(out, ctx);
   showSolution(p, ctx.incumbent);
   p.callbacks.deliver<QRVAcbintsol>(CallbackKind::IntSol, &p);
 }

@@ -33,6 +33,9 @@ struct RunContext {
   // gapnotify targets of this run: relative gap, absolute gap, objective, bound.
   double gapTargets[4];
   std::vector<double> incumbent;  // the best MIP solution so far (HiGHS's columns)
+  // The user scaling factors of the columns HiGHS solves over (null: none):
+  // the solutions callbacks see are taken back to the problem's units.
+  const std::vector<double> *colScale = nullptr;
 };
 void attachHighsCallbacks(void *h, RunContext &ctx);
 // Whether HiGHS must log for this run: someone hears its messages, or

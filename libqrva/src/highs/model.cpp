@@ -270,6 +270,47 @@ bool convexObjective(const ProblemStore &s) {
   return true;
 }
 
+UserScaling userScaling(const ProblemStore &s, const Model &m) {
+  UserScaling u;
+  if (s.rowScaleExp.empty() && s.colScaleExp.empty()) return u;
+  u.row.assign(m.rowLower.size(), 1.0), u.col.assign(m.cost.size(), 1.0);
+  for (const auto &r : s.rowScaleExp)
+    if (r.first < s.nrows()) u.row[static_cast<size_t>(r.first)] = std::ldexp(1.0, r.second);
+  for (const auto &c : s.colScaleExp)
+    if (c.first < s.ncols() &&
+        (!m.anyIntegral || m.integrality[static_cast<size_t>(c.first)] == kHighsVarTypeContinuous))
+      u.col[static_cast<size_t>(c.first)] = std::ldexp(1.0, c.second);
+  return u;
+}
+
+void UserScaling::unscale(std::vector<double> &x, std::vector<double> &dj, std::vector<double> &act,
+                          std::vector<double> &dual) const {
+  if (!active()) return;
+  for (size_t j = 0; j < col.size(); ++j) x[j] *= col[j], dj[j] /= col[j];
+  for (size_t i = 0; i < row.size(); ++i) act[i] /= row[i], dual[i] *= row[i];
+}
+
+namespace {
+
+// R A C, C c and the bounds of the scaled columns (divided by C) and rows
+// (times R); infinite bounds stay infinite.
+void scaleModel(Model &m, const std::vector<HighsInt> &start, const std::vector<HighsInt> &index,
+                std::vector<double> &value) {
+  const UserScaling &u = m.scaling;
+  for (size_t j = 0; j < u.col.size(); ++j) {
+    for (HighsInt k = start[j]; k < start[j + 1]; ++k) value[k] *= u.row[index[k]] * u.col[j];
+    m.cost[j] *= u.col[j];
+    if (!infinite(m.colLower[j])) m.colLower[j] /= u.col[j];
+    if (!infinite(m.colUpper[j])) m.colUpper[j] /= u.col[j];
+  }
+  for (size_t i = 0; i < u.row.size(); ++i) {
+    if (!infinite(m.rowLower[i])) m.rowLower[i] *= u.row[i];
+    if (!infinite(m.rowUpper[i])) m.rowUpper[i] *= u.row[i];
+  }
+}
+
+}  // namespace
+
 void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk) {
   const ProblemStore &s = *p.store;
   int n = s.ncols(), nr = s.nrows();
@@ -278,6 +319,8 @@ void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk)
   std::vector<HighsInt> start, index;
   std::vector<double> value;
   m.flatten(start, index, value);
+  const UserScaling &u = m.scaling;
+  if (u.active()) scaleModel(m, start, index, value);
   // Our infinity (1e20) as HiGHS's own, so that it neither warns about nor
   // rescales bounds that are meant to be absent.
   for (std::vector<double> *bounds : {&m.colLower, &m.colUpper, &m.rowLower, &m.rowUpper})
@@ -295,7 +338,10 @@ void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk)
   if (!s.qobj.empty()) {
     // Lower triangle, column-wise.
     std::vector<std::vector<Entry>> q(n);
-    for (const auto &t : s.qobj) q[t.first.first].push_back(Entry{t.first.second, t.second});
+    for (const auto &t : s.qobj) {
+      double f = u.active() ? u.col[t.first.first] * u.col[t.first.second] : 1.0;
+      q[t.first.first].push_back(Entry{t.first.second, t.second * f});
+    }
     std::vector<HighsInt> qs(n + 1, 0), qi;
     std::vector<double> qv;
     for (int j = 0; j < n; ++j) {
@@ -315,12 +361,15 @@ void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk)
   }
 }
 
-void transferStart(void *h, const std::vector<double> &x) {
+void transferStart(void *h, const Model &m, const std::vector<double> &x) {
   // The original columns come first in the model; the binaries of a
   // reformulation after them are left for HiGHS to complete.
   std::vector<HighsInt> idx(x.size());
   for (size_t j = 0; j < x.size(); ++j) idx[j] = static_cast<HighsInt>(j);
-  Highs_setSparseSolution(h, static_cast<HighsInt>(idx.size()), idx.data(), x.data());
+  std::vector<double> values = x;
+  if (m.scaling.active())
+    for (size_t j = 0; j < values.size(); ++j) values[j] /= m.scaling.col[j];
+  Highs_setSparseSolution(h, static_cast<HighsInt>(idx.size()), idx.data(), values.data());
 }
 
 }  // namespace qrva

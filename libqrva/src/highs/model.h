@@ -14,6 +14,21 @@
 
 namespace qrva {
 
+// The user scaling of one solve (QRVAscale's powers of two as factors over
+// the model's rows and columns): HiGHS solves the scaled model R A C with
+// x = C x', and the results are taken back to the problem's own units.
+// Columns and rows the reformulations add keep factor 1, and so do columns
+// HiGHS treats as discrete, whose integrality a factor would change. Empty
+// when the problem has no user scaling.
+struct UserScaling {
+  std::vector<double> row, col;
+  bool active() const { return !row.empty(); }
+  // The problem's own values of a solution, its reduced costs, row
+  // activities and duals, over the model's columns and rows.
+  void unscale(std::vector<double> &x, std::vector<double> &dj, std::vector<double> &act,
+               std::vector<double> &dual) const;
+};
+
 // The model handed to HiGHS: the store's columns as they are, plus what the
 // reformulations add (entries in original columns, new columns, new rows).
 // The store's matrix is never copied: flatten() reads it straight.
@@ -25,6 +40,7 @@ struct Model {
   const std::vector<std::vector<Entry>> *storeCols = nullptr;
   std::map<int, std::vector<Entry>> extraEntries;  // original column -> added entries
   std::vector<std::vector<Entry>> newCols;
+  UserScaling scaling;  // applied by transferModel when active
 
   int originalCols() const { return static_cast<int>(storeCols->size()); }
   int addCol(double lower, double upper, int type) {
@@ -85,6 +101,9 @@ struct Model {
 // objectives, sets or indicators over unbounded columns).
 Model buildModel(const ProblemStore &s, const Check &chk, SolveKind kind);
 
+// The factors of s's user scaling over m (inactive when s has none).
+UserScaling userScaling(const ProblemStore &s, const Model &m);
+
 // Symmetric positive semidefiniteness of the quadratic objective (minimizing;
 // negative semidefinite when maximizing), by a dense LDL' on the columns that
 // appear in it. Larger objectives are left to HiGHS.
@@ -92,11 +111,11 @@ bool convexObjective(const ProblemStore &s);
 
 // Passes m (its infinite bounds turned into HiGHS's infinity on the way), the
 // quadratic objective of p's store and p's basis (continuous models HiGHS
-// gets unchanged) to h.
+// gets unchanged) to h, scaled by m.scaling when it is active.
 void transferModel(void *h, Model &m, const qrva_problem_s &p, const Check &chk);
 
-// Gives h, which holds a discrete model, the starting solution x (a value
-// for every original column).
-void transferStart(void *h, const std::vector<double> &x);
+// Gives h, which holds the discrete model m, the starting solution x (a
+// value for every original column, in the problem's units).
+void transferStart(void *h, const Model &m, const std::vector<double> &x);
 
 }  // namespace qrva

@@ -39,6 +39,15 @@ void setOptions(void *h, qrva_problem_s &p, SolveKind kind, const char *flags) {
   if (maxSolutions > 0) integer("mip_max_improving_sols", maxSolutions);
   integer("random_seed", p.intControl(QRVA_RANDOMSEED));
   if (!p.intControl(QRVA_SCALING)) integer("simplex_scale_strategy", 0);
+  dbl("mip_heuristic_effort", p.dblControl(QRVA_HEURISTICEFFORT));
+  int64_t cuts = p.intControl(QRVA_CUTSTRATEGY);
+  Highs_setBoolOptionValue(h, "mip_allow_cut_separation_at_nodes", cuts > 0);
+  if (cuts == 2) {
+    // Three times HiGHS's defaults (10000 cuts, 10 and 30 rounds of age).
+    integer("mip_pool_soft_limit", 30000);
+    integer("mip_lp_age_limit", 30);
+    integer("mip_pool_age_limit", 90);
+  }
   // The algorithm: the flags, else the defaultalg control.
   std::string f = flags ? lowerCase(flags) : "";
   int alg = static_cast<int>(p.intControl(QRVA_DEFAULTALG));  // 1 auto 2 dual 3 primal 4 barrier

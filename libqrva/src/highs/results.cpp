@@ -60,7 +60,8 @@ const char *mipStatusName(int status) {
   return status >= 0 && status <= 7 ? names[status] : "mip status unknown";
 }
 
-void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int ncol, int nrow,
+void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete,
+               const UserScaling &scaling, int ncol, int nrow,
                int ms, int solutions, std::chrono::steady_clock::time_point started) {
   const ProblemStore &s = *p.store;
   int n = s.ncols(), nr = s.nrows();
@@ -117,6 +118,7 @@ void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int nc
   // Values over the problem's own rows and columns.
   std::vector<double> x(ncol), dj(ncol), act(nrow), dual(nrow);
   Highs_getSolution(h, x.data(), dj.data(), act.data(), dual.data());
+  scaling.unscale(x, dj, act, dual);
   Solution &sol = p.solution;
   sol.x.assign(x.begin(), x.begin() + n);
   sol.slack = rowSlacks(s, sol.x);
@@ -143,6 +145,8 @@ void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int nc
       HighsInt has = 0;
       std::vector<double> ray(ncol);
       Highs_getPrimalRay(h, &has, ray.data());
+      if (has && scaling.active())
+        for (int j = 0; j < ncol; ++j) ray[j] *= scaling.col[j];
       if (has) {
         sol.primalRay.assign(ray.begin(), ray.begin() + n);
         double best = 0.0;
@@ -154,6 +158,8 @@ void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int nc
       HighsInt has = 0;
       std::vector<double> ray(nrow);
       Highs_getDualRay(h, &has, ray.data());
+      if (has && scaling.active())
+        for (int i = 0; i < nrow; ++i) ray[i] *= scaling.row[i];
       if (has) sol.dualRay.assign(ray.begin(), ray.begin() + nr);
     }
   }

@@ -6,14 +6,17 @@
 #include <chrono>
 #include <vector>
 
+#include "highs/model.h"
 #include "highs/solver.h"
 
 namespace qrva {
 
 // Records the run of h (HiGHS model status ms; solutions: the improving MIP
-// solutions it reported) on p. discrete: h solved with integrality; ncol,
+// solutions it reported) on p, in p's own units when h solved the model
+// under the user scaling given. discrete: h solved with integrality; ncol,
 // nrow: the size of h's model, reformulations included.
-void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete, int ncol, int nrow,
+void recordRun(void *h, qrva_problem_s &p, SolveKind kind, bool discrete,
+               const UserScaling &scaling, int ncol, int nrow,
                int ms, int solutions, std::chrono::steady_clock::time_point started);
 
 // Row slacks (right-hand side minus activity) of the columns' values x.

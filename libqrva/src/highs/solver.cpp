@@ -18,6 +18,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   Check chk(function);
   const ProblemStore &s = *p.store;
   Model m = buildModel(s, chk, kind);
+  m.scaling = userScaling(s, m);
   p.invalidate(kStaleSolution);
   auto started = std::chrono::steady_clock::now();
   bool discrete = m.anyIntegral;
@@ -40,6 +41,11 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   if (!p.highs) p.highs.reset(Highs_create());
   void *h = p.highs.get();
   RunContext ctx(&p, started);
+  if (m.scaling.active()) {
+    ctx.colScale = &m.scaling.col;
+    p.message(QRVA_MSG_INFO, formatText("%s: user scaling of %zu rows and %zu columns", function,
+                                        s.rowScaleExp.size(), s.colScaleExp.size()));
+  }
   attachHighsCallbacks(h, ctx);
   setOptions(h, p, kind, flags);
 
@@ -47,7 +53,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
   if (discrete && kind == SolveKind::Mip && !p.mipStarts.empty()) {
     tree::Relaxation r(s, p.dblControl(QRVA_INTEGRALITYTOL), p.dblControl(QRVA_FEASTOL));
     std::vector<UserSolution> starts = takeUserSolutions(p, &p, r, function);
-    if (!starts.empty()) transferStart(h, starts.front().x);
+    if (!starts.empty()) transferStart(h, m, starts.front().x);
   }
 
   int threads = static_cast<int>(std::min<int64_t>(p.intControl(QRVA_THREADS), 2147483647));
@@ -80,7 +86,7 @@ int solveWithHighs(qrva_problem_s &p, const char *function, SolveKind kind, cons
       ms == kHighsModelStatusModelError || ms == kHighsModelStatusSolveError)
     chk.fail(formatText("HiGHS did not solve the model (its model status %d)", ms), QRVA_ERR_SOLVER);
 
-  recordRun(h, p, kind, discrete, static_cast<int>(m.cost.size()),
+  recordRun(h, p, kind, discrete, m.scaling, static_cast<int>(m.cost.size()),
             static_cast<int>(m.rowLower.size()), ms, ctx.solutions, started);
   bool mipRun = kind == SolveKind::Mip;
   if (ctx.candidateRefused)

@@ -28,8 +28,6 @@ bool givenValues(const ProblemStore &s, const MipStart &start, std::vector<doubl
   return true;
 }
 
-// The indicator rows stay out of the repair's LP unless the fixed values
-// put them in force (their condition is checked on the LP's solution).
 bool repair(const qrva_problem_s &p, const tree::Relaxation &r, const std::vector<double> &given,
             std::vector<double> &x) {
   const ProblemStore &s = r.store;
@@ -39,16 +37,25 @@ bool repair(const qrva_problem_s &p, const tree::Relaxation &r, const std::vecto
     if (given[j] < lo[j] - r.feasTol || given[j] > hi[j] + r.feasTol) return false;
     lo[j] = hi[j] = given[j];
   }
+  return solveWithDecisionsFixed(p, r, lo, hi, 1e20, x) == NodeLp::Status::Optimal && r.feasible(x);
+}
+
+}  // namespace
+
+// The indicator rows stay out of the LP unless the fixed values put them in
+// force (their condition is checked on the LP's solution).
+NodeLp::Status solveWithDecisionsFixed(const qrva_problem_s &p, const tree::Relaxation &r,
+                                       const std::vector<double> &lo,
+                                       const std::vector<double> &hi, double seconds,
+                                       std::vector<double> &x) {
   std::vector<double> rowLo = r.rowLo, rowHi = r.rowHi;
   for (int i : r.indicatorRows)
     if (!r.indicatorForced(i, lo, hi)) rowLo[i] = -1e20, rowHi[i] = 1e20;
   NodeLp lp(p, lo, hi, rowLo, rowHi);
-  if (lp.solve(-1, 1e20, &p.interruptReason) != NodeLp::Status::Optimal) return false;
-  x = lp.x();
-  return r.feasible(x);
+  NodeLp::Status status = lp.solve(-1, seconds, &p.interruptReason);
+  if (status == NodeLp::Status::Optimal) x = lp.x();
+  return status;
 }
-
-}  // namespace
 
 UserSolution checkUserSolution(const qrva_problem_s &p, const tree::Relaxation &r,
                                const MipStart &start) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "highs/node_lp.h"
 #include "model/problem.h"
 #include "tree/relaxation.h"
 
@@ -18,6 +19,16 @@ struct UserSolution {
   std::vector<double> x;  // every column: feasible and repaired solutions only
   double objective = 0.0;  // at x, minimising sense
 };
+
+// The LP (or convex QP) of r's problem over the column bounds lo/hi, in
+// which the caller has fixed discrete decisions: the indicator rows are in
+// force only where lo/hi force their column. x gets the solution when the
+// status is Optimal (the caller checks it against r). seconds: the time
+// limit (1e20 none); p's interrupt flag stops it.
+NodeLp::Status solveWithDecisionsFixed(const qrva_problem_s &p, const tree::Relaxation &r,
+                                       const std::vector<double> &lo,
+                                       const std::vector<double> &hi, double seconds,
+                                       std::vector<double> &x);
 
 // The check of one given solution against p, whose relaxation is r.
 // Feasible: every column given and x satisfies every condition of r.

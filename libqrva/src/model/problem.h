@@ -24,6 +24,7 @@ namespace tree {
 class Worker;
 class CutPool;
 }
+struct TunerMethod;
 
 // What a worker problem of a tree search answers about the node it works
 // on (all zero on a problem that is not a worker problem).
@@ -108,6 +109,8 @@ struct qrva_problem_s : qrva_object_s {
   // an edit of the feasible set drops them).
   std::shared_ptr<qrva::tree::CutPool> cutPool;
   qrva::NodeAttributes nodeAttributes;
+  // The tuner's trials read by QRVAtunerreadmethod (null: the built-in list).
+  std::shared_ptr<qrva::TunerMethod> tunerMethod;
 
   // Records the error and returns code.
   int fail(int code, const std::string &text);

@@ -58,7 +58,8 @@ ProblemStore::ProblemStore(const ProblemStore &o)
       indicatorComp(o.indicatorComp), objConstant(o.objConstant), objSense(o.objSense),
       qobj(o.qobj), qrows(o.qrows), sets(o.sets), rowNames(o.rowNames), colNames(o.colNames),
       setNames(o.setNames), directives(o.directives), secureRows(o.secureRows),
-      secureCols(o.secureCols), delayedRows(o.delayedRows), modelCuts(o.modelCuts) {}
+      secureCols(o.secureCols), delayedRows(o.delayedRows), modelCuts(o.modelCuts),
+      rowScaleExp(o.rowScaleExp), colScaleExp(o.colScaleExp) {}
 
 int64_t ProblemStore::elements() const {
   int64_t n = 0;
@@ -187,6 +188,14 @@ static std::set<int> renumberSet(const std::set<int> &items, const std::vector<i
   return out;
 }
 
+template <class V>
+static std::map<int, V> renumberMap(const std::map<int, V> &items, const std::vector<int> &map) {
+  std::map<int, V> out;
+  for (const auto &item : items)
+    if (map[item.first] >= 0) out.emplace(map[item.first], item.second);
+  return out;
+}
+
 static QuadTerms renumberTerms(const QuadTerms &terms, const std::vector<int> &map) {
   QuadTerms out;
   for (const auto &t : terms) {
@@ -214,6 +223,7 @@ void ProblemStore::keepRows(const std::vector<char> &keep) {
   secureRows = renumberSet(secureRows, map);
   delayedRows = renumberSet(delayedRows, map);
   modelCuts = renumberSet(modelCuts, map);
+  rowScaleExp = renumberMap(rowScaleExp, map);
   matrixChanged();
 }
 
@@ -237,11 +247,9 @@ void ProblemStore::keepCols(const std::vector<char> &keep) {
     indicatorCol[i] = map[indicatorCol[i]];
     if (indicatorCol[i] < 0) indicatorComp[i] = 0;  // its column went: a plain row again
   }
-  std::map<int, Directive> dirs;
-  for (const auto &d : directives)
-    if (map[d.first] >= 0) dirs.emplace(map[d.first], d.second);
-  directives = std::move(dirs);
+  directives = renumberMap(directives, map);
   secureCols = renumberSet(secureCols, map);
+  colScaleExp = renumberMap(colScaleExp, map);
   matrixChanged();
 }
 

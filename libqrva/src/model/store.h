@@ -117,6 +117,10 @@ struct ProblemStore {
   // datum, and entries of deleted rows and columns go.
   std::map<int, Directive> directives;
   std::set<int> secureRows, secureCols, delayedRows, modelCuts;
+  // User scaling (QRVAscale): the power-of-two exponent of each scaled row
+  // and column, by index (rows and columns not listed have exponent 0).
+  // Deletions renumber them like the marks above.
+  std::map<int, int> rowScaleExp, colScaleExp;
 
   ProblemStore() = default;
   ProblemStore(const ProblemStore &other);

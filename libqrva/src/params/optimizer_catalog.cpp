@@ -56,6 +56,9 @@ std::vector<Spec> optimizerEntries() {
                        "MIP search: 0 HiGHS's MIP unless node callbacks, a quadratic "
                        "objective, directives or marked rows need the engine's own tree "
                        "search, 1 always the engine's tree search, 2 always HiGHS's MIP"),
+      Spec::intControl(QRVA_CUTSTRATEGY, "cutstrategy", 1, 0, 2,
+                       "Cut separation of HiGHS's MIP search: 0 at the root only, 1 also at the "
+                       "nodes, 2 also at the nodes with a larger, longer-kept cut pool"),
       // Double controls.
       Spec::dblControl(QRVA_FEASTOL, "feastol", 1e-7, 1e-11, 1e-1,
                        "Largest violation of a bound or row counted as feasible"),
@@ -83,6 +86,10 @@ std::vector<Spec> optimizerEntries() {
       Spec::dblControl(QRVA_MIPABSGAPNOTIFYBOUND, "mipabsgapnotifybound", kInf, -kInf, kInf,
                        "Call the gapnotify callbacks once the best bound reaches this; +-1e20: "
                        "never"),
+      Spec::dblControl(QRVA_HEURISTICEFFORT, "heuristiceffort", 0.05, 0.0, 1.0,
+                       "Share of HiGHS's MIP search spent in primal heuristics"),
+      Spec::dblControl(QRVA_TUNERMAXTIME, "tunermaxtime", kInf, 0.0, kInf,
+                       "Seconds the tuner may run in all; 1e20 means no limit"),
       // String controls.
       Spec::strControl(QRVA_MPSRHSNAME, "mpsrhsname", "", 64,
                        "Right-hand-side vector to read from problem files; empty: the first"),
