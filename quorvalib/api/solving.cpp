@@ -23,6 +23,18 @@ static const WrapperSpec kMipoptimize{
     "|s", nullptr, CHECK_BEFORE, true, [](WrapperCall &c) { return released(c, QRVAmipoptimize); },
     {{"flags", -1, -1, 0, -1}}};
 
+static const WrapperSpec kTune{
+    "|s", nullptr, CHECK_BEFORE, true, [](WrapperCall &c) { return released(c, QRVAtune); },
+    {{"flags", -1, -1, 0, -1}}};
+static const WrapperSpec kTunerwritemethod{
+    "s", nullptr, CHECK_BEFORE, false,
+    [](WrapperCall &c) { return c.done(QRVAtunerwritemethod(c.qprob(), c.slot[0].text)); },
+    {{"methodfile", -1, -1, 0, -1}}};
+static const WrapperSpec kTunerreadmethod{
+    "s", nullptr, CHECK_BEFORE, false,
+    [](WrapperCall &c) { return c.done(QRVAtunerreadmethod(c.qprob(), c.slot[0].text)); },
+    {{"methodfile", -1, -1, 0, -1}}};
+
 static const WrapperSpec kPostsolve{
     "", nullptr, CHECK_BEFORE, false, [](WrapperCall &c) { return c.done(QRVApostsolve(c.qprob())); }, {}};
 
@@ -103,6 +115,59 @@ static const WrapperSpec kBasisstability{
       return PyFloat_FromDouble(value);
     },
     {{"type", -1, -1, 0, -1}, {"norm", -1, -1, 0, -1}, {"ifscaled", -1, -1, 0, -1}}};
+
+/* The solution has one value per original column; refined_solution receives
+ * as many. */
+static const WrapperSpec kRefinemipsol{
+    "isOO", "Must provide arguments solution and refined_solution", CHECK_BEFORE, true,
+    [](WrapperCall &c) -> PyObject * {
+      bool failed = false;
+      int status = 0;
+      double *refined = c.all<double>(3, c.count[1], &failed);
+      if (failed) return nullptr;
+      if (QRVArefinemipsol(c.qprob(), c.slot[0].integer, c.slot[1].text, c.in<double>(2), refined, &status) != 0)
+        return nullptr;
+      return PyLong_FromLong(status);
+    },
+    {{"options", -1, -1, 0, -1},
+     {"flags", -1, -1, 0, -1},
+     {"solution", KIND_DOUBLE, 1, IN, -1},
+     {"refined_solution", KIND_DOUBLE, -1, ARG_REQUIRED | ARG_OUTPUT, -1}},
+    wrapperOriginalSizes};
+
+/* The row's columns and coefficients share group 0; the outputs have room
+ * for maxcoeffs entries and receive as many as the presolved row has. */
+static const WrapperSpec kPresolverow{
+    "COOdiOO", "Must provide arguments mcolso, dvalo, mcolsp, dvalp", CHECK_BEFORE, true,
+    [](WrapperCall &c) -> PyObject * {
+      bool failed = false;
+      int maxcoeffs = c.slot[4].integer, ncoeffs = 0, status = 0;
+      double drhsp = 0.0;
+      if (maxcoeffs < 0) return WrapperCall::interfaceError("maxcoeffs must not be negative");
+      int *mcolsp = c.all<int>(5, maxcoeffs, &failed);
+      double *dvalp = c.all<double>(6, maxcoeffs, &failed);
+      if (failed) return nullptr;
+      if (QRVApresolverow(c.qprob(), (char)c.slot[0].integer, c.n(0), c.in<int>(1), c.in<double>(2),
+                          c.slot[3].number, maxcoeffs, &ncoeffs, mcolsp, dvalp, &drhsp, &status) != 0)
+        return nullptr;
+      int written = status == QRVA_PRESOLVEROW_TOOMANY ? 0 : ncoeffs;
+      c.written(5, written), c.written(6, written);
+      return Py_BuildValue("(di)", drhsp, status);
+    },
+    {{"qrtype", -1, -1, 0, -1},
+     {"mcolso", KIND_COL, 0, IN, -1},
+     {"dvalo", KIND_DOUBLE, 0, IN, -1},
+     {"drhso", -1, -1, 0, -1},
+     {"maxcoeffs", -1, -1, 0, -1},
+     {"mcolsp", KIND_INT, -1, ARG_REQUIRED | ARG_OUTPUT, -1},
+     {"dvalp", KIND_DOUBLE, -1, ARG_REQUIRED | ARG_OUTPUT, -1}}};
+
+/* Exponents over the original rows and columns; None passes no array. */
+static const WrapperSpec kScale{
+    "|OO", nullptr, CHECK_BEFORE, true,
+    [](WrapperCall &c) { return c.done(QRVAscale(c.qprob(), c.in<int>(0), c.in<int>(1))); },
+    {{"mrscal", KIND_INT, 0, ARG_ARRAY, -1}, {"mcscal", KIND_INT, 1, ARG_ARRAY, -1}},
+    wrapperOriginalSizes};
 
 /* vec has one entry per row of the problem as it stands; the result is
  * written back into the same list. */
@@ -243,6 +308,30 @@ PyMethodDef problem_apiSolvingMethods[] = {
                           "Other Python threads run during the solve; Ctrl-C interrupts it with the incumbent "
                           "kept.",
                           "lpoptimize, solve, getmipsol")),
+    QRVA_WRAPPER("tune", kTune,
+                 QRVA_DOC("Tries settings on the problem and leaves the fastest set.", "p.tune(flags='')",
+                          "flags: '' tunes the MIP solve when the problem has discrete columns or sets, else the "
+                          "LP solve; 'l' the LP relaxation, 'g' the MIP.",
+                          "p.controls.tunermaxtime = 60\n  p.tune()\n  p.mipoptimize()",
+                          "Each trial (algorithm, presolve, scaling, cut and heuristic effort, threads, or the "
+                          "list read by tunerreadmethod) is one cold solve, logged through the message callbacks. "
+                          "The fastest finished trial wins, else the least gap; its controls stay set and no "
+                          "solution is left. The control tunermaxtime bounds the whole tuning, timelimit each "
+                          "trial. Other Python threads run meanwhile; Ctrl-C ends it with the best so far.",
+                          "tunerwritemethod, tunerreadmethod, mipoptimize")),
+    QRVA_WRAPPER("tunerwritemethod", kTunerwritemethod,
+                 QRVA_DOC("Writes the list of trials the tuner runs to a file.", "p.tunerwritemethod(methodfile)",
+                          "methodfile: the file name.", "p.tunerwritemethod('trials.txt')",
+                          "Plain text: the header line 'QRVA tuner method 1', then one trial per line as "
+                          "control=value pairs separated by blanks; lines starting with # are comments.",
+                          "tunerreadmethod, tune")),
+    QRVA_WRAPPER("tunerreadmethod", kTunerreadmethod,
+                 QRVA_DOC("Reads the list of trials the tuner runs from a file.", "p.tunerreadmethod(methodfile)",
+                          "methodfile: a file in the format tunerwritemethod writes.",
+                          "p.tunerreadmethod('trials.txt')\n  p.tune()",
+                          "A bad file (unknown control, value out of range, missing header) is refused with its "
+                          "line named, and the list the tuner had stays.",
+                          "tunerwritemethod, tune")),
     QRVA_WRAPPER("postsolve", kPostsolve,
                  QRVA_DOC("Takes the problem out of a presolved state.", "p.postsolve()", "None.",
                           "p.postsolve()",
@@ -293,6 +382,43 @@ PyMethodDef problem_apiSolvingMethods[] = {
                           "to scale().",
                           "k = p.basisstability(0, 1, 0)",
                           "The inverse is formed one column at a time: one basis solve per row.", "btran, ftran")),
+    QRVA_WRAPPER("refinemipsol", kRefinemipsol,
+                 QRVA_DOC("Polishes a MIP solution: its discrete decisions fixed, the continuous columns "
+                          "re-optimised.",
+                          "status = p.refinemipsol(options, flags, solution, refined_solution)",
+                          "options: 0, or 1 to keep the result also as a start of the next MIP solve; flags: the "
+                          "algorithm of the LP solve, as for lpoptimize; solution: one value per column; "
+                          "refined_solution: a list that receives one value per column.",
+                          "r = []\n  status = p.refinemipsol(0, '', x, r)",
+                          "The integral columns are fixed at their nearest integers and the LP over the rest is "
+                          "solved; its solution is kept when it is a solution no worse than the one given, else "
+                          "the one given comes back. Returns 0 improved, 1 kept (none better), 2 no solution with "
+                          "these decisions, 3 stopped. The problem itself is left as it was.",
+                          "mipoptimize, addmipsol, fixglobals")),
+    QRVA_WRAPPER("presolverow", kPresolverow,
+                 QRVA_DOC("Presolves one row against the problem's column bounds.",
+                          "drhsp, status = p.presolverow(qrtype, mcolso, dvalo, drhso, maxcoeffs, mcolsp, dvalp)",
+                          "qrtype: 'L', 'G' or 'E'; mcolso: the row's columns; dvalo: its coefficients; drhso: its "
+                          "right-hand side; maxcoeffs: the most coefficients to return; mcolsp, dvalp: lists that "
+                          "receive the presolved row's column indices and coefficients.",
+                          "cols, vals = [], []\n  rhs, status = p.presolverow('L', [x, y], [1, 2], 4, 10, cols, vals)",
+                          "Coefficients of one column are summed, tiny ones dropped and fixed columns moved into "
+                          "the right-hand side. status: 0 presolved, 1 the bounds make the row always hold, 2 the "
+                          "bounds leave no way to satisfy it, 3 more than maxcoeffs coefficients (the lists are "
+                          "left empty).",
+                          "getpresolvemap, addrows")),
+    QRVA_WRAPPER("scale", kScale,
+                 QRVA_DOC("Scales the rows and columns of the problem's next solves by powers of two.",
+                          "p.scale(mrscal=None, mcscal=None)",
+                          "mrscal: one exponent e per row (the row is multiplied by 2**e), or None for no row "
+                          "scaling; mcscal: one exponent per column (the column's value is 2**e times the "
+                          "solved one), or None. Exponents lie between -64 and 64.",
+                          "p.scale([0, 3], [-2, 0, 1])\n  p.lpoptimize()",
+                          "Solutions, slacks, duals and reduced costs are still reported in the problem's own "
+                          "units: only the path of the solve changes. The factors replace those given before; "
+                          "scale() with no arguments leaves scaling to the library alone. Discrete columns are "
+                          "not scaled in MIP solves.",
+                          "lpoptimize, mipoptimize, basisstability")),
     QRVA_WRAPPER("btran", kBtran,
                  QRVA_DOC("Solves with the transposed basis matrix.", "p.btran(vec)",
                           "vec: one value per row, replaced by the solution of B'y = vec.",
