@@ -146,7 +146,7 @@ class TestRefinemipsol:
         assert mip.refinemipsol(0, "", [2, 7], refined) == 0
         assert refined == pytest.approx([2, 1.5])
         # x = 0 leaves no room for y: nothing to keep.
-        assert mip.refinemipsol(0, "d", [0, 0], refined) == 2
+        assert mip.refinemipsol(0, "", [0, 0], refined) == 2
         assert refined == [0, 0]
 
     def test_published_mip_optimum_is_kept(self):
@@ -168,6 +168,8 @@ class TestRefinemipsol:
             mip.refinemipsol(4, "", [1, 2], [])
         with pytest.raises(quorva.SolverError, match="NaN"):
             mip.refinemipsol(0, "", [1, float("nan")], [])
+        with pytest.raises(quorva.SolverError, match="flags is 'd'"):
+            mip.refinemipsol(0, "d", [1, 2], [])
         mip.mipoptimize()
         assert mip.attributes.mipobjval == pytest.approx(-3.5)
 

@@ -20,7 +20,8 @@ REFUSED = "ModelError/SolverError/InterfaceError/TypeError/ValueError/OverflowEr
 # write, a log file or a problem, an unknown name has the info (0, 0), and
 # fixglobals takes any object (only True rounds).
 SOUND = {"setlogfile": {"'nosuch'"}, "setprobname": {"'nosuch'"}, "getattribinfo": {"'nosuch'"},
-         "getcontrolinfo": {"'nosuch'"}, "fixglobals": set(FORMS), "tokencount": {"'nosuch'"}}
+         "getcontrolinfo": {"'nosuch'"}, "fixglobals": set(FORMS), "tokencount": {"'nosuch'"},
+         "tunerwritemethod": {"'nosuch'"}}
 
 
 def sound(name):

@@ -29,6 +29,8 @@ LIFECYCLE = {"QRVAinit", "QRVAfree", "QSLPinit", "QSLPfree"}
 # (function, argument, bad value) that mean something; everything else is refused.
 ACCEPTED = {
     ("QRVAchgobj", "colind", "-1s"): "column -1 holds the objective constant",
+    ("QRVAscale", "rowscale", "-1s"): "exponent -1 halves the row",
+    ("QRVAscale", "colscale", "-1s"): "exponent -1 halves the column",
     ("QRVAaddqmatrix64", "row", "-1"): "row -1 is the objective",
     ("QRVAdelqmatrix", "row", "-1"): "row -1 is the objective",
     ("QRVAchgobjsense", "objsense", "-1"): "-1 maximises",

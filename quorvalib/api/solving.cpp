@@ -386,8 +386,8 @@ PyMethodDef problem_apiSolvingMethods[] = {
                  QRVA_DOC("Polishes a MIP solution: its discrete decisions fixed, the continuous columns "
                           "re-optimised.",
                           "status = p.refinemipsol(options, flags, solution, refined_solution)",
-                          "options: 0, or 1 to keep the result also as a start of the next MIP solve; flags: the "
-                          "algorithm of the LP solve, as for lpoptimize; solution: one value per column; "
+                          "options: 0, or 1 to keep the result also as a start of the next MIP solve; flags: '' "
+                          "(none are defined); solution: one value per column; "
                           "refined_solution: a list that receives one value per column.",
                           "r = []\n  status = p.refinemipsol(0, '', x, r)",
                           "The integral columns are fixed at their nearest integers and the LP over the rest is "

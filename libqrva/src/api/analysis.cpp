@@ -234,13 +234,6 @@ std::vector<double> optional(const double *v, int n) {
   return v ? std::vector<double>(v, v + n) : std::vector<double>();
 }
 
-bool discreteProblem(const qrva::ProblemStore &s) {
-  if (!s.sets.empty()) return true;
-  for (int j = 0; j < s.ncols(); ++j)
-    if (s.isDiscrete(j)) return true;
-  return false;
-}
-
 bool phaseTwo(const Check &chk, char flag, const char *name) {
   if (flag != 'o' && flag != 'f')
     chk.fail(formatText("%s is %s; it must be 'o' (optimise within delta) or 'f' (least violation only)", name,
@@ -259,7 +252,7 @@ int weighted(QRVAprob prob, const char *function, int *status, const double lrp[
     qrva::RepairWeights w{optional(lrp, m), optional(grp, m), optional(lbp, n), optional(ubp, n),
                           optional(lrb, m), optional(grb, m), optional(lbb, n), optional(ubb, n)};
     bool two = phaseTwo(chk, phase2, "phase2");
-    *status = qrva::repairInfeasibility(p, chk, w, two, delta, discreteProblem(*p.store), optflags ? optflags : "");
+    *status = qrva::repairInfeasibility(p, chk, w, two, delta, p.store->hasDiscreteParts(), optflags ? optflags : "");
     return QRVA_OK;
   });
 }
@@ -284,7 +277,7 @@ int QRVArepairinfeas(QRVAprob prob, int *status, char pflags, char oflags, char 
     int m = p.store->nrows(), n = p.store->ncols();
     qrva::RepairWeights w{std::vector<double>(m, lrp), std::vector<double>(m, grp), std::vector<double>(n, lbp),
                           std::vector<double>(n, ubp), {}, {}, {}, {}};
-    *status = qrva::repairInfeasibility(p, chk, w, two, delta, gflags == 'g' && discreteProblem(*p.store), "");
+    *status = qrva::repairInfeasibility(p, chk, w, two, delta, gflags == 'g' && p.store->hasDiscreteParts(), "");
     return QRVA_OK;
   });
 }

@@ -22,11 +22,7 @@ int QRVAtunerwritemethod(QRVAprob prob, const char *methodfile) {
   return qrva::withProblem(prob, "QRVAtunerwritemethod", [&](P &p) {
     Check chk("QRVAtunerwritemethod");
     chk.array(methodfile, "methodfile");
-    const qrva::ProblemStore &s = *p.store;
-    bool mip = !s.sets.empty();
-    for (int j = 0; j < s.ncols() && !mip; ++j) mip = s.isDiscrete(j);
-    qrva::TunerMethod m = p.tunerMethod ? *p.tunerMethod : qrva::defaultTunerMethod(p, mip);
-    qrva::writeTunerMethod(m, methodfile, chk);
+    qrva::writeTunerMethod(qrva::tunerMethodOf(p, p.store->hasDiscreteParts()), methodfile, chk);
     return QRVA_OK;
   });
 }

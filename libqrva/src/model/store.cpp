@@ -67,6 +67,13 @@ int64_t ProblemStore::elements() const {
   return n;
 }
 
+bool ProblemStore::hasDiscreteParts() const {
+  if (!sets.empty()) return true;
+  for (int j = 0; j < ncols(); ++j)
+    if (isDiscrete(j)) return true;
+  return false;
+}
+
 ProblemCounts ProblemStore::counts() const {
   ProblemCounts c;
   c.rows = c.originalRows = nrows();

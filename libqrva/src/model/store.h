@@ -131,6 +131,8 @@ struct ProblemStore {
   int64_t elements() const;
   ProblemCounts counts() const;
   bool isDiscrete(int col) const { return colType[col] != 'C'; }
+  // Whether any column is discrete or any set exists (a MIP's parts).
+  bool hasDiscreteParts() const;
 
   // Appends rows without elements / columns without elements.
   void appendRows(int n, const char *type, const double *rhs, const double *range);

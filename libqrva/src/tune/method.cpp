@@ -97,6 +97,10 @@ TunerMethod defaultTunerMethod(const qrva_problem_s &p, bool mip) {
   return m;
 }
 
+TunerMethod tunerMethodOf(const qrva_problem_s &p, bool mip) {
+  return p.tunerMethod ? *p.tunerMethod : defaultTunerMethod(p, mip);
+}
+
 std::string trialText(const TunerTrial &trial) {
   std::string text;
   for (const TunerSetting &s : trial) {

@@ -30,6 +30,9 @@ struct TunerMethod {
 // effort and threads.
 TunerMethod defaultTunerMethod(const qrva_problem_s &p, bool mip);
 
+// The method the tuner runs on p: the one read last, else the built-in one.
+TunerMethod tunerMethodOf(const qrva_problem_s &p, bool mip);
+
 // The settings of a trial as "name=value ..." (a file line; "" for none).
 std::string trialText(const TunerTrial &trial);
 

@@ -77,11 +77,8 @@ void tune(qrva_problem_s &p, const Check &chk, const char *flags) {
     chk.fail("flags name both 'l' and 'g'; give one");
   if (needsNonlinearSolver(p))
     chk.fail("the problem has nonlinear parts; the tuner tunes LP and MIP solves", QRVA_ERR_STATE);
-  const ProblemStore &s = *p.store;
-  bool discrete = !s.sets.empty();
-  for (int j = 0; j < s.ncols() && !discrete; ++j) discrete = s.isDiscrete(j);
-  bool mip = f.find('g') != std::string::npos || (discrete && f.find('l') == std::string::npos);
-  TunerMethod method = p.tunerMethod ? *p.tunerMethod : defaultTunerMethod(p, mip);
+  bool mip = f.find('g') != std::string::npos || (p.store->hasDiscreteParts() && f.find('l') == std::string::npos);
+  TunerMethod method = tunerMethodOf(p, mip);
 
   const char *function = chk.function();
   std::vector<ParamValue> original = p.controls;
@@ -99,33 +96,44 @@ void tune(qrva_problem_s &p, const Check &chk, const char *flags) {
   p.message(QRVA_MSG_INFO, formatText("%s: %zu trials of the %s solve within %g s", function, total,
                                       mip ? "MIP" : "LP", budget));
   try {
-  for (size_t k = 0; k < total; ++k) {
-    double left = remaining();
-    if (left <= 0.0) {
-      p.message(QRVA_MSG_INFO, formatText("%s: the tuner's time (tunermaxtime) is up after %zu trials", function, k));
-      break;
+    for (size_t k = 0; k < total; ++k) {
+      double left = remaining();
+      if (left <= 0.0) {
+        p.message(QRVA_MSG_INFO,
+                  formatText("%s: the tuner's time (tunermaxtime) is up after %zu trials", function, k));
+        break;
+      }
+      const TunerTrial empty;
+      const TunerTrial &trial = k == 0 ? empty : method.trials[k - 1];
+      std::string settings = k == 0 ? "the problem's own settings" : trialText(trial);
+      p.controls = original;
+      applyTrial(p, trial);
+      // A trial slower than the best finished one cannot win: it stops there.
+      double limit = std::min(userLimit, left);
+      if (k > 0 && best.finished) limit = std::min(limit, best.seconds);
+      p.controls[limitIndex].d = limit >= kNoLimit ? kNoLimit : limit;
+      Outcome o;
+      try {
+        o = runTrial(p, function, mip);
+      } catch (const Failure &f) {
+        // A problem its own settings cannot solve cannot be tuned; a trial
+        // whose settings fail (threads another solve holds) is passed over.
+        if (k == 0) throw;
+        p.message(QRVA_MSG_INFO, formatText("%s: trial %zu of %zu (%s) failed: %s", function, k + 1, total,
+                                            settings.c_str(), f.what()));
+        continue;
+      }
+      p.message(QRVA_MSG_INFO, formatText("%s: trial %zu of %zu (%s): %s, %s in %.3f s", function, k + 1, total,
+                                          settings.c_str(), o.status.c_str(),
+                                          o.finished ? "finished" : "unfinished", o.seconds));
+      if (k == 0 || better(o, best)) best = o, bestTrial = k;
+      if (p.interruptReason.load() != 0) {
+        p.message(QRVA_MSG_INFO, formatText("%s: interrupted; the best trial so far is kept", function));
+        break;
+      }
     }
-    const TunerTrial empty;
-    const TunerTrial &trial = k == 0 ? empty : method.trials[k - 1];
-    p.controls = original;
-    applyTrial(p, trial);
-    // A trial slower than the best finished one cannot win: it stops there.
-    double limit = std::min(userLimit, left);
-    if (k > 0 && best.finished) limit = std::min(limit, best.seconds);
-    p.controls[limitIndex].d = limit >= kNoLimit ? kNoLimit : limit;
-    Outcome o = runTrial(p, function, mip);
-    std::string settings = k == 0 ? "the problem's own settings" : trialText(trial);
-    p.message(QRVA_MSG_INFO, formatText("%s: trial %zu of %zu (%s): %s, %s in %.3f s", function, k + 1, total,
-                                        settings.c_str(), o.status.c_str(), o.finished ? "finished" : "unfinished",
-                                        o.seconds));
-    if (k == 0 || better(o, best)) best = o, bestTrial = k;
-    if (p.interruptReason.load() != 0) {
-      p.message(QRVA_MSG_INFO, formatText("%s: interrupted; the best trial so far is kept", function));
-      break;
-    }
-  }
   } catch (...) {
-    // A trial that fails leaves the problem as the tuner found it.
+    // A failure leaves the problem as the tuner found it.
     p.controls = original;
     p.basis = basis;
     throw;
