@@ -1,6 +1,6 @@
 // Calculations on given vectors, solves with the basis matrix, the fixing
-// of a MIP's integer decisions and the user scaling of the solves
-// (analysis/).
+// and the refinement of a MIP's integer decisions, the presolve of one row,
+// ranging, repair and the user scaling of the solves (analysis/).
 #include <cmath>
 #include <map>
 
@@ -108,12 +108,7 @@ int QRVAbasisstability(QRVAprob prob, int type, int norm, int ifscaled, double *
     chk.array(value, "value");
     if (ifscaled != 0 && ifscaled != 1) chk.fail(formatText("ifscaled is %d; it must be 0 or 1", ifscaled));
     std::vector<double> rowScale, colScale;
-    const qrva::ProblemStore &s = *p.store;
-    if (ifscaled && !(s.rowScaleExp.empty() && s.colScaleExp.empty())) {
-      rowScale.assign(s.nrows(), 1.0), colScale.assign(s.ncols(), 1.0);
-      for (const auto &r : s.rowScaleExp) rowScale[r.first] = std::ldexp(1.0, r.second);
-      for (const auto &c : s.colScaleExp) colScale[c.first] = std::ldexp(1.0, c.second);
-    }
+    if (ifscaled) p.store->scaleFactors(rowScale, colScale);
     *value = qrva::basisStability(p, chk, type, norm, rowScale, colScale);
     return QRVA_OK;
   });

@@ -272,14 +272,12 @@ bool convexObjective(const ProblemStore &s) {
 
 UserScaling userScaling(const ProblemStore &s, const Model &m) {
   UserScaling u;
-  if (s.rowScaleExp.empty() && s.colScaleExp.empty()) return u;
-  u.row.assign(m.rowLower.size(), 1.0), u.col.assign(m.cost.size(), 1.0);
-  for (const auto &r : s.rowScaleExp)
-    if (r.first < s.nrows()) u.row[static_cast<size_t>(r.first)] = std::ldexp(1.0, r.second);
-  for (const auto &c : s.colScaleExp)
-    if (c.first < s.ncols() &&
-        (!m.anyIntegral || m.integrality[static_cast<size_t>(c.first)] == kHighsVarTypeContinuous))
-      u.col[static_cast<size_t>(c.first)] = std::ldexp(1.0, c.second);
+  s.scaleFactors(u.row, u.col);
+  if (!u.active()) return u;
+  // What the reformulations add keeps factor 1.
+  u.row.resize(m.rowLower.size(), 1.0), u.col.resize(m.cost.size(), 1.0);
+  for (int j = 0; j < s.ncols(); ++j)
+    if (m.anyIntegral && m.integrality[static_cast<size_t>(j)] != kHighsVarTypeContinuous) u.col[j] = 1.0;
   return u;
 }
 

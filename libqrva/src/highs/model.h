@@ -22,7 +22,7 @@ namespace qrva {
 // when the problem has no user scaling.
 struct UserScaling {
   std::vector<double> row, col;
-  bool active() const { return !row.empty(); }
+  bool active() const { return !row.empty() || !col.empty(); }
   // The problem's own values of a solution, its reduced costs, row
   // activities and duals, over the model's columns and rows.
   void unscale(std::vector<double> &x, std::vector<double> &dj, std::vector<double> &act,

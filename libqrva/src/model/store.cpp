@@ -3,6 +3,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qrva {
 
@@ -65,6 +66,16 @@ int64_t ProblemStore::elements() const {
   int64_t n = 0;
   for (const auto &c : columns) n += static_cast<int64_t>(c.size());
   return n;
+}
+
+void ProblemStore::scaleFactors(std::vector<double> &rows, std::vector<double> &cols) const {
+  rows.clear(), cols.clear();
+  if (rowScaleExp.empty() && colScaleExp.empty()) return;
+  rows.assign(nrows(), 1.0), cols.assign(ncols(), 1.0);
+  for (const auto &r : rowScaleExp)
+    if (r.first < nrows()) rows[r.first] = std::ldexp(1.0, r.second);
+  for (const auto &c : colScaleExp)
+    if (c.first < ncols()) cols[c.first] = std::ldexp(1.0, c.second);
 }
 
 bool ProblemStore::hasDiscreteParts() const {

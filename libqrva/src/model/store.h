@@ -121,6 +121,9 @@ struct ProblemStore {
   // and column, by index (rows and columns not listed have exponent 0).
   // Deletions renumber them like the marks above.
   std::map<int, int> rowScaleExp, colScaleExp;
+  // The factors 2^exponent of every row and column (empty when there is no
+  // user scaling).
+  void scaleFactors(std::vector<double> &rows, std::vector<double> &cols) const;
 
   ProblemStore() = default;
   ProblemStore(const ProblemStore &other);
