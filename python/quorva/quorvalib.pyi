@@ -184,6 +184,8 @@ class problem:
         """Changes one coefficient of the matrix."""
     def chgcoltype(self, mindex: Any, qctype: Any) -> Any:
         """Changes the types of columns."""
+    def chgdeltatype(self, vars: Any, deltatypes: Any, values: Any) -> Any:
+        """Changes how the nonlinear solver bounds the steps of columns."""
     def chgglblimit(self, mindex: Any, dlimit: Any) -> Any:
         """Changes the thresholds of semi-continuous, semi-integer and partially integer columns."""
     def chgmcoef(self, mrow: Any, mcol: Any, dval: Any) -> Any:
@@ -202,8 +204,12 @@ class problem:
         """Changes right-hand sides of rows."""
     def chgrhsrange(self, mindex: Any, rng: Any) -> Any:
         """Changes the range widths of rows."""
+    def chgrowstatus(self, rowindex: Any, status: Any) -> Any:
+        """Changes how the nonlinear solver treats a row."""
     def chgrowtype(self, mindex: Any, qrtype: Any) -> Any:
         """Changes the types of rows."""
+    def chgrowwt(self, rowindex: Any, value: Any) -> Any:
+        """Changes the weight of a row's penalty in the nonlinear solver."""
     def chgtolset(self, ntol: Any, status: Any, tols: Any) -> Any:
         """Changes one tolerance set."""
     def chgvar(self, colindex: Any, detrow: Any = ..., initstepbound: Any = ..., stepbound: Any = ..., penalty: Any = ..., damp: Any = ..., initvalue: Any = ..., value: Any = ..., tolset: Any = ..., history: Any = ..., converged: Any = ..., vartype: Any = ...) -> Any:
@@ -276,6 +282,8 @@ class problem:
         """Returns one coefficient of the matrix."""
     def getcoefformula(self, rowindex: Any, colindex: Any, parsed: Any, bufsize: Any) -> Any:
         """Reads the formula of a coefficient as tokens."""
+    def getcolinfo(self, infotype: Any, colindex: Any) -> Any:
+        """Reads what the nonlinear solver knows about a column."""
     def getcols(self, mstart: Any, mrwind: Any, dmatval: Any, size: Any, first: Any, last: Any) -> Any:
         """Reads the matrix column-wise over a range of columns."""
     def getcoltype(self, coltype: Any, first: Any, last: Any) -> Any:
@@ -284,6 +292,8 @@ class problem:
         """Returns the identifier and type of a control."""
     def getdirs(self, mcols: Any, mpri: Any, qbr: Any, dupc: Any, ddpc: Any) -> Any:
         """Reads the branching directives."""
+    def getdtime(self) -> Any:
+        """Reads the nonlinear solver's clock."""
     def getdualray(self, dray: Any) -> Any:
         """Reads a dual ray of an infeasible problem."""
     def getglobal(self, qgtype: Any, mgcols: Any, dlim: Any, qstype: Any, msstart: Any, mscols: Any, dref: Any) -> Any:
@@ -302,6 +312,8 @@ class problem:
         """Reads the LP solution."""
     def getmessagestatus(self, errcode: Any) -> Any:
         """Tells whether a message of the library is shown."""
+    def getmessagetype(self, code: Any) -> Any:
+        """Gives the message type a return code of the library is reported with."""
     def getmipsol(self, x: Any = ..., slack: Any = ...) -> Any:
         """Reads the best MIP solution."""
     def getmqobj(self, mstart: Any, mclind: Any, dobjval: Any, size: Any, first: Any, last: Any) -> Any:
@@ -334,10 +346,16 @@ class problem:
         """Reads the right-hand sides of a range of rows."""
     def getrhsrange(self, range: Any, first: Any, last: Any) -> Any:
         """Reads the range widths of a range of rows."""
+    def getrowinfo(self, infotype: Any, rowindex: Any) -> Any:
+        """Reads what the nonlinear solver knows about a row."""
     def getrows(self, mstart: Any, mclind: Any, dmatval: Any, size: Any, first: Any, last: Any) -> Any:
         """Reads the matrix row-wise over a range of rows."""
+    def getrowstatus(self, rowindex: Any) -> Any:
+        """Reads the status word of a row."""
     def getrowtype(self, qrtype: Any, first: Any, last: Any) -> Any:
         """Reads the types of a range of rows."""
+    def getrowwt(self, rowindex: Any) -> Any:
+        """Reads the penalty weight of a row."""
     def getscaledinfeas(self, mx: Any, mslack: Any, mdual: Any, mdj: Any) -> Any:
         """Reads the infeasibilities of the current solution of the scaled problem."""
     def getslpsol(self, x: Any = ..., slack: Any = ..., dual: Any = ..., dj: Any = ...) -> Any:
@@ -428,6 +446,8 @@ class problem:
         """Reads a text solution file as a starting solution for the next MIP solve."""
     def refinemipsol(self, options: Any, flags: Any, solution: Any, refined_solution: Any) -> Any:
         """Polishes a MIP solution: its discrete decisions fixed, the continuous columns re-optimised."""
+    def reinitialize(self) -> Any:
+        """Returns the nonlinear solver to its state before any solve."""
     def removecbbariteration(self, callback: Any = ..., data: Any = ...) -> Any:
         """Removes functions from the problem's bariteration callbacks."""
     def removecbbarlog(self, callback: Any = ..., data: Any = ...) -> Any:
@@ -520,6 +540,8 @@ class problem:
         """Sets the Python function of the problem's slpnode callback for nonlinear solves."""
     def setcbslpstart(self, callback: Any, data: Any = ..., priority: Any = ...) -> Any:
         """Sets the Python function of the problem's slpstart callback for nonlinear solves."""
+    def setcurrentiv(self) -> Any:
+        """Makes the last nonlinear solution the initial values of every column."""
     def setdefaultcontrol(self, name: Any) -> Any:
         """Gives one control of the problem its default value back."""
     def setdefaults(self) -> Any:
@@ -542,6 +564,14 @@ class problem:
         """Reads the list of trials the tuner runs from a file."""
     def tunerwritemethod(self, methodfile: Any) -> Any:
         """Writes the list of trials the tuner runs to a file."""
+    def validate(self) -> Any:
+        """Validates the last nonlinear solution against every row and bound."""
+    def validatekkt(self, calculationmode: Any, respectbasisstatus: Any, updatemultipliers: Any, kktviolationtarget: Any) -> Any:
+        """Measures the KKT residual of the last nonlinear solution."""
+    def validaterow(self, row: Any) -> Any:
+        """Validates one row at the last nonlinear solution."""
+    def validatevector(self, vector: Any) -> Any:
+        """Checks a point given as one value per column."""
     def validformula(self, type: Any, value: Any) -> Any:
         """Checks a parsed formula at the current point."""
     def write(self, filename: Any, options: Any = ...) -> Any:
