@@ -254,7 +254,7 @@ class TestSaveRestore:
         q.setprobname("other")
         for content, message in [(data[: len(data) // 2], "check sum does not match"),
                                  (data[:6], "not a saved problem"),
-                                 (resealed(data[:8] + struct.pack("=I", 2) + data[12:]), "format version 2"),
+                                 (resealed(data[:8] + struct.pack("=I", 3) + data[12:]), "format version 3"),
                                  (resealed(data[:-30] + data[-8:]), "truncated")]:
             open("bad.svf", "wb").write(content)
             with pytest.raises(quorva.SolverError, match=message):

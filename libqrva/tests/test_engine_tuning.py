@@ -2,7 +2,7 @@
 the C interface: factors that follow deletions and keep rays in the
 problem's units, refinement over sets, indicators and semi-continuous
 columns, and the tuner's time budget and restored controls."""
-from ctypes import byref, c_char, c_double, c_int
+from ctypes import byref, c_char, c_char_p, c_double, c_int, c_void_p
 
 import pytest
 
@@ -112,3 +112,27 @@ def test_tuner_budget_controls_and_log(m, env):
     assert m.attr(1010) == 0  # no solution is left behind
     assert lp_solution(m)[0] == pytest.approx([2, 6])
     assert "methodfile" in m.fails("QRVAtunerwritemethod", None)
+
+
+def test_save_keeps_the_user_scaling(m, env, tmp_path, monkeypatch):
+    monkeypatch.chdir(tmp_path)
+    env.QRVAsave.argtypes, env.QRVArestore.argtypes = [c_void_p], [c_void_p, c_char_p, c_char_p]
+    m.add_cols([3, 5], [0, 0], [INF, INF])
+    m.add_rows("LL", [4, 18], [{0: 1}, {0: 3, 1: 2}])
+    m.ok("QRVAchgobjsense", -1)  # optimum y = 9: y's column is in the basis
+    m.ok("QRVAsetprobname", b"scaled")
+    m.ok("QRVAscale", ints([0, 6]), None)
+
+    def condition(scaled):
+        value = c_double()
+        m.ok("QRVAlpoptimize", b"")
+        m.ok("QRVAbasisstability", 0, 1, scaled, byref(value))
+        return value.value
+
+    before = condition(1)
+    assert before != pytest.approx(condition(0))
+    m.ok("QRVAsave")
+    m.ok("QRVAscale", None, None)
+    assert condition(1) == pytest.approx(condition(0))
+    m.ok("QRVArestore", b"scaled", b"")
+    assert condition(1) == pytest.approx(before)

@@ -1,6 +1,6 @@
 // QRVAsave / QRVArestore: the whole problem in one binary file named after
 // it ("<name>.svf" in the working directory): the store with its names,
-// directives and marks, the controls, the basis, the solution and the
+// directives, marks and user scaling, the controls, the basis, the solution and the
 // statuses, the MIP starts, and the SLP layer on the problem (its controls,
 // formula coefficients, SLP settings of columns and string table; user
 // functions are registrations of the running program, so the file names
@@ -26,7 +26,7 @@ namespace {
 
 const char kSaveMagic[8] = {'Q', 'R', 'V', 'A', 'S', 'A', 'V', 'E'};
 // The layout of the file; a file of another number is refused.
-const uint32_t kSaveVersion = 1;
+const uint32_t kSaveVersion = 2;
 
 template <class T>
 void putRaw(ByteWriter &w, const T &v) {
@@ -46,6 +46,12 @@ void putTerms(ByteWriter &w, const qrva::QuadTerms &terms) {
 
 void putSet(ByteWriter &w, const std::set<int> &items) {
   w.putVector(std::vector<int>(items.begin(), items.end()));
+}
+
+// Index and exponent of every scaled row or column.
+void putScaling(ByteWriter &w, const std::map<int, int> &exponents) {
+  w.put<uint64_t>(exponents.size());
+  for (const auto &e : exponents) w.put<int32_t>(e.first), w.put<int32_t>(e.second);
 }
 
 void putParams(ByteWriter &w, const std::vector<qrva::ParamValue> &values) {
@@ -76,6 +82,16 @@ struct SaveReader {
       int i = index(n, "a quadratic term names a column it does not have");
       int j = index(n, "a quadratic term names a column it does not have");
       out[qrva::quadKey(i, j)] = r.get<double>();
+    }
+    return out;
+  }
+  std::map<int, int> scaling(int n) {
+    std::map<int, int> out;
+    for (uint64_t k = 0, count = r.get<uint64_t>(); k < count; ++k) {
+      int i = index(n, "a scaled row or column is out of range");
+      int e = r.get<int32_t>();
+      if (e < -QRVA_SCALE_MAXEXP || e > QRVA_SCALE_MAXEXP) damaged("a scaling exponent is out of range");
+      out[i] = e;
     }
     return out;
   }
@@ -119,6 +135,7 @@ void writeStore(ByteWriter &w, const qrva::ProblemStore &s) {
   w.put<uint64_t>(s.directives.size());
   for (const auto &d : s.directives) w.put<int32_t>(d.first), putRaw(w, d.second);
   putSet(w, s.secureRows), putSet(w, s.secureCols), putSet(w, s.delayedRows), putSet(w, s.modelCuts);
+  putScaling(w, s.rowScaleExp), putScaling(w, s.colScaleExp);
 }
 
 std::unique_ptr<qrva::ProblemStore> readStore(SaveReader &in) {
@@ -160,6 +177,7 @@ std::unique_ptr<qrva::ProblemStore> readStore(SaveReader &in) {
   }
   s->secureRows = in.indexSet(m), s->secureCols = in.indexSet(n);
   s->delayedRows = in.indexSet(m), s->modelCuts = in.indexSet(m);
+  s->rowScaleExp = in.scaling(m), s->colScaleExp = in.scaling(n);
   return s;
 }
 
