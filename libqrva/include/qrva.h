@@ -739,8 +739,9 @@ QRVA_API int QRVAtune(QRVAprob prob, const char *flags);
  * settings of the best trial set (the problem's own when none beat them),
  * the problem's basis as it was and no solution. The best trial is the
  * fastest of those that finish (an optimum, or a proof of infeasibility or
- * unboundedness); when none finishes, the MIP trial with the least gap. A
- * trial stops once it has run as long as the best finished one, the
+ * unboundedness), a trial replacing the best so far only when it is at
+ * least 5% faster; when none finishes, the MIP trial with the least gap. A
+ * trial stops once it has run 95% as long as the best finished one, the
  * control timelimit bounds each trial, and tunermaxtime bounds the whole
  * tuning; an interrupt ends it with the best trial so far. Every trial is
  * logged through the message callbacks. flags: "" tunes the MIP solve when

@@ -31,8 +31,11 @@ TunerSetting dblSetting(int id, double v) {
 // Controls the tuner sets itself, which a trial may not name.
 bool reserved(int id) { return id == QRVA_TIMELIMIT || id == QRVA_TUNERMAXTIME; }
 
+// The shortest text that reads back as the same value.
 std::string valueText(const Spec &spec, const TunerSetting &s) {
-  return spec.type == ParamType::Double ? formatText("%.17g", s.d) : formatText("%lld", (long long)s.i);
+  if (spec.type != ParamType::Double) return formatText("%lld", (long long)s.i);
+  std::string text = formatText("%.15g", s.d);
+  return std::strtod(text.c_str(), nullptr) == s.d ? text : formatText("%.17g", s.d);
 }
 
 // One "name=value" word of line `line` of path into a setting, checked

@@ -25,9 +25,13 @@ struct Outcome {
   std::string status;
 };
 
+// A finished trial must beat the best one's time by kFaster: a gain within
+// the noise of the clock is no gain.
+const double kFaster = 0.95;
+
 bool better(const Outcome &a, const Outcome &b) {
   if (a.finished != b.finished) return a.finished;
-  if (a.finished) return a.seconds < b.seconds;
+  if (a.finished) return a.seconds < kFaster * b.seconds;
   return a.gap < b.gap;
 }
 
@@ -108,9 +112,10 @@ void tune(qrva_problem_s &p, const Check &chk, const char *flags) {
       std::string settings = k == 0 ? "the problem's own settings" : trialText(trial);
       p.controls = original;
       applyTrial(p, trial);
-      // A trial slower than the best finished one cannot win: it stops there.
+      // A trial that has not beaten the best finished one by then cannot
+      // win: it stops there.
       double limit = std::min(userLimit, left);
-      if (k > 0 && best.finished) limit = std::min(limit, best.seconds);
+      if (k > 0 && best.finished) limit = std::min(limit, kFaster * best.seconds);
       p.controls[limitIndex].d = limit >= kNoLimit ? kNoLimit : limit;
       Outcome o;
       try {
