@@ -676,6 +676,10 @@ QRVA_API int QRVAgetpresolvesol(QRVAprob prob, double x[], double slack[], doubl
  * columns and rows, dual-infeasible rows and columns, and their indices. */
 QRVA_API int QRVAgetinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv, int mx[],
                            int mslack[], int mdual[], int mdj[]);
+/* The same measured in the problem QRVAscale's factors make: a column's
+ * value, bounds and reduced cost as x / C, l / C, u / C and C d, a row's
+ * activity, sides and dual as R a, R b and y / R (without user scaling, the
+ * same as QRVAgetinfeas). */
 QRVA_API int QRVAgetscaledinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv,
                                  int mx[], int mslack[], int mdual[], int mdj[]);
 /* Basis status of rows and columns (0 at lower, 1 basic, 2 at upper, 3

@@ -136,3 +136,25 @@ def test_save_keeps_the_user_scaling(m, env, tmp_path, monkeypatch):
     assert condition(1) == pytest.approx(condition(0))
     m.ok("QRVArestore", b"scaled", b"")
     assert condition(1) == pytest.approx(before)
+
+
+def test_scaled_infeasibilities_measure_the_scaled_problem(m, env):
+    # x in [0, 1] at 1 + 5e-7 and row x <= 1: both beyond the tolerance 1e-7;
+    # within it for x / 8 and the row times 1/8, not for the row times 4.
+    m.add_cols([1], [0], [1])
+    m.add_rows("L", [1], [{0: 1}])
+    status = c_int()
+    m.ok("QRVAloadlpsol", dbl([1 + 5e-7]), None, None, None, byref(status))
+
+    def counts(name):
+        c = [c_int() for _ in range(4)]
+        m.ok(name, *[byref(v) for v in c], None, None, None, None)
+        return [v.value for v in c]
+
+    assert counts("QRVAgetinfeas")[:2] == [1, 1]
+    assert counts("QRVAgetscaledinfeas")[:2] == [1, 1]
+    m.ok("QRVAscale", ints([-3]), ints([3]))
+    assert counts("QRVAgetscaledinfeas")[:2] == [0, 0]
+    m.ok("QRVAscale", ints([2]), ints([3]))
+    assert counts("QRVAgetscaledinfeas")[:2] == [0, 1]
+    assert counts("QRVAgetinfeas")[:2] == [1, 1]

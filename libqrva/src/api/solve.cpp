@@ -27,22 +27,28 @@ void copyOut(T *out, const std::vector<T> &v) {
 }
 
 // Primal and dual infeasibilities of the current solution against the
-// feasibility and optimality tolerances.
-void infeasibilities(P &p, int *npv, int *nps, int *nds, int *ndv, int mx[], int mslack[],
+// feasibility and optimality tolerances; scaled: measured in the problem
+// the user scaling makes (rows times R, columns' values divided by C).
+void infeasibilities(P &p, bool scaled, int *npv, int *nps, int *nds, int *ndv, int mx[], int mslack[],
                      int mdual[], int mdj[]) {
   const auto &s = *p.store;
   const auto &sol = p.solution;
   double ftol = p.dblControl(QRVA_FEASTOL), otol = p.dblControl(QRVA_OPTIMALITYTOL);
+  std::vector<double> rowScale, colScale;
+  if (scaled) s.scaleFactors(rowScale, colScale);
+  auto rf = [&](int i) { return rowScale.empty() ? 1.0 : rowScale[i]; };
+  auto cf = [&](int j) { return colScale.empty() ? 1.0 : colScale[j]; };
   int a = 0, b = 0, c = 0, d = 0;
   for (int j = 0; j < s.ncols() && j < static_cast<int>(sol.x.size()); ++j) {
-    double x = sol.x[j];
-    if (x < s.lb[j] - ftol || x > s.ub[j] + ftol) {
+    // Tolerances of the scaled column x / C_j apply to x as C_j times them.
+    double x = sol.x[j], xtol = ftol * cf(j);
+    if (x < s.lb[j] - xtol || x > s.ub[j] + xtol) {
       if (mx) mx[a] = j;
       ++a;
     }
     if (j < static_cast<int>(sol.dj.size())) {
-      double dj = sol.dj[j] * s.objSense;
-      bool atLower = std::fabs(x - s.lb[j]) <= ftol, atUpper = std::fabs(x - s.ub[j]) <= ftol;
+      double dj = sol.dj[j] * s.objSense * cf(j);
+      bool atLower = std::fabs(x - s.lb[j]) <= xtol, atUpper = std::fabs(x - s.ub[j]) <= xtol;
       if ((dj < -otol && !atUpper) || (dj > otol && !atLower)) {
         if (mdj) mdj[d] = j;
         ++d;
@@ -59,13 +65,14 @@ void infeasibilities(P &p, int *npv, int *nps, int *nds, int *ndv, int mx[], int
       case 'R': lo = s.rhs[i] - s.range[i], hi = s.rhs[i]; break;
       default: break;
     }
-    if (act < lo - ftol || act > hi + ftol) {
+    double rtol = ftol / rf(i);
+    if (act < lo - rtol || act > hi + rtol) {
       if (mslack) mslack[b] = i;
       ++b;
     }
     if (i < static_cast<int>(sol.dual.size())) {
-      double y = sol.dual[i] * s.objSense;
-      bool atLo = std::fabs(act - lo) <= ftol, atHi = std::fabs(act - hi) <= ftol;
+      double y = sol.dual[i] * s.objSense / rf(i);
+      bool atLo = std::fabs(act - lo) <= rtol, atHi = std::fabs(act - hi) <= rtol;
       if ((y > otol && !atLo) || (y < -otol && !atHi)) {
         if (mdual) mdual[c] = i;
         ++c;
@@ -277,18 +284,18 @@ int QRVAgetinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv, int mx[
                   int mdual[], int mdj[]) {
   return qrva::withProblem(prob, "QRVAgetinfeas", [&](P &p) {
     needSolution(p, Check("QRVAgetinfeas"));
-    infeasibilities(p, npv, nps, nds, ndv, mx, mslack, mdual, mdj);
+    infeasibilities(p, false, npv, nps, nds, ndv, mx, mslack, mdual, mdj);
     return QRVA_OK;
   });
 }
 
-// The problem is passed to HiGHS unscaled, so the scaled infeasibilities are
-// those of the problem itself.
+// The scaled problem is the one the user scaling (QRVAscale) makes; without
+// it, the problem itself.
 int QRVAgetscaledinfeas(QRVAprob prob, int *npv, int *nps, int *nds, int *ndv, int mx[],
                         int mslack[], int mdual[], int mdj[]) {
   return qrva::withProblem(prob, "QRVAgetscaledinfeas", [&](P &p) {
     needSolution(p, Check("QRVAgetscaledinfeas"));
-    infeasibilities(p, npv, nps, nds, ndv, mx, mslack, mdual, mdj);
+    infeasibilities(p, true, npv, nps, nds, ndv, mx, mslack, mdual, mdj);
     return QRVA_OK;
   });
 }
