@@ -1172,31 +1172,60 @@ QRVA_CALLBACK_FAMILY(usersolnotify)
 /* Branching objects                                                      */
 /* ---------------------------------------------------------------------- */
 
-/* Create a branching object for prob; isoriginal: 1 when its columns are
- * those of the original problem, 0 for the presolved one. */
+/* A branching object holds branches, each a list of bound changes, rows and
+ * cuts; the library's own tree search creates a child node per branch. A
+ * user's object is made with QRVA_bo_create and either stored at a node
+ * (QRVA_bo_store, in a prenode, optnode or preintsol callback: the object
+ * of least priority value stored at a node replaces the search's branching
+ * there) or handed back from a chgbranchobject callback; both give it to
+ * the library, which frees it. The object a chgbranchobject callback is
+ * given is the search's own branching of the node: it may be changed in
+ * place, and it is freed when the callbacks return.
+ * Create a branching object for prob; isoriginal: 1 when its columns are
+ * those of the original problem, 0 for the presolved one (the tree search
+ * works on the original problem, where both are the same columns). */
 QRVA_API int QRVA_bo_create(QRVAbranchobject *bo, QRVAprob prob, int isoriginal);
+/* Frees a user's object (not the one a chgbranchobject callback is given). */
 QRVA_API int QRVA_bo_destroy(QRVAbranchobject bo);
 QRVA_API int QRVA_bo_addbranches(QRVAbranchobject bo, int nbranches);
 QRVA_API int QRVA_bo_getbranches(QRVAbranchobject bo, int *nbranches);
-/* Bound changes of branch 'branch' (types 'L' 'U'). */
+/* Bound changes of branch 'branch' (types 'L' 'U', or 'B' to fix). */
 QRVA_API int QRVA_bo_addbounds(QRVAbranchobject bo, int branch, int nbounds,
                                const char bndtype[], const int colind[], const double bndval[]);
+/* Writes at most maxbounds of the branch's bounds; *nbounds gets how many
+ * it has (arrays may be NULL to count only). */
 QRVA_API int QRVA_bo_getbounds(QRVAbranchobject bo, int branch, int *nbounds, int maxbounds,
                                char bndtype[], int colind[], double bndval[]);
-/* Rows of branch 'branch' (row-wise, starts of nrows entries into colind). */
+/* Rows of branch 'branch' (row-wise, starts of nrows entries into colind;
+ * types 'L' 'G' 'E'). */
 QRVA_API int QRVA_bo_addrows(QRVAbranchobject bo, int branch, int nrows, int nelems,
                              const char rowtype[], const double rhs[], const int start[],
                              const int colind[], const double rowcoef[]);
+/* Writes at most maxrows rows and maxelems elements of the branch's rows
+ * (cuts not included; a row with two finite sides reads as a 'G' and an
+ * 'L' row); *nrows and *nelems get how many it has. */
 QRVA_API int QRVA_bo_getrows(QRVAbranchobject bo, int branch, int *nrows, int maxrows,
                              int *nelems, int maxelems, char rowtype[], double rhs[],
                              int start[], int colind[], double rowcoef[]);
+/* Cuts of the problem's cut pool that the branch's child gets. */
 QRVA_API int QRVA_bo_addcuts(QRVAbranchobject bo, int branch, int ncuts,
                              const QRVAcut cutind[]);
+/* The branch whose child is explored first. */
 QRVA_API int QRVA_bo_setpreferredbranch(QRVAbranchobject bo, int branch);
+/* Of several objects stored at one node, the one of least priority value is
+ * used (ties: the first stored); 0 by default. */
 QRVA_API int QRVA_bo_setpriority(QRVAbranchobject bo, int priority);
-/* Identifier of the object (0 for a user-made one before it is stored). */
+/* Identifier of the object: the node it branches for the object a
+ * chgbranchobject callback is given, 0 for a user-made one. */
 QRVA_API int QRVA_bo_getid(QRVAbranchobject bo, int *id);
-/* Hand the object to the tree search (the library then owns it). */
+/* Statuses of QRVA_bo_validate and QRVA_bo_store. */
+#define QRVA_BO_VALID 0        /* the object can be a node's branching */
+#define QRVA_BO_NO_BRANCHES 1  /* it has no branches */
+#define QRVA_BO_EMPTY_BRANCH 2 /* a branch changes nothing: its child would be the node itself */
+/* Hands the object to the tree search at the node whose problem it was
+ * made for (the problem a node callback is given). On success
+ * the library owns the object whatever the status: a valid one branches
+ * the node, an invalid one is freed unused. */
 QRVA_API int QRVA_bo_store(QRVAbranchobject bo, int *status);
 QRVA_API int QRVA_bo_validate(QRVAbranchobject bo, int *status);
 /* Last error of the object, as QRVA_ge_getlasterror. */

@@ -226,18 +226,21 @@ class Setting:
             return f.read()
 
     def errors(self):
-        """The global and the problem's last error texts."""
+        """The global, the problem's and the branching object's last error texts."""
         code, size = c_int(), c_int()
         buffer = ctypes.create_string_buffer(1024)
         self.lib.QRVA_ge_getlasterror(byref(code), buffer, 1024, byref(size))
         global_text = buffer.value.decode(errors="replace")
         self.lib.QRVAgetlasterror(self.q, buffer)
-        return global_text, buffer.value.decode(errors="replace")
+        problem_text = buffer.value.decode(errors="replace")
+        self.lib.QRVA_bo_getlasterror(self.bo, byref(code), buffer, 1024, byref(size))
+        return global_text, problem_text, buffer.value.decode(errors="replace")
 
     def mark_errors(self):
         """Leaves last errors that name no function under test."""
         self.lib.QRVAsetprobname(None, b"mark")
         self.lib.QRVAsetintcontrol(self.q, -4711, 0)
+        self.lib.QRVA_bo_setpreferredbranch(self.bo, -4711)
         assert all("-4711" in t or "QRVAsetprobname" in t for t in self.errors())
 
     def ordinary(self, name, typ, arg):

@@ -7,7 +7,7 @@
 #include <new>
 
 WrapperCall::WrapperCall(PyObject *self_, const WrapperSpec &spec_)
-    : problem(PROBLEM(self_)), self(self_), spec(spec_) {
+    : problem(spec_.owner ? spec_.owner(self_) : PROBLEM(self_)), self(self_), spec(spec_) {
   for (int64_t &c : count) c = -1;
 }
 

@@ -1,4 +1,5 @@
-/* The skeleton of the library-named methods of quorva.problem. Each method
+/* The skeleton of the library-named methods of quorva.problem (and of the
+ * classes whose methods wrap library functions the same way). Each method
  * is a declaration (WrapperSpec): its keywords and parsing format, the
  * element kind and count group of each array, which arguments are required,
  * and a short body that makes the library call. One routine (runWrapper)
@@ -61,6 +62,9 @@ struct WrapperSpec {
   /* Runs after parsing and the required-argument test, before the
    * conversions (group tests, counts fixed from the problem). 0 or -1. */
   int (*prepare)(WrapperCall &call) = nullptr;
+  /* The problem whose objects the arrays name, for methods of another class
+   * than quorva.problem (NULL: self is the problem). */
+  problem_s *(*owner)(PyObject *self) = nullptr;
 };
 
 /* One parsed argument, whatever its format letter. */

@@ -183,16 +183,15 @@ bool numberTuple(PyObject *result, Py_ssize_t count, bool first_integer) {
 
 void detachBranchobj(PyObject *object) {
   branchobj_s *b = reinterpret_cast<branchobj_s *>(object);
-  b->bo = nullptr;
+  b->handle = nullptr;
   Py_CLEAR(b->problem);
 }
 
 PyObject *branchobjFor(QRVAbranchobject bo, PyObject *view) {
-  PyObject *object = quorva_branchobjType.tp_alloc(&quorva_branchobjType, 0);
+  PyObject *object = branchobj_base();
   if (!object) return nullptr;
   branchobj_s *b = reinterpret_cast<branchobj_s *>(object);
-  b->bo = bo;
-  b->is_original = 1;
+  b->handle = bo;
   Py_INCREF(view);
   b->problem = view;
   return object;
@@ -317,7 +316,7 @@ void wrapper_chgbranchobject(QRVAprob prob, void *data, QRVAbranchobject obranch
       callbackFailed(call, failure, false);
     } else if (Py_TYPE(result.get()) == &quorva_branchobjType) {
       /* The library owns the object from now on (or always did). */
-      if (p_newobject) *p_newobject = reinterpret_cast<branchobj_s *>(result.get())->bo;
+      if (p_newobject) *p_newobject = reinterpret_cast<branchobj_s *>(result.get())->handle;
       detachBranchobj(result.get());
     } else {
       rejectResult(call, "returned object from chgbranchobject() should be a branching object\n", false);

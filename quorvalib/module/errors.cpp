@@ -56,7 +56,7 @@ static void raiseProblemError(problem_s *problem) { qrva_py_raise_handle_error(p
 static void raiseBranchobjError(branchobj_s *branchobj) {
   char text[QRVA_PY_ERRBUF] = "";
   int code = 0, length = 0;
-  if (!branchobj->bo || QRVA_bo_getlasterror(branchobj->bo, &code, text, sizeof text, &length) != 0)
+  if (!branchobj->handle || QRVA_bo_getlasterror(branchobj->handle, &code, text, sizeof text, &length) != 0)
     text[0] = '\0';
   text[sizeof text - 1] = '\0';
   if (code == 0 && text[0] == '\0')

@@ -12,13 +12,24 @@ using qrva::formatText;
 using qrva::LpRow;
 using qrva::tree::CutPool;
 using qrva::tree::Worker;
+using qrva::tree::checkBoundArrays;
+using qrva::tree::checkCutHandles;
+using qrva::tree::atNode;
+using qrva::tree::poolOf;
 using P = qrva_problem_s;
 using RowPtr = std::shared_ptr<const LpRow>;
 
 namespace {
 
-// The worker of the node that prob shows; only node callbacks get such a
-// problem.
+// The original columns (a node problem also holds the node's cut rows, never
+// columns of its own).
+int originalCols(const P &p) { return p.store->ncols(); }
+
+}  // namespace
+
+namespace qrva {
+namespace tree {
+
 Worker &atNode(P &p, const Check &chk) {
   if (p.treeWorker == nullptr || p.treeWorker->node == nullptr)
     chk.fail("the problem is not a node of a running tree search; this works only on the "
@@ -33,10 +44,6 @@ CutPool &poolOf(P &p) {
   return *p.cutPool;
 }
 
-// The original columns (a node problem also holds the node's cut rows, never
-// columns of its own).
-int originalCols(const P &p) { return p.store->ncols(); }
-
 void checkCutHandles(P &p, const Check &chk, int ncuts, const QRVAcut cutind[]) {
   chk.count(ncuts, "ncuts");
   if (ncuts > 0) chk.array(cutind, "cutind");
@@ -48,6 +55,11 @@ void checkCutHandles(P &p, const Check &chk, int ncuts, const QRVAcut cutind[]) 
                           static_cast<const void *>(cutind[k]), k),
                QRVA_ERR_ARGUMENT);
 }
+
+}  // namespace tree
+}  // namespace qrva
+
+namespace {
 
 void checkInterp(const Check &chk, int interp) {
   if (interp != -1 && (interp < 1 || interp > 3))
@@ -135,6 +147,11 @@ const std::vector<double> &pointOf(P &p, const Check &chk) {
   return p.solution.x;
 }
 
+}  // namespace
+
+namespace qrva {
+namespace tree {
+
 void checkBoundArrays(P &p, const Check &chk, int nbounds, const int colind[],
                       const char bndtype[], const double bndval[]) {
   chk.count(nbounds, "nbounds");
@@ -150,7 +167,8 @@ void checkBoundArrays(P &p, const Check &chk, int nbounds, const int colind[],
   }
 }
 
-}  // namespace
+}  // namespace tree
+}  // namespace qrva
 
 extern "C" {
 

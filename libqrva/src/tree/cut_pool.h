@@ -13,6 +13,8 @@
 #include "qrva.h"
 #include "tree/branching.h"
 
+struct qrva_problem_s;
+
 struct qrva_cut_s {
   int type;
   char rowType;  // 'L' 'G' 'E'
@@ -21,6 +23,9 @@ struct qrva_cut_s {
 };
 
 namespace qrva {
+
+class Check;
+
 namespace tree {
 
 // Whether a cut of type cutType is selected by (type, interp): interp -1
@@ -56,6 +61,15 @@ class CutPool {
   std::vector<std::unique_ptr<StoredBounds>> bounds_;
   std::unordered_map<const void *, size_t> boundIndex_;
 };
+
+// The cut pool that the cuts of p belong to: the running search's while p is
+// one of its node problems, else p's own.
+CutPool &poolOf(qrva_problem_s &p);
+// Refuses (throws) handles that are not cuts of p's pool.
+void checkCutHandles(qrva_problem_s &p, const Check &chk, int ncuts, const QRVAcut cutind[]);
+// Refuses (throws) bound changes with a bad column, type ('L' 'U' 'B') or value.
+void checkBoundArrays(qrva_problem_s &p, const Check &chk, int nbounds, const int colind[],
+                      const char bndtype[], const double bndval[]);
 
 }  // namespace tree
 }  // namespace qrva

@@ -10,6 +10,7 @@
 #include "highs/heuristic.h"
 #include "highs/model.h"
 #include "highs/results.h"
+#include "mip/branchobj.h"
 #include "mip/user_solutions.h"
 #include "tree/branching.h"
 #include "tree/worker.h"
@@ -61,6 +62,8 @@ class Search {
   void rootHeuristics(Worker &w);
   NodePtr child(const Node &parent, const Branch &b, double bound) const;
   Branching chooseBranching(Worker &w, const std::vector<Infeasibility> &inf, double obj);
+  Branching offerBranching(Worker &w, const Node &n, Branching b);
+  void takeInterrupt(Worker &w);
   void record();
 
   qrva_problem_s &p_;
@@ -100,7 +103,11 @@ void Search::fire(CallbackKind kind, Worker &w, Args... args) {
   p_.callbacks[kind].forEach([&](CallbackRegistry::Function f, void *data) {
     reinterpret_cast<F>(f)(w.prob.get(), data, args...);
   });
-  // A callback may interrupt through the worker problem it was given.
+  takeInterrupt(w);
+}
+
+// A callback may interrupt through the worker problem it was given.
+void Search::takeInterrupt(Worker &w) {
   if (int reason = w.prob->interruptReason.exchange(0)) p_.interruptReason.store(reason);
 }
 
@@ -109,7 +116,7 @@ void Search::fireLog(CallbackKind kind, Worker &w) {
     if (reinterpret_cast<QRVAcbgloballog>(f)(w.prob.get(), data) != 0 && stopStatus_ == QRVA_STOP_NONE)
       stopStatus_ = QRVA_STOP_USER;
   });
-  if (int reason = w.prob->interruptReason.exchange(0)) p_.interruptReason.store(reason);
+  takeInterrupt(w);
 }
 
 void Search::logProgress(Worker &w) {
@@ -303,6 +310,51 @@ Branching Search::chooseBranching(Worker &w, const std::vector<Infeasibility> &i
   return brancher_.choose(inf, x, w.lo, w.hi, obj, probe);
 }
 
+// The chgbranchobject callbacks get the node's branching as an object that
+// they may change in place or replace by one of their own, which the
+// search then owns. An object that cannot branch the node leaves the
+// branching as it was, with a warning.
+Branching Search::offerBranching(Worker &w, const Node &n, Branching b) {
+  OwnedBranchObject own(new qrva_branchobj_s(w.prob.get(), true));
+  Environment::instance().registerHandle(own.get());
+  own->heldBySearch = true;
+  own->id = static_cast<int>(n.id);
+  own->branches = b.branches;
+  OwnedBranchObject handed;  // the last object a callback handed back
+  QRVAbranchobject current = own.get();
+  struct Offering {
+    bool &flag;
+    ~Offering() { flag = false; }
+  } offering{w.offering = true};
+  auto warn = [&](const char *why) {
+    p_.message(QRVA_MSG_WARNING, formatText("%s: the chgbranchobject callback at node %lld handed "
+                                            "back %s; it is not used",
+                                            function_, static_cast<long long>(n.id), why));
+  };
+  p_.callbacks[CallbackKind::ChgBranchObject].forEach([&](CallbackRegistry::Function f, void *data) {
+    QRVAbranchobject next = current;
+    reinterpret_cast<QRVAcbchgbranchobject>(f)(w.prob.get(), data, current, &next);
+    if (next == nullptr || next == current) return;
+    if (next == own.get()) {
+      current = next;
+      return;
+    }
+    if (!Environment::instance().isLive(next)) return warn("a pointer that is no branching object");
+    OwnedBranchObject given(next);
+    if (given->prob != w.prob.get() && given->prob != &p_)
+      return warn("an object made for another problem");
+    handed = std::move(given);
+    current = handed.get();
+  });
+  takeInterrupt(w);
+  if (int status = branchObjectStatus(*current)) {
+    warn(status == QRVA_BO_NO_BRANCHES ? "an object without branches"
+                                       : "an object with a branch that changes nothing");
+    return b;
+  }
+  return branchingOf(*current);
+}
+
 void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
   ++nodes_;
   current_ = node->bound;
@@ -382,9 +434,12 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
       if (w.takeCuts(*node)) continue;  // preintsol cut off a heuristic's solution
       if (node->bound >= pruneLimit()) return cutoff(w, *node);
     }
-    Branching b = !w.userBranches.empty() ? Branching{w.userBranches}
-                  : inf.empty()           ? rejectedBranching(w)
-                                          : chooseBranching(w, inf, obj);
+    Branching b = !w.storedBranches.empty() ? Branching{w.storedBranches}
+                  : !w.userBranches.empty()   ? Branching{w.userBranches}
+                  : inf.empty()               ? rejectedBranching(w)
+                                              : chooseBranching(w, inf, obj);
+    if (!p_.callbacks[CallbackKind::ChgBranchObject].empty())
+      b = offerBranching(w, *node, std::move(b));
     for (Branch &br : b.branches) br.rows.insert(br.rows.end(), w.branchRows.begin(), w.branchRows.end());
     std::shared_ptr<const LpBasis> basis = w.lp.basis();
     for (size_t k = 0; k < b.branches.size(); ++k) {

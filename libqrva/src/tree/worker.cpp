@@ -74,7 +74,7 @@ void Worker::apply(const Node &n) {
 
 void Worker::begin(Node &n) {
   node = &n;
-  added.clear(), userBranches.clear(), branchRows.clear();
+  added.clear(), userBranches.clear(), branchRows.clear(), storedBranches.clear();
   rowsDeleted = false;
 }
 

@@ -73,12 +73,17 @@ class Worker {
   NodeLp lp;
   std::vector<double> lo, hi;  // the LP's column bounds now
   Node *node = nullptr;        // the node being processed, while callbacks may run
+  bool offering = false;       // chgbranchobject callbacks run for this node
   std::vector<std::shared_ptr<const LpRow>> added;  // cuts of callbacks at this node
   bool rowsDeleted = false;                          // callbacks deleted cuts of this node
   // Set by callbacks at this node for its branching: branches that replace
   // the search's own (setbranchbounds, stored branching objects), and cuts
   // every child gets (setbranchcuts).
   std::vector<Branch> userBranches;
+  // The branching of the branching object stored at this node with the
+  // least priority value, which replaces every other.
+  std::vector<Branch> storedBranches;
+  int storedPriority = 0;
   std::vector<std::shared_ptr<const LpRow>> branchRows;
 
  private:
@@ -95,6 +100,10 @@ class Worker {
   std::vector<std::shared_ptr<const LpRow>> loaded_;
   int64_t lastNode_ = -1;
 };
+
+// The worker whose node p shows (only the problems node callbacks are given
+// show one); refuses (throws) any other problem.
+Worker &atNode(qrva_problem_s &p, const Check &chk);
 
 }  // namespace tree
 }  // namespace qrva
