@@ -57,7 +57,34 @@ class _attribute:
 
 @final
 class branchobj:
-    """A branching object: the branches the optimizer explores at a node"""
+    """A branching object: the branches the tree search explores at a node instead of its own."""
+    def __init__(self, prob: Any, branches: Any = ..., isoriginal: Any = ...) -> None: ...
+    def addbounds(self, ibranch: Any, bndtype: Any, bndcol: Any, bndval: Any) -> Any:
+        """Adds bound changes to a branch."""
+    def addbranches(self, nbranches: Any) -> Any:
+        """Adds empty branches to the object."""
+    def addcuts(self, ibranch: Any, cutind: Any) -> Any:
+        """Adds cuts of the problem's cut pool to a branch."""
+    def addrows(self, ibranch: Any, rtype: Any, rhs: Any, beg: Any, mcol: Any, val: Any) -> Any:
+        """Adds rows to a branch."""
+    def getbounds(self, ibranch: Any, nbounds_size: Any, bndtype: Any, bndcol: Any, bndval: Any) -> Any:
+        """Reads the bound changes of a branch."""
+    def getbranches(self) -> Any:
+        """Returns the number of branches."""
+    def getid(self) -> Any:
+        """Returns the identifier of the object."""
+    def getlasterror(self) -> Any:
+        """Returns the object's last error."""
+    def getrows(self, ibranch: Any, nrows_size: Any, nelems_size: Any, rtype: Any, rrhs: Any, rbeg: Any, mcol: Any, dval: Any) -> Any:
+        """Reads the rows of a branch."""
+    def setpreferredbranch(self, ibranch: Any) -> Any:
+        """Chooses the branch explored first."""
+    def setpriority(self, priority: Any) -> Any:
+        """Sets the priority of the object."""
+    def store(self) -> Any:
+        """Hands the object to the tree search at the current node."""
+    def validate(self) -> Any:
+        """Checks whether the object can branch a node."""
 
 @final
 class constraint:
