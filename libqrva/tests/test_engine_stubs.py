@@ -9,18 +9,6 @@ from conftest import (ERR_ARGUMENT, ERR_NOT_AVAILABLE, global_error, problem_err
                       slp_error)
 
 
-@pytest.mark.parametrize("name,args", [
-    ("QRVAstrongbranch", (0, None, None, None, 0, None, None)),
-])
-def test_optimizer_stubs_report_not_available(env, prob, name, args):
-    fn = getattr(env, name)
-    assert fn(prob, *args) == ERR_NOT_AVAILABLE
-    assert problem_error(env, prob) == \
-        "%s: not available yet in this version of the library" % name
-    assert fn(None, *args) == ERR_ARGUMENT
-    assert global_error(env)[1] == "%s: problem handle is NULL" % name
-
-
 def test_slp_stubs_report_not_available(slp_env):
     slp, qprob = c_void_p(), c_void_p()
     assert slp_env.QSLPcreateprob(byref(slp), byref(qprob)) == 0
@@ -36,18 +24,19 @@ def test_slp_stubs_report_not_available(slp_env):
         slp_env.QSLPdestroyprob(slp)
 
 
-def test_branching_object_lifecycle_and_stub_errors(env, prob):
+def test_branching_object_lifecycle_and_its_own_last_error(env, prob):
     bo = c_void_p()
     assert env.QRVA_bo_create(byref(bo), prob, 2) == ERR_ARGUMENT
     assert "isoriginal is 2" in problem_error(env, prob)
     assert env.QRVA_bo_create(byref(bo), prob, 1) == 0
     try:
-        assert env.QRVA_bo_addbranches(bo, 2) == ERR_NOT_AVAILABLE
+        assert env.QRVA_bo_addbranches(bo, 2) == 0
+        assert env.QRVA_bo_addbranches(bo, -1) == ERR_ARGUMENT
         code, size = c_int(), c_int()
         buffer = ctypes.create_string_buffer(2048)
         assert env.QRVA_bo_getlasterror(bo, byref(code), buffer, 2048, byref(size)) == 0
-        assert code.value == ERR_NOT_AVAILABLE
-        assert buffer.value == b"QRVA_bo_addbranches: not available yet in this version of the library"
+        assert code.value == ERR_ARGUMENT
+        assert buffer.value == b"QRVA_bo_addbranches: nbranches is -1; it must not be negative"
     finally:
         assert env.QRVA_bo_destroy(bo) == 0
     assert env.QRVA_bo_destroy(bo) == ERR_ARGUMENT  # already gone: refused, not freed twice

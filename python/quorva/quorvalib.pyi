@@ -181,6 +181,8 @@ class problem:
         """Adds a Python function to the problem's usersolnotify callbacks."""
     def addcols(self, objx: Any, mstart: Any, mrwind: Any, dmatval: Any, bdl: Any, bdu: Any, names: Any = ..., types: Any = ...) -> Any:
         """Appends columns to the problem."""
+    def addcuts(self, mtype: Any, rtype: Any, rhs: Any, mstart: Any, mcols: Any, dmatval: Any) -> Any:
+        """Adds cuts to the node being processed."""
     def addmipsol(self, mipsolval: Any, mipsolcol: Any = ..., solname: Any = ...) -> Any:
         """Offers a solution, possibly partial, to the MIP search."""
     def addqmatrix(self, irow: Any, mqc1: Any, mqc2: Any, dqe: Any) -> Any:
@@ -255,6 +257,10 @@ class problem:
         """Deletes special ordered sets from the problem."""
     def delVariable(self, index: Any = ..., first: Any = ..., last: Any = ...) -> Any:
         """Deletes variables from the problem."""
+    def delcpcuts(self, itype: Any, interp: Any, cutind: Any) -> Any:
+        """Deletes cuts from the cut pool."""
+    def delcuts(self, ibasis: Any, itype: Any, interp: Any, delta: Any, cutind: Any) -> Any:
+        """Removes cuts from the node being processed."""
     def delqmatrix(self, row: Any) -> Any:
         """Removes every quadratic term of a row, or of the objective."""
     def deltolsets(self, index: Any) -> Any:
@@ -317,6 +323,16 @@ class problem:
         """Reads the types of a range of columns."""
     def getcontrolinfo(self, name: Any) -> Any:
         """Returns the identifier and type of a control."""
+    def getcpcutlist(self, itype: Any, interp: Any, delta: Any, size: Any, cutind: Any, viol: Any) -> Any:
+        """Lists pool cuts that the current solution violates."""
+    def getcpcuts(self, index: Any, size: Any, type: Any, rtype: Any, mstart: Any, mcols: Any, dmatval: Any, drhs: Any) -> Any:
+        """Reads pool cuts."""
+    def getcutlist(self, itype: Any, interp: Any, size: Any, cutind: Any) -> Any:
+        """Lists the cuts of the node being processed."""
+    def getcutmap(self, cuts: Any, cutmap: Any) -> Any:
+        """Finds the rows of cuts in the node being processed."""
+    def getcutslack(self, cut: Any) -> Any:
+        """Returns the slack of a cut at the current solution."""
     def getdirs(self, mcols: Any, mpri: Any, qbr: Any, dupc: Any, ddpc: Any) -> Any:
         """Reads the branching directives."""
     def getdtime(self) -> Any:
@@ -419,6 +435,8 @@ class problem:
         """Loads a starting basis."""
     def loadbranchdirs(self, mcols: Any, mbranch: Any = ...) -> Any:
         """Sets which branch the tree search explores first for some variables."""
+    def loadcuts(self, itype: Any, interp: Any, cutind: Any) -> Any:
+        """Loads pool cuts into the node being processed."""
     def loaddelayedrows(self, mrows: Any) -> Any:
         """Marks rows that need not be in the LP until a candidate solution violates them."""
     def loaddirs(self, mcols: Any, mpri: Any = ..., qbr: Any = ..., dupc: Any = ..., ddpc: Any = ...) -> Any:
@@ -531,6 +549,10 @@ class problem:
         """Sets one or more controls of the problem."""
     def setObjective(self, objective: Any, sense: Any = ...) -> Any:
         """Sets the objective function of the problem."""
+    def setbranchbounds(self, mindex: Any) -> Any:
+        """Adds a branch of stored bound changes to the node being processed."""
+    def setbranchcuts(self, mindex: Any) -> Any:
+        """Gives cuts to every child of the node being processed."""
     def setcbcascadeend(self, callback: Any, data: Any = ..., priority: Any = ...) -> Any:
         """Sets the Python function of the problem's cascadeend callback for nonlinear solves."""
     def setcbcascadestart(self, callback: Any, data: Any = ..., priority: Any = ...) -> Any:
@@ -583,6 +605,14 @@ class problem:
         """Renames the problem."""
     def solve(self, flags: Any = ...) -> Any:
         """Solves the problem."""
+    def storebounds(self, mcols: Any, type: Any, bds: Any) -> Any:
+        """Stores bound changes for branching."""
+    def storecuts(self, nodupl: Any, mtype: Any, rtype: Any, rhs: Any, mstart: Any, mindex: Any, mcols: Any, dmatval: Any) -> Any:
+        """Stores cuts in the cut pool."""
+    def strongbranch(self, mbndind: Any, cbndtype: Any, dbndval: Any, itrlimit: Any, dsbobjval: Any, msbstatus: Any) -> Any:
+        """Solves the LP once per bound change, each from the current optimal basis."""
+    def strongbranchcb(self, bndind: Any, bndtype: Any, bndval: Any, itrlimit: Any, objval: Any, status: Any, sbsolvecb: Any, vContext: Any) -> Any:
+        """Strong branching with a function called for each candidate."""
     def tokencount(self, record: Any) -> Any:
         """Counts the unparsed tokens of a formula text."""
     def tune(self, flags: Any = ...) -> Any:

@@ -695,7 +695,7 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiChangeMethods, problem_apiLoadMethods,
                                                       problem_apiQueryMethods, problem_apiBasisMethods,
                                                       problem_apiSolvingMethods, problem_apiDirectiveMethods,
-                                                      problem_apiFileMethods, problem_apiIisMethods,
+                                                      problem_apiFileMethods, problem_apiIisMethods, problem_apiCutMethods,
                                                       problem_callbackMethods, problem_apiSlpFormulaMethods,
                                                       problem_slpVariableMethods, problem_slpRowMethods,
                                                       problem_slpValidationMethods};

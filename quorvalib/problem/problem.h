@@ -120,6 +120,7 @@ extern PyMethodDef problem_apiSolvingMethods[];
 extern PyMethodDef problem_apiDirectiveMethods[];
 extern PyMethodDef problem_apiFileMethods[];
 extern PyMethodDef problem_apiIisMethods[];
+extern PyMethodDef problem_apiCutMethods[];
 extern PyMethodDef problem_callbackMethods[];
 extern PyMethodDef problem_apiSlpFormulaMethods[];
 extern PyMethodDef problem_slpVariableMethods[];
