@@ -140,7 +140,7 @@ def test_strong_branching_matches_solving_each_bound_change():
     values = [2.5] + VALUES[1:]  # a relaxation with a fractional column, and bound changes that cost
     p.chgobj([x[0]], [values[0]])
     o, s = [], []
-    p.strongbranch([x[0], x[0], x[7]], ["U", "L", "B"], [0, 1, 0], -1, o, s)
+    p.strongbranch([x[0], x[0], x[7]], ["U", "L", "B"], [0, 1, 0], 10000, o, s)
     assert s == [1, 1, 1]
     assert o == pytest.approx([lp_value(values, {0: (0, 0)}), lp_value(values, {0: (1, 1)}),
                                lp_value(values, {7: (0, 0)})])

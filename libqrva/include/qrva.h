@@ -869,7 +869,14 @@ QRVA_API int QRVAobjsa(QRVAprob prob, int ncols, const int colind[], double lowe
                        double upper[]);
 QRVA_API int QRVArhssa(QRVAprob prob, int nrows, const int rowind[], double lower[],
                        double upper[]);
-/* Strong branching on nbounds bound changes, at most itrlimit iterations each. */
+/* Strong branching: the LP solved once per bound change (types 'L' 'U' 'B'),
+ * each from the current optimal basis with at most itrlimit simplex
+ * iterations; objval gets the objective reached, status the LP status
+ * (QRVA_LP_UNFINISHED at the iteration limit). On the problem a node
+ * callback is given the node's LP is used and left as it was; elsewhere the
+ * problem's LP relaxation, solved first. QRVAstrongbranchcb calls callback
+ * after each bound change was solved (at a node, with its LP solution shown
+ * on prob); a non-zero result leaves the remaining ones QRVA_LP_UNSTARTED. */
 QRVA_API int QRVAstrongbranch(QRVAprob prob, int nbounds, const int colind[],
                               const char bndtype[], const double bndval[], int itrlimit,
                               double objval[], int status[]);

@@ -28,6 +28,8 @@ LIFECYCLE = {"QRVAinit", "QRVAfree", "QSLPinit", "QSLPfree"}
 
 # (function, argument, bad value) that mean something; everything else is refused.
 ACCEPTED = {
+    ("QRVAstrongbranch", "itrlimit", "1e7"): "a large iteration limit is a limit",
+    ("QRVAstrongbranchcb", "itrlimit", "1e7"): "a large iteration limit is a limit",
     ("QRVAchgobj", "colind", "-1s"): "column -1 holds the objective constant",
     ("QRVAscale", "rowscale", "-1s"): "exponent -1 halves the row",
     ("QRVAscale", "colscale", "-1s"): "exponent -1 halves the column",

@@ -350,7 +350,7 @@ PyMethodDef problem_apiCutMethods[] = {
                  QRVA_DOC("Solves the LP once per bound change, each from the current optimal basis.",
                           "p.strongbranch(mbndind, cbndtype, dbndval, itrlimit, dsbobjval, msbstatus)",
                           "mbndind, cbndtype, dbndval: the variables, 'L', 'U' or 'B', and the values of the bound "
-                          "changes; itrlimit: the most simplex iterations each (negative: no limit); dsbobjval, "
+                          "changes; itrlimit: the most simplex iterations each; dsbobjval, "
                           "msbstatus: lists for the objective and the LP status of each.",
                           "o, s = [], []\n  p.strongbranch([x, x], ['U', 'L'], [0, 1], 100, o, s)",
                           "In a node callback the node's LP is used (and left as it was), elsewhere the problem's LP "

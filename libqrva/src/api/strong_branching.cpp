@@ -91,7 +91,7 @@ void onRelaxation(P &p, const Check &chk, const Candidates &c) {
   std::vector<double> lower(static_cast<size_t>(n)), upper(static_cast<size_t>(n));
   HighsInt got = 0, nz = 0;
   Highs_getColsByRange(hi, 0, n - 1, &got, nullptr, lower.data(), upper.data(), &nz, nullptr, nullptr, nullptr);
-  if (c.itrlimit >= 0) Highs_setIntOptionValue(hi, "simplex_iteration_limit", c.itrlimit);
+  Highs_setIntOptionValue(hi, "simplex_iteration_limit", c.itrlimit);
   for (int k = 0; k < c.n; ++k) {
     int j = c.col[k];
     double lo = lower[j], up = upper[j];
@@ -111,6 +111,7 @@ int strongBranch(QRVAprob prob, const char *function, const Candidates &c) {
   return qrva::withProblem(prob, function, [&](P &p) {
     Check chk(function);
     qrva::tree::checkBoundArrays(p, chk, c.n, c.col, c.type, c.value);
+    chk.count(c.itrlimit, "itrlimit");
     if (c.n > 0) chk.array(c.objval, "objval"), chk.array(c.status, "status");
     for (int k = 0; k < c.n; ++k) c.objval[k] = 0.0, c.status[k] = QRVA_LP_UNSTARTED;
     if (c.n == 0) return QRVA_OK;
