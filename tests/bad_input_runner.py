@@ -15,6 +15,8 @@ import sys
 import tempfile
 import textwrap
 
+import pytest
+
 _CHILD = r"""
 import json, math, sys
 import numpy as np
@@ -54,7 +56,15 @@ def _check(call, expected, result):
     return None
 
 
-def run_bad_calls(setup, cases, timeout=300):
+def batches(names, size):
+    """names in groups of at most size, each as (id, names): one child
+    interpreter per group, so that its start-up is paid once per group."""
+    names = sorted(names)
+    groups = [names[k:k + size] for k in range(0, len(names), size)]
+    return [pytest.param(g, id="%s..%s" % (g[0], g[-1]) if len(g) > 1 else g[0]) for g in groups]
+
+
+def run_bad_calls(setup, cases, timeout=900):
     """Runs every case; returns the list of faults (empty when all passed)."""
     expected = dict(cases)
     # The child runs in a folder of its own: a call that takes a text for a

@@ -195,15 +195,18 @@ def refused_reads(fails, tmp_path):
     (tmp_path / "dir.mps").mkdir()
     empty = tmp_path / "empty.mps"
     empty.write_text("* only a comment\n\n")
-    return [fails(str(path).encode(), b"") for path in (folder, tmp_path / "dir.mps", empty)]
+    ended = tmp_path / "ended.mps"
+    ended.write_text("NAME nothing\nENDATA\n")
+    return [fails(str(path).encode(), b"") for path in (folder, tmp_path / "dir.mps", empty, ended)]
 
 
 def test_directories_and_empty_files_are_refused(m, tmp_path):
-    folder, named, empty = refused_reads(lambda *a: m.fails("QRVAreadprob", *a), tmp_path)
+    folder, named, empty, ended = refused_reads(lambda *a: m.fails("QRVAreadprob", *a), tmp_path)
     # the name as given, not the one with ".mps" added
     assert folder == f"QRVAreadprob: cannot read '{tmp_path}/models': it is a directory"
     assert named == f"QRVAreadprob: cannot read '{tmp_path}/dir.mps': it is a directory"
     assert empty == "QRVAreadprob: the file holds no MPS sections (NAME, ROWS, COLUMNS, ...)"
+    assert ended == "QRVAreadprob: the file has no ROWS section"
 
 
 def test_slp_reads_refuse_them_too(slp_problem, tmp_path):
@@ -212,6 +215,7 @@ def test_slp_reads_refuse_them_too(slp_problem, tmp_path):
         f"cannot read '{tmp_path}/models': it is a directory",
         f"cannot read '{tmp_path}/dir.mps': it is a directory",
         "the file holds no MPS sections (NAME, ROWS, COLUMNS, ...)",
+        "the file has no ROWS section",
     ]
 
 

@@ -16,17 +16,6 @@
 /* Groups of the count slots. */
 enum { G_CUTS = 0, G_ELEMS = 1 };
 
-/* A parsed C long as the library's int. 0, or -1 with OverflowError. */
-static int intSlot(const WrapperCall &c, int i, int *value) {
-  long long v = c.slot[i].wide;
-  if (v < INT_MIN || v > INT_MAX) {
-    PyErr_Format(PyExc_OverflowError, "%s is %lld, outside the range of the library's int",
-                 c.spec.args[(size_t)i].keyword, v);
-    return -1;
-  }
-  *value = (int)v;
-  return 0;
-}
 
 /* The cuts of argument i, or -1 (select by type) when it was not given. */
 static int cutCount(const WrapperCall &c, int i) { return c.given(i) ? c.n(G_CUTS) : -1; }
@@ -53,7 +42,7 @@ static const WrapperSpec kStorecuts{
     [](WrapperCall &c) -> PyObject * {
       int nodupl = 0;
       bool failed = false;
-      if (intSlot(c, 0, &nodupl) != 0) return nullptr;
+      if (c.longAsInt(0, &nodupl) != 0) return nullptr;
       QRVAcut *handles = c.all<QRVAcut>(5, c.n(G_CUTS), &failed);
       if (failed) return nullptr;
       return c.done(QRVAstorecuts64(c.qprob(), c.n(G_CUTS), nodupl, c.in<int>(1), c.in<char>(2), c.in<double>(3),
@@ -66,7 +55,7 @@ static const WrapperSpec kStorecuts{
 static const WrapperSpec kLoadcuts{"llO", nullptr, CHECK_BEFORE, false,
                                    [](WrapperCall &c) -> PyObject * {
                                      int type = 0, interp = 0;
-                                     if (intSlot(c, 0, &type) != 0 || intSlot(c, 1, &interp) != 0) return nullptr;
+                                     if (c.longAsInt(0, &type) != 0 || c.longAsInt(1, &interp) != 0) return nullptr;
                                      return c.done(QRVAloadcuts(c.qprob(), type, interp, cutCount(c, 2),
                                                                 c.in<QRVAcut>(2)));
                                    },
@@ -78,7 +67,7 @@ static const WrapperSpec kDelcuts{
     "llldO", nullptr, CHECK_BEFORE, false,
     [](WrapperCall &c) -> PyObject * {
       int basis = 0, type = 0, interp = 0;
-      if (intSlot(c, 0, &basis) != 0 || intSlot(c, 1, &type) != 0 || intSlot(c, 2, &interp) != 0) return nullptr;
+      if (c.longAsInt(0, &basis) != 0 || c.longAsInt(1, &type) != 0 || c.longAsInt(2, &interp) != 0) return nullptr;
       return c.done(QRVAdelcuts(c.qprob(), basis, type, interp, c.slot[3].number, cutCount(c, 4), c.in<QRVAcut>(4)));
     },
     {{"ibasis", -1, -1, ARG_PLAIN, -1},
@@ -90,7 +79,7 @@ static const WrapperSpec kDelcuts{
 static const WrapperSpec kDelcpcuts{"llO", nullptr, CHECK_BEFORE, false,
                                     [](WrapperCall &c) -> PyObject * {
                                       int type = 0, interp = 0;
-                                      if (intSlot(c, 0, &type) != 0 || intSlot(c, 1, &interp) != 0) return nullptr;
+                                      if (c.longAsInt(0, &type) != 0 || c.longAsInt(1, &interp) != 0) return nullptr;
                                       return c.done(QRVAdelcpcuts(c.qprob(), type, interp, cutCount(c, 2),
                                                                   c.in<QRVAcut>(2)));
                                     },
@@ -102,7 +91,7 @@ static const WrapperSpec kDelcpcuts{"llO", nullptr, CHECK_BEFORE, false,
 
 static PyObject *getcutlistBody(WrapperCall &c) {
   int type = 0, interp = 0, size = 0, count = 0;
-  if (intSlot(c, 0, &type) != 0 || intSlot(c, 1, &interp) != 0 || intSlot(c, 2, &size) != 0) return nullptr;
+  if (c.longAsInt(0, &type) != 0 || c.longAsInt(1, &interp) != 0 || c.longAsInt(2, &size) != 0) return nullptr;
   if (QRVAgetcutlist(c.qprob(), type, interp, &count, 0, nullptr) != 0) return nullptr;
   int room = std::max(0, std::min(count, size));
   bool failed = false;
@@ -119,7 +108,7 @@ static const WrapperSpec kGetcutlist{"lllO", nullptr, CHECK_BEFORE, false, getcu
 
 static PyObject *getcpcutlistBody(WrapperCall &c) {
   int type = 0, interp = 0, size = 0, count = 0;
-  if (intSlot(c, 0, &type) != 0 || intSlot(c, 1, &interp) != 0 || intSlot(c, 3, &size) != 0) return nullptr;
+  if (c.longAsInt(0, &type) != 0 || c.longAsInt(1, &interp) != 0 || c.longAsInt(3, &size) != 0) return nullptr;
   double delta = c.slot[2].number;
   if (QRVAgetcpcutlist(c.qprob(), type, interp, delta, &count, 0, nullptr, nullptr) != 0) return nullptr;
   int room = std::max(0, std::min(count, size));
@@ -263,7 +252,7 @@ static const WrapperSpec kStrongbranchcb{
     "OOOlOOOO", nullptr, CHECK_BEFORE, true,
     [](WrapperCall &c) -> PyObject * {
       int limit = 0;
-      if (intSlot(c, 3, &limit) != 0) return nullptr;
+      if (c.longAsInt(3, &limit) != 0) return nullptr;
       PyRef data(Py_BuildValue("[OOO]", c.self, c.object(6), c.object(7)));
       return data ? strongBranch(c, limit, data.get()) : nullptr;
     },

@@ -4,6 +4,7 @@
 #include "module/heap.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 
 WrapperCall::WrapperCall(PyObject *self_, const WrapperSpec &spec_)
@@ -69,6 +70,17 @@ void *WrapperCall::output(int i, int64_t n, size_t width, bool wanted, bool *fai
     return nullptr;
   }
   return block;
+}
+
+int WrapperCall::longAsInt(int i, int *value) const {
+  long long v = slot[i].wide;
+  if (v < INT_MIN || v > INT_MAX) {
+    PyErr_Format(PyExc_OverflowError, "%s is %lld, outside the range of the library's int", spec.args[(size_t)i].keyword,
+                 v);
+    return -1;
+  }
+  *value = (int)v;
+  return 0;
 }
 
 void WrapperCall::written(int i, int64_t n) {

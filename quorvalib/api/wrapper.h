@@ -124,6 +124,9 @@ struct WrapperCall {
   int convert(int i, int64_t *slot) {
     return conv_obj2arr(problem, slot, object(i), &arrays[i], spec.args[(size_t)i].kind);
   }
+  /* Argument i, parsed as a C long ('l'), as the library's int. 0, or -1
+   * with OverflowError naming its keyword. */
+  int longAsInt(int i, int *value) const;
   /* Changes how many elements of output i are written. */
   void written(int i, int64_t n);
 

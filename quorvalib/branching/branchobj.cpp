@@ -228,47 +228,35 @@ static int needHandle(WrapperCall &c) {
 
 static QRVAbranchobject handleOf(const WrapperCall &c) { return BRANCHOBJ(c.self)->handle; }
 
-/* A branch index, priority or size parsed as a C long, as the library's
- * int. 0, or -1 with OverflowError. */
-static int intArgument(const WrapperCall &c, int i, int *value) {
-  long long v = c.slot[i].wide;
-  if (v < INT_MIN || v > INT_MAX) {
-    PyErr_Format(PyExc_OverflowError, "%s is %lld, outside the range of the library's int",
-                 c.spec.args[(size_t)i].keyword, v);
-    return -1;
-  }
-  *value = (int)v;
-  return 0;
-}
 
 static PyObject *addboundsBody(WrapperCall &c) {
   int branch = 0;
-  if (intArgument(c, 0, &branch) != 0) return nullptr;
+  if (c.longAsInt(0, &branch) != 0) return nullptr;
   return c.done(QRVA_bo_addbounds(handleOf(c), branch, c.n(0), c.in<char>(1), c.in<int>(2), c.in<double>(3)));
 }
 
 static PyObject *addbranchesBody(WrapperCall &c) {
   int n = 0;
-  if (intArgument(c, 0, &n) != 0) return nullptr;
+  if (c.longAsInt(0, &n) != 0) return nullptr;
   return c.done(QRVA_bo_addbranches(handleOf(c), n));
 }
 
 static PyObject *addcutsBody(WrapperCall &c) {
   int branch = 0;
-  if (intArgument(c, 0, &branch) != 0) return nullptr;
+  if (c.longAsInt(0, &branch) != 0) return nullptr;
   return c.done(QRVA_bo_addcuts(handleOf(c), branch, c.n(0), c.in<QRVAcut>(1)));
 }
 
 static PyObject *addrowsBody(WrapperCall &c) {
   int branch = 0;
-  if (intArgument(c, 0, &branch) != 0) return nullptr;
+  if (c.longAsInt(0, &branch) != 0) return nullptr;
   return c.done(QRVA_bo_addrows(handleOf(c), branch, c.n(0), c.n(1), c.in<char>(1), c.in<double>(2), c.in<int>(3),
                                 c.in<int>(4), c.in<double>(5)));
 }
 
 static PyObject *getboundsBody(WrapperCall &c) {
   int branch = 0, size = 0, count = 0;
-  if (intArgument(c, 0, &branch) != 0 || intArgument(c, 1, &size) != 0) return nullptr;
+  if (c.longAsInt(0, &branch) != 0 || c.longAsInt(1, &size) != 0) return nullptr;
   if (QRVA_bo_getbounds(handleOf(c), branch, &count, 0, nullptr, nullptr, nullptr) != 0) return nullptr;
   int room = size < count ? (size < 0 ? 0 : size) : count;
   bool failed = false;
@@ -281,7 +269,7 @@ static PyObject *getboundsBody(WrapperCall &c) {
 
 static PyObject *getrowsBody(WrapperCall &c) {
   int branch = 0, rowsSize = 0, elemsSize = 0, rows = 0, elems = 0;
-  if (intArgument(c, 0, &branch) != 0 || intArgument(c, 1, &rowsSize) != 0 || intArgument(c, 2, &elemsSize) != 0)
+  if (c.longAsInt(0, &branch) != 0 || c.longAsInt(1, &rowsSize) != 0 || c.longAsInt(2, &elemsSize) != 0)
     return nullptr;
   if (QRVA_bo_getrows(handleOf(c), branch, &rows, 0, &elems, 0, nullptr, nullptr, nullptr, nullptr, nullptr) != 0)
     return nullptr;
@@ -305,13 +293,13 @@ static PyObject *getrowsBody(WrapperCall &c) {
 
 static PyObject *setpreferredbranchBody(WrapperCall &c) {
   int branch = 0;
-  if (intArgument(c, 0, &branch) != 0) return nullptr;
+  if (c.longAsInt(0, &branch) != 0) return nullptr;
   return c.done(QRVA_bo_setpreferredbranch(handleOf(c), branch));
 }
 
 static PyObject *setpriorityBody(WrapperCall &c) {
   int priority = 0;
-  if (intArgument(c, 0, &priority) != 0) return nullptr;
+  if (c.longAsInt(0, &priority) != 0) return nullptr;
   return c.done(QRVA_bo_setpriority(handleOf(c), priority));
 }
 

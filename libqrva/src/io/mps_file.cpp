@@ -183,6 +183,7 @@ std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::s
     return it->second;
   };
   std::vector<char> boundSeen;
+  bool rowsSeen = false;
   std::vector<std::string> f;  // the fields of a line, reused (no allocation per line)
   while (std::getline(in, line)) {
     ++lineNo;
@@ -192,6 +193,7 @@ std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::s
     if (f.empty()) continue;
     if (line[0] != ' ' && line[0] != '\t') {
       section = f[0];
+      rowsSeen = rowsSeen || section == "ROWS";
       if (section == "NAME") name = f.size() > 1 ? f[1] : "";
       else if (section == "OBJSENSE" && f.size() > 1) s.objSense = f[1] == "MAX" || f[1] == "MAXIMIZE" ? -1 : 1;
       else if (section == "QCMATRIX") {
@@ -325,6 +327,9 @@ std::unique_ptr<ProblemStore> readMps(const Check &chk, std::istream &in, std::s
   }
   // An empty file, or one of blank lines and comments, is no problem at all.
   if (section.empty()) chk.fail("the file holds no MPS sections (NAME, ROWS, COLUMNS, ...)");
+  // Every writer names at least the objective row; a file without ROWS is
+  // not a model, however it ends.
+  if (!rowsSeen) chk.fail("the file has no ROWS section");
   for (auto it = s.qrows.begin(); it != s.qrows.end();) it = it->second.empty() ? s.qrows.erase(it) : std::next(it);
   return store;
 }
