@@ -16,8 +16,20 @@ $(PY):
 
 venv: $(PY)
 
-install: $(PY)
-	$(PY) -m pip install --quiet '.[test]'
+# One wheel serves every install of the ordinary build (make test, demo,
+# check-wheel, check-debugmalloc): it is built again only when a source
+# changed since, and installed in place of any earlier quorva.
+SOURCES := $(shell find libqrva/src libqrva/include quorvalib python -type f -not -name '*.pyc') \
+  CMakeLists.txt libqrva/CMakeLists.txt libqrva/qrva.map pyproject.toml
+WHEEL_STAMP := dist/.wheel-built
+$(WHEEL_STAMP): $(PY) $(SOURCES)
+	rm -f dist/quorva-*.whl
+	$(PY) -m pip wheel --quiet --no-deps -w dist .
+	touch $@
+
+install: $(WHEEL_STAMP)
+	$(PY) -m pip install --quiet --force-reinstall --no-deps dist/quorva-*.whl
+	$(PY) -m pip install --quiet "$$(ls dist/quorva-*.whl)[test]"
 
 demo: install
 	$(PY) examples/demo.py
@@ -50,9 +62,7 @@ test-entry:
 # the highsbox package through relative run paths.
 # check-wheel installs it into fresh venvs (NumPy 2 and 1) without a
 # compiler and runs an example from another directory.
-wheel: $(PY)
-	rm -f dist/quorva-*.whl
-	$(PY) -m pip wheel --quiet --no-deps -w dist .
+wheel: $(WHEEL_STAMP)
 
 check-wheel: wheel
 	$(PY) -m pip install --quiet 'pytest>=7'
