@@ -120,6 +120,20 @@ class TestLoadproblem:
 
 
 class TestAddrowsAddcols:
+    def test_the_collector_pause_for_new_constraints_ends_with_the_call(self):
+        import gc
+        p, (x, y, z) = self.base()
+        was = gc.isenabled()
+        try:
+            for enabled in (True, False):
+                (gc.enable if enabled else gc.disable)()
+                p.addrows(["L"] * 1000, [1.0] * 1000, list(range(1000)) + [1000], [x] * 1000, [1.0] * 1000)
+                with pytest.raises(quorva.ModelError):
+                    p.addrows(["L"], [1.0], [0, 1], [x], [1.0], None, ["a", "b"])  # two names for one row
+                assert gc.isenabled() == enabled
+        finally:
+            (gc.enable if was else gc.disable)()
+
     def base(self):
         p = problem()
         xs = [quorva.var(name=n, ub=10) for n in "xyz"]

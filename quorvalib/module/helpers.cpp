@@ -116,6 +116,35 @@ int compareInt(const void *a, const void *b) {
   return (x > y) - (x < y);
 }
 
+#if PY_VERSION_HEX >= 0x030A0000
+GcPause::GcPause() { paused_ = PyGC_Disable() == 1; }
+GcPause::~GcPause() {
+  if (paused_) PyGC_Enable();
+}
+#else
+/* Before 3.10 the collector is switched through the gc module. */
+static bool callGc(const char *method, bool *enabled) {
+  PyRef gc(PyImport_ImportModule("gc"));
+  PyRef result(gc ? PyObject_CallMethod(gc.get(), method, nullptr) : nullptr);
+  if (result && enabled) *enabled = PyObject_IsTrue(result.get()) == 1;
+  bool ok = result.get() != nullptr;
+  PyErr_Clear();
+  return ok;
+}
+GcPause::GcPause() {
+  bool enabled = false;
+  paused_ = callGc("isenabled", &enabled) && enabled && callGc("disable", nullptr);
+}
+GcPause::~GcPause() {
+  if (!paused_) return;
+  /* A failure being reported stays pending across the call. */
+  PyObject *type, *value, *traceback;
+  PyErr_Fetch(&type, &value, &traceback);
+  callGc("enable", nullptr);
+  PyErr_Restore(type, value, traceback);
+}
+#endif
+
 int isIntegerObject(PyObject *object) {
   return PyLong_Check(object) || PyArray_IsScalar(object, Int) || PyArray_IsScalar(object, Long) ||
          PyArray_IsScalar(object, LongLong);

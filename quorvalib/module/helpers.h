@@ -29,6 +29,20 @@ class PyStrCopy {
   char *str_;
 };
 
+/* Pauses the cyclic garbage collector for one scope (it runs again after,
+ * if it ran before). Making many collector-tracked objects at once would
+ * otherwise run collections that each walk every object made so far. */
+class GcPause {
+ public:
+  GcPause();
+  ~GcPause();
+  GcPause(const GcPause &) = delete;
+  GcPause &operator=(const GcPause &) = delete;
+
+ private:
+  bool paused_ = false;
+};
+
 int compareInt(const void *a, const void *b);
 
 /* True for a Python int and NumPy's int, long and long long scalars. */

@@ -763,6 +763,7 @@ int addColsAsVariables(problem_s *p, PyObject *names, PyObject *types, int nglen
 }
 
 int addRowsAsConstraints(problem_s *p, PyObject *names, int first, int count) {
+  GcPause pause;  // constraints are collector-tracked; a load makes them by the million
   try {
     AddedObjects added(p->constraints, p->conmap);
     for (int j = 0; j < count; ++j) {
