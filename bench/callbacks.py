@@ -188,6 +188,8 @@ def main():
     parser.add_argument("--sizes", default="1000,1000000")
     parser.add_argument("--repeat", type=int, default=10, help="solves summed at sizes below 100000")
     parser.add_argument("--no-scip", action="store_true")
+    parser.add_argument("--kinds", default="message,lplog,intsol",
+                        help="which callbacks (the intsol MIP of 10^6 columns takes minutes)")
     args = parser.parse_args()
     print("machine: %s, %d cores, Python %s, numpy %s" % (
         platform.processor() or platform.machine(), os.cpu_count(), platform.python_version(),
@@ -205,7 +207,7 @@ def main():
                 for mip in (False, True):
                     files[mip] = os.path.join(work, "cover%d.mps" % mip)
                     write_mps(d, files[mip], mip)
-            for kind in ("message", "lplog", "intsol"):
+            for kind in args.kinds.split(","):
                 peers = [("quorva " + kind, lambda w: quorva_solve(d, kind, w)),
                          ("highspy " + {"message": "cbLogging", "lplog": "cbSimplexInterrupt",
                                         "intsol": "cbMipImprovingSolution"}[kind],

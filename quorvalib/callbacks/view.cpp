@@ -38,19 +38,23 @@ PyObject *problem_view_new(problem_s *owner, QRVAprob qprob, QSLPprob slpprob) {
   view->synced = owner->synced;
   view->controls = control_new_bound(view);
   view->attributes = attribute_new_bound(view);
-  if (!view->controls || !view->attributes || rowcolmap_copy(&view->varmap, owner->varmap) != 0 ||
-      rowcolmap_copy(&view->conmap, owner->conmap) != 0 || rowcolmap_copy(&view->sosmap, owner->sosmap) != 0) {
+  if (!view->controls || !view->attributes) {
     if (!PyErr_Occurred()) PyErr_NoMemory();
     return nullptr;
   }
+  /* The owner's maps from objects to indices, borrowed like its lists: a
+   * callback runs often, and copying maps of a million columns for each
+   * call would cost more than the call. */
+  view->varmap = owner->varmap;
+  view->conmap = owner->conmap;
+  view->sosmap = owner->sosmap;
   dismiss.armed = false;
   return object.release();
 }
 
 void problem_view_dismiss(problem_s *view) {
-  rowcolmap_free(&view->varmap);
-  rowcolmap_free(&view->conmap);
-  rowcolmap_free(&view->sosmap);
+  /* Borrowed from the owner: forgotten, never freed. */
+  view->varmap = view->conmap = view->sosmap = nullptr;
   control_detach(view->controls);
   control_detach(view->attributes);
   view->qprob = nullptr;
