@@ -364,42 +364,6 @@ Hunt hunt(qrva_problem_s &p, const Check &chk, Tester &t, std::vector<char> acti
 
 }  // namespace
 
-// A linear row whose side no point within the column bounds can meet: the
-// row and the bounds its least (or largest) activity is made of, as the
-// active members of t. A first test of these few members is far cheaper
-// than one of the whole problem. Empty when no row conflicts so plainly.
-std::vector<char> activityConflict(const ProblemStore &s, const Tester &t, double tol) {
-  const RowWise &rw = s.rowWise();
-  int m = s.nrows();
-  for (int i = 0; i < m; ++i) {
-    if (s.indicatorCol[i] >= 0 || s.qrows.count(i)) continue;
-    double lo, up;
-    rowBounds(s, i, lo, up);
-    double least = 0.0, most = 0.0;
-    bool leastFinite = true, mostFinite = true;
-    for (int64_t k = rw.start[i]; k < rw.start[i + 1]; ++k) {
-      const Entry &e = rw.entries[k];
-      double below = e.value > 0 ? s.lb[e.index] : s.ub[e.index];
-      double above = e.value > 0 ? s.ub[e.index] : s.lb[e.index];
-      if (finite(below)) least += e.value * below; else leastFinite = false;
-      if (finite(above)) most += e.value * above; else mostFinite = false;
-    }
-    bool upperBroken = leastFinite && finite(up) && least > up + tol * std::max(1.0, std::fabs(up));
-    bool lowerBroken = mostFinite && finite(lo) && most < lo - tol * std::max(1.0, std::fabs(lo));
-    if (!upperBroken && !lowerBroken) continue;
-    std::vector<char> active(static_cast<size_t>(t.members()), 0);
-    active[i] = 1;
-    for (int64_t k = rw.start[i]; k < rw.start[i + 1]; ++k) {
-      const Entry &e = rw.entries[k];
-      // The bound each column sits at in the activity that breaks the side.
-      bool atLower = (e.value > 0) == upperBroken;
-      active[m + 2 * e.index + (atLower ? 0 : 1)] = 1;
-    }
-    return active;
-  }
-  return {};
-}
-
 int iisFirst(qrva_problem_s &p, const Check &chk, int mode) {
   if (mode != QRVA_IIS_MODE_IRREDUCIBLE && mode != QRVA_IIS_MODE_FAST)
     chk.fail(formatText("mode %d is not one of %d (irreducible, by the deletion filter) %d (fast)", mode,
@@ -408,8 +372,6 @@ int iisFirst(qrva_problem_s &p, const Check &chk, int mode) {
   p.iis.mode = mode;
   auto scheduler = holdScheduler(p, chk);
   Tester lp(p, chk, false);
-  std::vector<char> conflict = activityConflict(*p.store, lp, p.dblControl(QRVA_FEASTOL));
-  if (!conflict.empty() && lp.test(conflict) == Outcome::Infeasible) return isolate(p, chk, lp, conflict);
   std::vector<char> all = lp.everyMember();
   Outcome r = lp.test(all);
   if (r == Outcome::Stopped) return QRVA_IIS_STOPPED;
