@@ -35,6 +35,8 @@ extern "C" {
 #define QSLP_SLPLOG 12002
 #define QSLP_SLPTHREADS 12003
 #define QSLP_SLPSECONDORDER 12004
+#define QSLP_SLPCASCADE 12005         /* 1: cascade the point before every iteration */
+#define QSLP_SLPCASCADENLIMIT 12006   /* Newton passes per cascaded column */
 #define QSLP_SLPECHOOPTIMIZERLOG 12415
 /* Double controls. */
 #define QSLP_SLPFEASTOL 12101
@@ -177,8 +179,9 @@ typedef double (*QSLPuserfuncderiv)(const double values[], QSLPfunc func,
  * step was taken or refused), then slpend (the last point) and destroy
  * (the engine lets its structures go). Non-zero from construct, slpstart,
  * iterstart or iterend stops the solve before the next iteration; the
- * results of slpend and destroy are ignored. slpnode, cascadestart and
- * cascadeend are not called by this engine yet. */
+ * results of slpend and destroy are ignored. With slpcascade 1, cascadestart
+ * and cascadeend enclose the cascade before each iterstart (see
+ * QSLPcascade). slpnode is not called by this engine yet. */
 typedef int (*QSLPcbslpstart)(QSLPprob slp, void *data);
 typedef int (*QSLPcbslpnode)(QSLPprob slp, void *data);
 typedef int (*QSLPcbslpend)(QSLPprob slp, void *data);
@@ -193,7 +196,8 @@ typedef int (*QSLPcbcascadeend)(QSLPprob slp, void *data);
  * solve after this iteration (and no further column of it is reported).
  * (Python's itervar callbacks cannot stop: their results are not passed
  * on, only an exception stops the solve.)
- * cascadevar and cascadevarfail are not called by this engine yet. */
+ * cascadevar and cascadevarfail: a determined column was computed, or
+ * could not be, by a cascade (see QSLPcascade); non-zero stops it. */
 typedef int (*QSLPcbitervar)(QSLPprob slp, void *data, int col);
 typedef int (*QSLPcbcascadevar)(QSLPprob slp, void *data, int col);
 typedef int (*QSLPcbcascadevarfail)(QSLPprob slp, void *data, int col);
@@ -307,8 +311,8 @@ QRVA_API int QSLPevaluateformula(QSLPprob slp, int parsed, const int type[],
 
 /* SLP settings of nvars columns (QSLPloadvars first drops those of every
  * column); any array but colindex may be NULL. vartype: a code of 0 or more;
- * detrow: the determining row, -1 none; seqnum: cascading order (not used
- * yet); tolindex: a tolerance set 1..n, 0 none; stepbound: 0 or more. */
+ * detrow: the determining row, -1 none; seqnum: kept for compatibility (the
+ * cascade order follows the rows' dependencies); tolindex: a tolerance set 1..n, 0 none; stepbound: 0 or more. */
 QRVA_API int QSLPaddvars(QSLPprob slp, int nvars, const int colindex[], const int vartype[],
                          const int detrow[], const int seqnum[], const int tolindex[],
                          const double initvalue[], const double stepbound[]);
@@ -328,6 +332,25 @@ QRVA_API int QSLPgetvar(QSLPprob slp, int col, int *detrow, double *initstepboun
                         double *value, int *tolset, int *history, int *converged,
                         int *vartype, int *delta, int *penaltydelta, int *updaterow,
                         double *oldvalue);
+/* Cascading. A determined column is one whose SLP setting names a
+ * determining row (detrow). Cascading a point computes each determined
+ * column from its row: Newton passes on that column alone until the row's
+ * activity meets its right-hand side (rows of type E, L or G), within the
+ * column's bounds, at most the column's limit of passes (QSLPchgcascadenlimit:
+ * 0 to 1000; 0, the default, takes the control slpcascadenlimit). Columns
+ * are computed after every determined column their rows use (linearly, in
+ * a formula coefficient or a quadratic term; ties by column index); columns
+ * that determine each other in a cycle are refused, naming a column of the
+ * cycle. The callbacks: cascadestart, then per column cascadevar (computed)
+ * or cascadevarfail (its row is of another type, its derivative there is
+ * zero, or the row cannot be evaluated: the column keeps its value), then
+ * cascadeend; non-zero from any of them stops the cascade (and a solve).
+ * QSLPcascade cascades the current point (the last nonlinear solution,
+ * else the initial values): the values become the columns' SLP values and
+ * initial values, so that the next solve starts from them. QSLPcascadeorder
+ * computes the order, keeps it with the problem and writes it to the log.
+ * With the control slpcascade 1, a solve cascades its point before every
+ * iteration (a cycle then fails the solve before it starts). */
 QRVA_API int QSLPchgcascadenlimit(QSLPprob slp, int col, int limit);
 /* Delta types: how the solver bounds the step ("delta") of a nonlinear
  * column in each linearization. The step bound is radius * unit, where the

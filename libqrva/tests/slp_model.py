@@ -48,6 +48,7 @@ SIGNATURES = {
     "QSLPgetcolinfo": [P, c_int, c_int, c_void_p], "QSLPgetrowinfo": [P, c_int, c_int, c_void_p],
     "QSLPsetcurrentiv": [P], "QSLPreinitialize": [P], "QSLPgetdtime": [P, D],
     "QSLPvalidate": [P], "QSLPvalidaterow": [P, c_int],
+    "QSLPcascade": [P], "QSLPcascadeorder": [P], "QSLPchgcascadenlimit": [P, c_int, c_int],
     "QSLPvalidatevector": [P, D, D, D, D],
     "QSLPvalidatekkt": [P, c_int, c_int, c_int, c_double],
 }

@@ -207,8 +207,14 @@ class problem:
         """Computes the slack of every row at a point."""
     def calcsolinfo(self, solution: Any, dual: Any, property: Any) -> Any:
         """Measures a primal-dual pair."""
+    def cascade(self) -> Any:
+        """Computes the determined columns of the current point from their determining rows."""
+    def cascadeorder(self) -> Any:
+        """Computes the order in which the determined columns are cascaded."""
     def chgbounds(self, mindex: Any, qbtype: Any, bnd: Any) -> Any:
         """Changes bounds of columns."""
+    def chgcascadenlimit(self, icol: Any, cascadenlimit: Any) -> Any:
+        """Limits the Newton passes of one determined column when it is cascaded."""
     def chgcoef(self, irow: Any, icol: Any, dval: Any) -> Any:
         """Changes one coefficient of the matrix."""
     def chgcoltype(self, mindex: Any, qctype: Any) -> Any:

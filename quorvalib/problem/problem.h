@@ -126,5 +126,6 @@ extern PyMethodDef problem_apiSlpFormulaMethods[];
 extern PyMethodDef problem_slpVariableMethods[];
 extern PyMethodDef problem_slpRowMethods[];
 extern PyMethodDef problem_slpValidationMethods[];
+extern PyMethodDef problem_slpCascadeMethods[];
 
 #endif

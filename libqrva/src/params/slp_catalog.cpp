@@ -46,6 +46,12 @@ std::vector<Spec> slpEntries() {
                        "Give the linearizations a quadratic term learnt from the iterations "
                        "(quasi-Newton curvature, solved as a convex QP) (1) or keep them linear "
                        "(0)"),
+      Spec::intControl(QSLP_SLPCASCADE, "slpcascade", 0, 0, 1,
+                       "Cascade the point before every SLP iteration: determined columns take "
+                       "the values their determining rows give them (1), or not (0)"),
+      Spec::intControl(QSLP_SLPCASCADENLIMIT, "slpcascadenlimit", 10, 1, 1000,
+                       "Newton passes on its determining row per cascaded column, for columns "
+                       "without a limit of their own"),
       Spec::intControl(QSLP_SLPECHOOPTIMIZERLOG, "slpechooptimizerlog", 1, 0, 1,
                        "Pass the log of the inner LP solves on (1) or only the SLP log (0)"),
       // Double controls.

@@ -33,6 +33,13 @@ bool SlpEvents::iterVar(int col) const {
   return stopped(function<QSLPcbitervar>(kind)(slp_, data(kind), col));
 }
 
+bool SlpEvents::cascadeVar(int col, bool failed) const {
+  const SlpCallbackKind kind = failed ? SlpCallbackKind::CascadeVarFail : SlpCallbackKind::CascadeVar;
+  if (!wants(kind)) return false;
+  // cascadevarfail has the signature of cascadevar.
+  return stopped(function<QSLPcbcascadevar>(kind)(slp_, data(kind), col));
+}
+
 bool SlpEvents::coefEvalError(int row, int col) const {
   const SlpCallbackKind kind = SlpCallbackKind::CoefEvalError;
   if (!wants(kind)) return false;

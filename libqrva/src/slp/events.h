@@ -26,6 +26,8 @@ class SlpEvents {
   bool stage(SlpCallbackKind kind) const;
   // itervar for a column; true: stop.
   bool iterVar(int col) const;
+  // cascadevar (or cascadevarfail when failed) for a determined column; true: stop.
+  bool cascadeVar(int col, bool failed) const;
   // coefevalerror for a formula coefficient; true: stop.
   bool coefEvalError(int row, int col) const;
   // drcol for a determined column: value in, the value to use out; true: stop.

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "highs/subproblem.h"
+#include "slp/cascade.h"
 #include "slp/convergence.h"
 #include "slp/events.h"
 #include "slp/linearization.h"
@@ -30,6 +31,11 @@ class Solver {
          const SlpEvents &events)
       : p_(p), nlp_(nlp), set_(settings), chk_(chk), events_(events),
         lp_(p, settings.echoLpLog, settings.feasTol), started_(std::chrono::steady_clock::now()) {}
+
+  // Cascade the determined columns of order before every iteration.
+  void cascadeBeforeIterations(const qslp_problem_s &slp, std::vector<int> order) {
+    cascadeSlp_ = &slp, cascade_ = std::move(order);
+  }
 
   NlpOutcome run(const SlpStore *slp) {
     slp_ = slp;
@@ -101,6 +107,7 @@ class Solver {
         out.stopStatus = QRVA_STOP_TIMELIMIT, out.nlpStatus = kNlpUnfinished;
         break;
       }
+      if (cascadeCurrent(cur, out)) continue;
       publish(cur, out);
       if (events_.stage(SlpCallbackKind::IterStart)) continue;
       ++out.iterations;
@@ -536,6 +543,26 @@ class Solver {
     return finish(out, cur);
   }
 
+  // Cascades cur (when asked to) and takes the cascaded point when it can
+  // be evaluated. True: a callback or a user function asked to stop.
+  bool cascadeCurrent(Point &cur, const NlpOutcome &out) {
+    if (cascade_.empty()) return false;
+    publish(cur, out);
+    std::vector<double> x = cur.x;
+    CascadeResult c = cascadePoint(*cascadeSlp_, nlp_, cascade_, x, events_, set_.feasTol);
+    if (c.stop) {
+      int none = 0;
+      p_.interruptReason.compare_exchange_strong(none, QRVA_STOP_USER);
+      return true;
+    }
+    if (x == cur.x) return false;
+    Point next;
+    next.x = std::move(x);
+    evaluate(nlp_, next, true);
+    if (next.ok) cur = std::move(next);
+    return false;
+  }
+
   // The current iterate, for the queries of the callbacks.
   void publish(const Point &cur, const NlpOutcome &out) {
     if (events_.any())
@@ -589,6 +616,8 @@ class Solver {
   qrva_problem_s &p_;
   Nlp &nlp_;
   const SlpStore *slp_ = nullptr;
+  const qslp_problem_s *cascadeSlp_ = nullptr;
+  std::vector<int> cascade_;  // the determined columns in cascade order
   const NlpSettings &set_;
   const Check &chk_;
   const SlpEvents &events_;
@@ -610,6 +639,7 @@ NlpSettings settingsOf(const qslp_problem_s &slp) {
   st.iterLimit = static_cast<int>(value(QSLP_SLPITERLIMIT).i);
   st.log = static_cast<int>(value(QSLP_SLPLOG).i);
   st.secondOrder = value(QSLP_SLPSECONDORDER).i != 0;
+  st.cascade = value(QSLP_SLPCASCADE).i != 0;
   st.echoLpLog = value(QSLP_SLPECHOOPTIMIZERLOG).i != 0;
   st.feasTol = value(QSLP_SLPFEASTOL).d;
   st.convTol = value(QSLP_SLPCONVTOL).d;
@@ -647,6 +677,7 @@ NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSetti
   nlp::SlpEvents events(slp);
   nlp.events = &events;
   nlp::Solver solver(p, nlp, settings, chk, events);
+  if (slp && settings.cascade) solver.cascadeBeforeIterations(*slp, nlp::cascadeOrder(*slp, chk));
   return solver.run(slp ? slp->store.get() : nullptr);
 }
 

@@ -35,6 +35,7 @@ enum NlpStatus {
 struct NlpSettings {
   int iterLimit = 1000, log = 1;
   bool echoLpLog = true, secondOrder = true;
+  bool cascade = false;  // cascade the point before every iteration (slpcascade)
   double feasTol = 1e-6, convTol = 1e-6, penaltyCost = 1000.0, timeLimit = 1e20;
   int sense = 1;  // 1 minimize, -1 maximize
 };

@@ -82,6 +82,7 @@ void SlpStore::keepRows(const std::vector<char> &keep) {
     if (r.first < static_cast<int>(to.size()) && to[r.first] >= 0) keptRows[to[r.first]] = r.second;
   rows = std::move(keptRows);
   solution = SlpSolution{};
+  cascadeOrder.clear();
 }
 
 void SlpStore::keepCols(const std::vector<char> &keep) {
@@ -101,6 +102,7 @@ void SlpStore::keepCols(const std::vector<char> &keep) {
     if (mapped(v.first) >= 0) vars[mapped(v.first)] = v.second;
   variables = std::move(vars);
   solution = SlpSolution{};
+  cascadeOrder.clear();
 }
 
 std::string SlpStore::formulaUseOfDeleted(const std::vector<char> &keep) const {

@@ -30,6 +30,7 @@ struct SlpVariable {
   bool hasInitValue = false;
   int deltaType = QSLP_DELTA_AUTO;  // how the solver bounds the column's steps
   double deltaValue = 0.0;          // the unit or cap of that delta type
+  int cascadeLimit = 0;             // Newton passes when cascaded; 0: the control's
 };
 
 // The SLP settings of one row (QSLPchgrowstatus / QSLPchgrowwt).
@@ -85,6 +86,7 @@ struct SlpStore {
   std::vector<UserFunction> functions;                    // index k at k - 1
   std::vector<ToleranceSet> tolsets;                      // set k at k - 1
   SlpSolution solution;
+  std::vector<int> cascadeOrder;  // the last QSLPcascadeorder (cleared by deletions)
 
   int nonlinearRows() const;
   // Adds a coefficient, summing it into one already at (row, col).
