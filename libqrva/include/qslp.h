@@ -368,7 +368,20 @@ QRVA_API int QSLPchgcascadenlimit(QSLPprob slp, int col, int limit);
 #define QSLP_DELTA_CAPPED 3
 QRVA_API int QSLPchgdeltatype(QSLPprob slp, int nvars, const int colindex[],
                               const int deltatypes[], const double values[]);
-/* Derivatives (for determined columns) by column and row. */
+/* Derivative factors by column and row: every linearization the solver
+ * builds takes the partial derivative of row's nonlinear part (formula
+ * coefficients and quadratic terms) with respect to col times the factor
+ * (1 where none is given; the engine's derivatives are exact, so a factor
+ * damps (< 1) or amplifies (> 1) how strongly the linear model trusts
+ * that dependence). Factors apply at iterates that violate the nonlinear
+ * rows (weighted sum above slpfeastol): they steer the approach to the
+ * rows. At iterates that meet them, and for values, the merit of steps,
+ * convergence and validation, the true derivatives hold, so a factor
+ * changes the path of a solve, not its optimum.
+ * Factors are finite and positive. QSLPadddfs sets the pairs given (a pair
+ * given again replaces its factor), QSLPloaddfs first drops every factor;
+ * QSLPchgdf with value NULL drops one; QSLPgetdf gives 1 for a pair without
+ * one. Deleting rows or columns drops their factors. */
 QRVA_API int QSLPadddfs(QSLPprob slp, int ndfs, const int colindex[], const int rowindex[],
                         const double value[]);
 QRVA_API int QSLPloaddfs(QSLPprob slp, int ndfs, const int colindex[], const int rowindex[],

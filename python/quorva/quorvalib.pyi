@@ -183,6 +183,8 @@ class problem:
         """Appends columns to the problem."""
     def addcuts(self, mtype: Any, rtype: Any, rhs: Any, mstart: Any, mcols: Any, dmatval: Any) -> Any:
         """Adds cuts to the node being processed."""
+    def adddfs(self, colindex: Any, rowindex: Any, value: Any) -> Any:
+        """Sets derivative factors of (column, row) pairs."""
     def addmipsol(self, mipsolval: Any, mipsolcol: Any = ..., solname: Any = ...) -> Any:
         """Offers a solution, possibly partial, to the MIP search."""
     def addqmatrix(self, irow: Any, mqc1: Any, mqc2: Any, dqe: Any) -> Any:
@@ -221,6 +223,8 @@ class problem:
         """Changes the types of columns."""
     def chgdeltatype(self, vars: Any, deltatypes: Any, values: Any) -> Any:
         """Changes how the nonlinear solver bounds the steps of columns."""
+    def chgdf(self, colindex: Any, rowindex: Any, value: Any) -> Any:
+        """Changes the derivative factor of one (column, row) pair."""
     def chgglblimit(self, mindex: Any, dlimit: Any) -> Any:
         """Changes the thresholds of semi-continuous, semi-integer and partially integer columns."""
     def chgmcoef(self, mrow: Any, mcol: Any, dval: Any) -> Any:
@@ -339,6 +343,8 @@ class problem:
         """Finds the rows of cuts in the node being processed."""
     def getcutslack(self, cut: Any) -> Any:
         """Returns the slack of a cut at the current solution."""
+    def getdf(self, colindex: Any, rowindex: Any) -> Any:
+        """Reads the derivative factor of one (column, row) pair."""
     def getdirs(self, mcols: Any, mpri: Any, qbr: Any, dupc: Any, ddpc: Any) -> Any:
         """Reads the branching directives."""
     def getdtime(self) -> Any:
@@ -445,6 +451,8 @@ class problem:
         """Loads pool cuts into the node being processed."""
     def loaddelayedrows(self, mrows: Any) -> Any:
         """Marks rows that need not be in the LP until a candidate solution violates them."""
+    def loaddfs(self, colindex: Any, rowindex: Any, value: Any) -> Any:
+        """Replaces every derivative factor by the ones given."""
     def loaddirs(self, mcols: Any, mpri: Any = ..., qbr: Any = ..., dupc: Any = ..., ddpc: Any = ...) -> Any:
         """Loads branching directives for the tree search, replacing those loaded before."""
     def loadlpsol(self, x: Any = ..., slack: Any = ..., dual: Any = ..., dj: Any = ...) -> Any:

@@ -698,7 +698,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_apiFileMethods, problem_apiIisMethods, problem_apiCutMethods,
                                                       problem_callbackMethods, problem_apiSlpFormulaMethods,
                                                       problem_slpVariableMethods, problem_slpRowMethods,
-                                                      problem_slpValidationMethods, problem_slpCascadeMethods};
+                                                      problem_slpValidationMethods, problem_slpCascadeMethods,
+                                                      problem_slpDerivativeMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -127,5 +127,6 @@ extern PyMethodDef problem_slpVariableMethods[];
 extern PyMethodDef problem_slpRowMethods[];
 extern PyMethodDef problem_slpValidationMethods[];
 extern PyMethodDef problem_slpCascadeMethods[];
+extern PyMethodDef problem_slpDerivativeMethods[];
 
 #endif

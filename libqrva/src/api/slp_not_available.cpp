@@ -24,10 +24,6 @@ int notAvailable(QSLPprob slp, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QSLPadddfs, slp, (QSLPprob slp, int ndfs, const int colindex[], const int rowindex[], const double value[]))
-NOT_YET(QSLPloaddfs, slp, (QSLPprob slp, int ndfs, const int colindex[], const int rowindex[], const double value[]))
-NOT_YET(QSLPchgdf, slp, (QSLPprob slp, int col, int row, const double *value))
-NOT_YET(QSLPgetdf, slp, (QSLPprob slp, int col, int row, double *value))
 NOT_YET(QSLPglobal, slp, (QSLPprob slp))
 NOT_YET(QSLPpresolve, slp, (QSLPprob slp))
 NOT_YET(QSLPfixpenalties, slp, (QSLPprob slp))

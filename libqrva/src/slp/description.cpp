@@ -87,6 +87,11 @@ Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool 
     for (const auto &t : q.second) markColumn(nlp, t.first.first), markColumn(nlp, t.first.second);
   }
   for (const auto &t : s.qobj) markColumn(nlp, t.first.first), markColumn(nlp, t.first.second);
+  if (slp)
+    for (const auto &f : slp->derivativeFactors) {
+      auto r = rows.find(f.first.first);
+      if (r != rows.end()) r->second.derivativeFactors[f.first.second] = f.second;
+    }
   for (auto &r : rows) {
     if (slp) {
       SlpRow settings = slp->rowOf(r.first);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cmath>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,8 @@ struct NonlinearRow {
   bool enforced = false;  // no error vectors (QSLP_ROWSTATUS_ENFORCED)
   std::vector<std::pair<int, const SlpCoefficient *>> coefficients;  // (column, coefficient)
   const QuadTerms *quadratic = nullptr;
+  std::map<int, double> derivativeFactors;  // by column; 1 for the others
+
 };
 
 struct Nlp {
@@ -52,6 +55,17 @@ struct Nlp {
   std::vector<Determined> determined;
   UserFunctionCall call;
   const SlpEvents *events = nullptr;  // the SLP callbacks the evaluation calls (may be null)
+  // Whether the linearizations take the rows' derivative factors (the solver
+  // sets it per iteration); off, they take the true derivatives.
+  bool useDerivativeFactors = false;
+
+  // A partial derivative of row k's nonlinear part as the linearizations take it.
+  double linearized(size_t k, int col, double derivative) const {
+    if (!useDerivativeFactors) return derivative;
+    const std::map<int, double> &factors = rows[k].derivativeFactors;
+    auto f = factors.find(col);
+    return f == factors.end() ? derivative : f->second * derivative;
+  }
 
   explicit Nlp(const ProblemStore &store) : s(store) {}
 };

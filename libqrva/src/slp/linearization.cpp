@@ -36,7 +36,8 @@ Subproblem linearization(const Nlp &nlp, const Point &pt, const std::vector<doub
   for (int k = 0; k < nr; ++k) {
     int i = nlp.rows[k].row;
     shift[i] += pt.nlValue[k];
-    for (const auto &e : pt.nlGrad[k]) cols[e.first].push_back(Entry{i, e.second});
+    for (const auto &e : pt.nlGrad[k])
+      cols[e.first].push_back(Entry{i, nlp.linearized(k, e.first, e.second)});
   }
   sp.rowLower = nlp.lo, sp.rowUpper = nlp.hi;
   for (int i = 0; i < nlp.m; ++i) {
@@ -129,7 +130,8 @@ double modelMerit(const Nlp &nlp, const Point &pt, std::vector<double> &x, doubl
   for (size_t k = 0; k < nlp.rows.size(); ++k) {
     int i = nlp.rows[k].row;
     act[i] += pt.nlValue[k];
-    for (const auto &e : pt.nlGrad[k]) act[i] += e.second * (x[e.first] - pt.x[e.first]);
+    for (const auto &e : pt.nlGrad[k])
+      act[i] += nlp.linearized(k, e.first, e.second) * (x[e.first] - pt.x[e.first]);
   }
   for (const Nlp::Determined &d : nlp.determined) {
     double rest = act[d.row] - d.coef * x[d.col];

@@ -117,6 +117,9 @@ class Solver {
         scale[a] = stepUnit(j, cur.x[j], scale[a]);
         stepBound[a] = std::min(radius * scale[a], stepCap(j));
       }
+      // Derivative factors steer the approach to the nonlinear rows; at a
+      // point that meets them the true derivatives decide convergence.
+      nlp_.useDerivativeFactors = cur.violation > set_.feasTol;
       LpResult r = runLinearization(cur, stepBound, penalty, qn.get());
       if (r.outcome != LpOutcome::Optimal && qn && qn->active()) {
         // A QP HiGHS could not solve: start the curvature again from nothing.

@@ -81,6 +81,12 @@ void SlpStore::keepRows(const std::vector<char> &keep) {
   for (const auto &r : rows)
     if (r.first < static_cast<int>(to.size()) && to[r.first] >= 0) keptRows[to[r.first]] = r.second;
   rows = std::move(keptRows);
+  std::map<CoefficientKey, double> factors;
+  for (const auto &f : derivativeFactors) {
+    int row = f.first.first;
+    if (row < static_cast<int>(to.size()) && to[row] >= 0) factors[{to[row], f.first.second}] = f.second;
+  }
+  derivativeFactors = std::move(factors);
   solution = SlpSolution{};
   cascadeOrder.clear();
 }
@@ -101,6 +107,10 @@ void SlpStore::keepCols(const std::vector<char> &keep) {
   for (auto &v : variables)
     if (mapped(v.first) >= 0) vars[mapped(v.first)] = v.second;
   variables = std::move(vars);
+  std::map<CoefficientKey, double> factors;
+  for (const auto &f : derivativeFactors)
+    if (mapped(f.first.second) >= 0) factors[{f.first.first, mapped(f.first.second)}] = f.second;
+  derivativeFactors = std::move(factors);
   solution = SlpSolution{};
   cascadeOrder.clear();
 }

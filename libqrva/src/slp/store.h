@@ -87,6 +87,9 @@ struct SlpStore {
   std::vector<ToleranceSet> tolsets;                      // set k at k - 1
   SlpSolution solution;
   std::vector<int> cascadeOrder;  // the last QSLPcascadeorder (cleared by deletions)
+  // Derivative factors by (row, column): multiply that partial derivative in
+  // the solver's linearizations (QSLPadddfs); 1 where none is given.
+  std::map<CoefficientKey, double> derivativeFactors;
 
   int nonlinearRows() const;
   // Adds a coefficient, summing it into one already at (row, col).
