@@ -2,28 +2,11 @@
 copied with the problem, honoured by the solver's linearizations (another
 path, the same optimum), and bad input refused with the factors as they
 were."""
-import math
-
 import pytest
 
 import quorva
 
-OPTIMUM = [2 / math.sqrt(5), 1 / math.sqrt(5)]
-
-
-@pytest.fixture
-def model():
-    """min (x-2)^2 + (y-1)^2 on sqrt(x^2 + y^2) <= 1 and x*y >= 0.3, from (3, -2)."""
-    p = quorva.problem()
-    p.controls.outputlog = 0
-    x, y = quorva.var(lb=-5, ub=5, name="x"), quorva.var(lb=-5, ub=5, name="y")
-    p.addVariable(x, y)
-    circle = quorva.constraint(quorva.sqrt(x ** 2 + y ** 2 + 1e-12) <= 1, name="circle")
-    product = quorva.constraint(x * y >= 0.3, name="product")
-    p.addConstraint(circle, product)
-    p.setObjective((x - 2) ** 2 + (y - 1) ** 2)
-    p.addvars([x, y], None, None, None, None, [3.0, -2.0], None)
-    return p, x, y, circle, product
+from test_slp_solver_methods import OPTIMUM, model  # noqa: F401  (the circle and product model)
 
 
 def path_and_optimum(p, x, y):
