@@ -49,6 +49,8 @@ SIGNATURES = {
     "QSLPsetcurrentiv": [P], "QSLPreinitialize": [P], "QSLPgetdtime": [P, D],
     "QSLPvalidate": [P], "QSLPvalidaterow": [P, c_int],
     "QSLPcascade": [P], "QSLPcascadeorder": [P], "QSLPchgcascadenlimit": [P, c_int, c_int],
+    "QSLPadddfs": [P, c_int, I, I, D], "QSLPloaddfs": [P, c_int, I, I, D],
+    "QSLPchgdf": [P, c_int, c_int, D], "QSLPgetdf": [P, c_int, c_int, D],
     "QSLPvalidatevector": [P, D, D, D, D],
     "QSLPvalidatekkt": [P, c_int, c_int, c_int, c_double],
 }

@@ -47,3 +47,26 @@ class TestCascade:
         assert [value_of(m, j) for j in (a, b)] == [0.0, 0.0]
         for col, limit in ((a, -1), (a, 1001), (5, 1)):
             assert m.sfails("QSLPchgcascadenlimit", col, limit)[0] == ERR_ARGUMENT
+
+
+def test_factors_and_pass_limits_travel_through_a_file(m, tmp_path):
+    x, a = m.add_cols([0, 0], [0, -10], [5, 10])
+    ra = m.add_rows("E", [0], [{a: 1.0}])[0]
+    m.add_coefs([(ra, -1, -1.0, var(x) * var(x))])
+    determine(m, [a], [ra], [0.0])
+    m.sok("QSLPchgcascadenlimit", a, 3)
+    m.sok("QSLPadddfs", 1, (c_int * 1)(x), (c_int * 1)(ra), (c_double * 1)(0.5))
+    path = tmp_path / "factors.mps"
+    m.sok("QSLPwriteprob", str(path).encode(), b"")
+    text = path.read_text()
+    assert " CL 3" in text and "SLPDFS\n    C0 R0 0.5\n" in text
+    m.sok("QSLPloaddfs", 0, None, None, None)
+    m.sok("QSLPreadprob", str(path).encode(), b"")
+    f = c_double()
+    m.sok("QSLPgetdf", x, ra, byref(f))
+    assert f.value == 0.5
+    path.write_text(text.replace("C0 R0 0.5", "C0 R0 -2"))
+    code, message = m.sfails("QSLPreadprob", str(path).encode(), b"")
+    assert "a derivative factor is positive" in message
+    m.sok("QSLPgetdf", x, ra, byref(f))
+    assert f.value == 0.5

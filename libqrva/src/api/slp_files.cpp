@@ -1,7 +1,7 @@
 // Whole SLP problems: copying one, and problem files with formulas.
 //
 // A problem with nonlinear content is written as an MPS file of its
-// optimizer problem with three more sections before ENDATA:
+// optimizer problem with more sections before ENDATA:
 //   USERFUNCS   one user function a line: name, flags
 //   NLCOEFS     one formula coefficient a line: row, column (left out for a
 //               formula standing on its own), factor, ':' and the formula as
@@ -10,9 +10,11 @@
 //   SLPVARS     SLP settings of a column: the column, then keyword / value
 //               pairs IV (initial value), SB (initial step bound), DR
 //               (determining row), TS (tolerance set), VT (type), PN
-//               (penalty), DP (damping), DT / DV (delta type and its value)
+//               (penalty), DP (damping), DT / DV (delta type and its value),
+//               CL (cascade pass limit)
 //   SLPROWS     SLP settings of a row: the row, then ST (status bits) and
 //               WT (penalty weight)
+//   SLPDFS      one derivative factor a line: column, row, factor
 // The objective sense written is the one the nonlinear solve uses (control
 // slpobjsense); reading such a file sets that control from the file again.
 // A problem without formula coefficients and SLP settings is written and
@@ -39,11 +41,12 @@ const char *const kUserFunctionsSection = "USERFUNCS";
 const char *const kCoefficientsSection = "NLCOEFS";
 const char *const kVariablesSection = "SLPVARS";
 const char *const kRowsSection = "SLPROWS";
+const char *const kFactorsSection = "SLPDFS";
 const char *const kFormulaMark = ":";
 
 bool isSlpSection(const std::string &name) {
   return name == kUserFunctionsSection || name == kCoefficientsSection ||
-         name == kVariablesSection || name == kRowsSection;
+         name == kVariablesSection || name == kRowsSection || name == kFactorsSection;
 }
 
 bool isDefault(const qrva::SlpRow &r) {
@@ -58,7 +61,8 @@ bool hasRowSettings(const qrva::SlpStore &nl) {
 }
 
 bool hasNonlinearData(const qrva::SlpStore &nl) {
-  return !nl.coefficients.empty() || !nl.variables.empty() || hasRowSettings(nl);
+  return !nl.coefficients.empty() || !nl.variables.empty() || hasRowSettings(nl) ||
+         !nl.derivativeFactors.empty();
 }
 
 qrva::ParamAccess<S> slpAccess(S &s, const char *function) {
@@ -121,6 +125,7 @@ void writeSlpSections(const Check &chk, const S &s, const std::vector<std::strin
       if (v.damp != defaults.damp) out << " DP " << qrva::numberText(v.damp);
       if (v.deltaType != defaults.deltaType)
         out << " DT " << v.deltaType << " DV " << qrva::numberText(v.deltaValue);
+      if (v.cascadeLimit != defaults.cascadeLimit) out << " CL " << v.cascadeLimit;
       out << "\n";
     }
   }
@@ -131,6 +136,12 @@ void writeSlpSections(const Check &chk, const S &s, const std::vector<std::strin
       out << "    " << rowName[entry.first] << " ST " << entry.second.status << " WT "
           << qrva::numberText(entry.second.weight) << "\n";
     }
+  }
+  if (!nl.derivativeFactors.empty()) {
+    out << kFactorsSection << "\n";
+    for (const auto &f : nl.derivativeFactors)
+      out << "    " << colName[f.first.second] << " " << rowName[f.first.first] << " "
+          << qrva::numberText(f.second) << "\n";
   }
 }
 
@@ -163,6 +174,7 @@ struct SlpFileData {
   std::vector<std::tuple<int, int, double, qrva::Formula>> coefficients;
   std::map<int, qrva::SlpVariable> variables;
   std::map<int, qrva::SlpRow> rows;
+  std::map<qrva::CoefficientKey, double> derivativeFactors;
   bool any = false;
 };
 
@@ -185,6 +197,7 @@ class SlpSectionReader {
     if (section == kUserFunctionsSection) userFunction(f, lineNo);
     else if (section == kCoefficientsSection) coefficient(text, f, lineNo);
     else if (section == kRowsSection) rowSettings(f, lineNo);
+    else if (section == kFactorsSection) derivativeFactor(f, lineNo);
     else variable(f, lineNo);
   }
 
@@ -292,7 +305,11 @@ class SlpSectionReader {
         if (v.deltaType < QSLP_DELTA_AUTO || v.deltaType > QSLP_DELTA_CAPPED)
           fail(lineNo, formatText("delta type %d is not 0 to 3", v.deltaType));
       } else if (key == "DV") v.deltaValue = number(value, lineNo);
-      else fail(lineNo, formatText("unknown SLP setting %s (IV SB DR TS VT PN DP DT DV)", qrva::quoted(key.c_str()).c_str()));
+      else if (key == "CL") {
+        v.cascadeLimit = whole(value, lineNo);
+        if (v.cascadeLimit < 0 || v.cascadeLimit > 1000)
+          fail(lineNo, formatText("cascade limit %d is not 0 to 1000", v.cascadeLimit));
+      } else fail(lineNo, formatText("unknown SLP setting %s (IV SB DR TS VT PN DP DT DV CL)", qrva::quoted(key.c_str()).c_str()));
     }
     if (v.deltaType != QSLP_DELTA_AUTO && !(v.deltaValue > 0))
       fail(lineNo, formatText("delta type %d needs a positive value (DV)", v.deltaType));
@@ -316,6 +333,14 @@ class SlpSectionReader {
         fail(lineNo, formatText("unknown SLP row setting %s (ST WT)", qrva::quoted(key.c_str()).c_str()));
       }
     }
+  }
+
+  void derivativeFactor(const std::vector<Field> &f, int lineNo) {
+    if (f.size() != 3) fail(lineNo, "a derivative factor is a column, a row and the factor");
+    int j = col(f[0].text, lineNo), i = row(f[1].text, lineNo);
+    double value = number(f[2].text, lineNo);
+    if (!(value > 0)) fail(lineNo, "a derivative factor is positive");
+    data_.derivativeFactors[{i, j}] = value;
   }
 
   const Check &chk_;
@@ -360,10 +385,10 @@ SlpFileData readSlpSections(const Check &chk, const std::vector<std::string> &li
       if (f[0].text == "ENDATA") break;
       if (!isSlpSection(f[0].text))
         reader.fail(lineNo, formatText("section %s comes after the nonlinear sections, where "
-                                       "only %s, %s, %s and %s may be",
+                                       "only %s, %s, %s, %s and %s may be",
                                        qrva::quoted(f[0].text.c_str()).c_str(),
                                        kUserFunctionsSection, kCoefficientsSection,
-                                       kVariablesSection, kRowsSection));
+                                       kVariablesSection, kRowsSection, kFactorsSection));
       section = f[0].text;
       continue;
     }
@@ -467,6 +492,7 @@ int QSLPreadprob(QSLPprob slp, const char *filename, const char *flags) {
                               std::move(std::get<3>(c)));
     s.store->variables = std::move(data.variables);
     s.store->rows = std::move(data.rows);
+    s.store->derivativeFactors = std::move(data.derivativeFactors);
     slpAccess(s, "QSLPreadprob").setDouble(QSLP_SLPOBJSENSE, sense);
     return QRVA_OK;
   });
