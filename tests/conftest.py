@@ -1,9 +1,18 @@
 import os
+import signal
 import subprocess
 import sys
 import textwrap
 
 import pytest
+
+
+def _default_sigint():
+    # A test run started in the background inherits Ctrl-C ignored, and an
+    # interpreter that starts with it ignored never raises KeyboardInterrupt:
+    # the child starts as a terminal's would, so the Ctrl-C tests test the
+    # module, not how the run was started.
+    signal.signal(signal.SIGINT, signal.SIG_DFL)
 
 
 def run_python(code, timeout=120):
@@ -13,6 +22,7 @@ def run_python(code, timeout=120):
         capture_output=True,
         text=True,
         timeout=timeout,
+        preexec_fn=_default_sigint,
     )
     return proc.returncode, proc.stdout, proc.stderr
 
