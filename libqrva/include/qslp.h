@@ -311,8 +311,9 @@ QRVA_API int QSLPevaluateformula(QSLPprob slp, int parsed, const int type[],
 
 /* SLP settings of nvars columns (QSLPloadvars first drops those of every
  * column); any array but colindex may be NULL. vartype: a code of 0 or more;
- * detrow: the determining row, -1 none; seqnum: kept for compatibility (the
- * cascade order follows the rows' dependencies); tolindex: a tolerance set 1..n, 0 none; stepbound: 0 or more. */
+ * detrow: the determining row, -1 none; seqnum: accepted, not used (the
+ * cascade order follows the rows' dependencies); tolindex: a tolerance set
+ * 1..n, 0 none; stepbound: 0 or more. */
 QRVA_API int QSLPaddvars(QSLPprob slp, int nvars, const int colindex[], const int vartype[],
                          const int detrow[], const int seqnum[], const int tolindex[],
                          const double initvalue[], const double stepbound[]);

@@ -365,7 +365,7 @@ static int addOrLoadVars(QSLPprob slp, const char *function, bool replace, int n
       if (initvalue) v.initValue = initvalue[k], v.hasInitValue = true;
       if (stepbound) v.initStepBound = stepbound[k];
     }
-    (void)seqnum;  // cascading order: the engine does not cascade yet
+    (void)seqnum;  // the cascade order follows the determining rows instead
     changed(s);
     return QRVA_OK;
   });
