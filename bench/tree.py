@@ -143,7 +143,7 @@ def main():
         for name, make, size in GENERATED:
             path = os.path.join(workdir, name + ".mps")
             with open(path, "w") as f:
-                f.write(make(size, 1))
+                f.write(make(size, 1)[0])  # the text; the sizes follow it
             cases.append((name, path))
         header = "%-18s %28s %34s %30s %7s %7s" % ("instance", "HiGHS MIP (s, nodes, obj)",
                                                    "tree + prenode (s, nodes, obj)",
