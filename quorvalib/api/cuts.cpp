@@ -11,7 +11,6 @@
 #include "module/errors.h"
 
 #include <algorithm>
-#include <climits>
 
 /* Groups of the count slots. */
 enum { G_CUTS = 0, G_ELEMS = 1 };

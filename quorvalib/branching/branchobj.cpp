@@ -7,11 +7,7 @@
 
 #include "api/wrapper.h"
 #include "model/constraint.h"
-#include "model/expression.h"
-#include "model/linterm.h"
-#include "model/maps.h"
 #include "model/types.h"
-#include "model/var.h"
 #include "module/boundary.h"
 #include "module/docs.h"
 #include "module/errors.h"
@@ -50,45 +46,36 @@ static int branchFailure(const char *format, int branch) {
   return -1;
 }
 
-/* The one variable and coefficient of a body with a single linear entry.
- * 0, or -1 with ModelError. */
-static int boundTerm(PyObject *body, PyObject **variable, double *coef) {
-  if (var_check(body)) {
-    *variable = body;
-    *coef = 1.0;
-  } else if (Py_TYPE(body) == &quorva_lintermType) {
-    *variable = LINTERM(body)->var;
-    *coef = LINTERM(body)->coef;
-  } else {
-    expression_s *e = expression_check(body) ? EXPRESSION(body) : nullptr;
-    linmap_iter *cursor = nullptr;
-    if (!e || !e->linear || linmap_size(e->linear) != 1 || (e->quadratic && !e->quadratic->entries.empty()) ||
-        !linmap_next(e->linear, variable, coef, &cursor)) {
-      linmap_iter_free(&cursor);
-      PyErr_SetString(qpy_model_exc, "Invalid constraint in addbounds");
-      return -1;
-    }
-    linmap_iter_free(&cursor);
-  }
-  if (*coef == 0.0) {
-    PyErr_SetString(qpy_model_exc, "Coefficient zero in branch");
-    return -1;
-  }
-  return 0;
+/* The linear entries and constant of a constraint's body, columns of the
+ * object's problem. 0, or -1 with an error. */
+static int linearBody(branchobj_s *b, PyObject *constraint, double *constant, LinearEntries &linear) {
+  QuadraticEntries quadratic;
+  FormulaEntries formulas;
+  return convertExpr(PROBLEM(b->problem), CONSTRAINT(constraint)->body, false, constant, linear, quadratic,
+                     formulas);
 }
 
 /* A constraint on one variable as its bounds on branch i: the constraint's
  * sides, less the body's constant, divided by the coefficient. */
 static int addBoundsOf(branchobj_s *b, int i, PyObject *constraint) {
   constraint_s *c = CONSTRAINT(constraint);
-  PyObject *variable = nullptr;
-  double w = 0.0, constant = 0.0;
-  if (boundTerm(c->body, &variable, &w) != 0 || bodyConstant(c->body, &constant) != 0) return -1;
-  int col = 0;
-  if (ObjInt2int(variable, PROBLEM(b->problem), &col, KIND_COL) != 0) {
+  double constant = 0.0;
+  LinearEntries linear;
+  if (linearBody(b, constraint, &constant, linear) != 0) {
+    /* The body is linear (counted before): what fails is its variable. */
     if (!PyErr_ExceptionMatches(qpy_model_exc)) return -1;
     PyErr_Clear();
     PyErr_SetString(qpy_model_exc, "Variable in branching object has not been added to problem yet");
+    return -1;
+  }
+  if (linear.size() != 1) {
+    PyErr_SetString(qpy_model_exc, "Invalid constraint in addbounds");
+    return -1;
+  }
+  int col = linear.col[0];
+  double w = linear.coef[0];
+  if (w == 0.0) {
+    PyErr_SetString(qpy_model_exc, "Coefficient zero in branch");
     return -1;
   }
   double lb = c->lb > -1e20 ? c->lb - constant : c->lb, ub = c->ub < 1e20 ? c->ub - constant : c->ub;
@@ -114,11 +101,7 @@ static int addBoundsOf(branchobj_s *b, int i, PyObject *constraint) {
 static int addRowOf(branchobj_s *b, int i, PyObject *constraint) {
   double constant = 0.0;
   LinearEntries linear;
-  QuadraticEntries quadratic;
-  FormulaEntries formulas;
-  if (convertExpr(PROBLEM(b->problem), CONSTRAINT(constraint)->body, false, &constant, linear, quadratic,
-                  formulas) != 0)
-    return -1;
+  if (linearBody(b, constraint, &constant, linear) != 0) return -1;
   char sense = 'N';
   double rhs = -constant, range = 0.0;
   getRhsSense(constraint, &sense, &rhs, &range);
