@@ -186,6 +186,60 @@ class TestInstances:
         assert set(members(p, 1)) <= fast
 
 
+def propagated(p, size):
+    """Runs iisfirst and checks that bound propagation found its conflict of size members."""
+    lines = []
+    p.controls.outputlog = 1
+    p.addcbmessage(lambda prob, data, msg, kind: lines.append(msg))
+    assert p.iisfirst(0) == 0
+    assert "bound propagation found a conflict of %d rows and bounds" % size in "\n".join(lines)
+
+
+class TestPropagatedConflicts:
+    """Conflicts that bound propagation finds before any solve: through
+    chains of rows, rows of many columns, and rows with one infinite bound."""
+
+    def test_chain_of_rows(self, tmp_path):
+        # x0 >= 0, x_{k+1} >= x_k + 1 for k < 4, x4 <= 3: the chain and both bounds,
+        # among harmless rows on the same columns.
+        p = problem()
+        xs = [quorva.var(name="x%d" % k, lb=0, ub=10) for k in range(5)]
+        p.addVariable(*xs)
+        chain = [quorva.constraint(xs[k + 1] - xs[k] >= 1, name="c%d" % k) for k in range(4)]
+        other = [quorva.constraint(xs[0] + xs[4] <= 20, name="o0"), quorva.constraint(xs[2] >= -5, name="o1")]
+        p.addConstraint(*chain, *other)
+        p.chgbounds([xs[4]], ["U"], [3.0])
+        propagated(p, 6)
+        assert members(p, 1) == ["c0", "c1", "c2", "c3", "x0:L", "x4:U"]
+        duals = data(p, 1)[4]
+        assert all(abs(d) > 0 for d in duals)
+        path = str(tmp_path / "chain.lp")
+        p.iiswrite(1, path, 0, "l")
+        assert_irreducible_file(path)
+
+    def test_row_of_many_columns(self, tmp_path):
+        p = problem()
+        xs = [quorva.var(name="x%d" % k, ub=1) for k in range(250)]
+        p.addVariable(*xs)
+        p.addConstraint(quorva.constraint(quorva.Sum(xs) >= 260, name="many"),
+                        quorva.constraint(xs[0] - xs[1] <= 0, name="pair"))
+        propagated(p, 251)
+        assert members(p, 1) == sorted(["many"] + ["x%d:U" % k for k in range(250)])
+
+    def test_infinite_bound_tightened_by_the_other_row(self, tmp_path):
+        # y is free above: y <= 4 - x from r1 with x >= 1 gives y <= 3, and r2 needs y >= 5.
+        p = problem()
+        x, y = quorva.var(name="x", lb=1), quorva.var(name="y")
+        p.addVariable(x, y)
+        p.addConstraint(quorva.constraint(x + y <= 4, name="r1"), quorva.constraint(y >= 5, name="r2"))
+        propagated(p, 3)
+        assert members(p, 1) == ["r1", "r2", "x:L"]
+        path = str(tmp_path / "free.lp")
+        p.iiswrite(1, path, 0, "l")
+        assert_irreducible_file(path)
+        assert p.iisnext() == 1
+
+
 class TestMip:
     def test_relaxation_feasible_but_no_integer_point(self, tmp_path):
         """2x + 2y = 3 has no integer solution; the other rows are harmless."""

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "analysis/bound_conflict.h"
 #include "analysis/relaxation.h"
 #include "highs/log.h"
 #include "highs/model.h"
@@ -269,16 +270,65 @@ Outcome reduce(Tester &t, std::vector<char> &active, int mode) {
   return Outcome::Infeasible;
 }
 
-// Reduces active to a subsystem and adds it to p's list. QRVA_IIS_* status.
-int isolate(qrva_problem_s &p, const Check &chk, Tester &t, std::vector<char> &active) {
+// Where the rows and columns of a tester's problem are in p, when it tests
+// a part of p as a problem of its own (both increasing).
+struct Numbering {
+  std::vector<int> rows, cols;
+};
+
+// Reduces active to a subsystem and adds it to p's list, numbered as in p
+// through numbering when t tests a part of p. QRVA_IIS_* status.
+int isolate(qrva_problem_s &p, const Check &chk, Tester &t, std::vector<char> &active,
+            const Numbering *numbering = nullptr) {
   if (reduce(t, active, p.iis.mode) == Outcome::Stopped) return QRVA_IIS_STOPPED;
   Iis iis = record(t, active, p.iis.mode);
   // One more test of the final set gives its own certificate.
   std::vector<char> support;
   if (!t.mip() && t.test(active) == Outcome::Infeasible) t.certificate(active, support, &iis);
+  if (numbering) {
+    for (int &i : iis.rows) i = numbering->rows[i];
+    for (int &j : iis.cols) j = numbering->cols[j];
+  }
   measureInfeasibility(p, chk, iis, t.mip());
   p.iis.found.push_back(std::move(iis));
   return QRVA_IIS_FOUND;
+}
+
+// Isolates a subsystem within the members of a propagation conflict,
+// tested as a problem of their own: far smaller than p, so that each test
+// of the deletion filter is cheap. -1 when the solve does not confirm the
+// conflict.
+int isolateConflict(qrva_problem_s &p, const Check &chk, const std::vector<int> &members) {
+  Iis part;
+  int m = p.store->nrows();
+  for (int e : members) {
+    if (e < m) {
+      part.rows.push_back(e);
+      continue;
+    }
+    int j = (e - m) / 2;
+    if (!part.cols.empty() && part.cols.back() == j)
+      part.colBound.back() = 'B';
+    else
+      part.cols.push_back(j), part.colBound.push_back((e - m) % 2 == 0 ? 'L' : 'U');
+  }
+  Numbering numbering{part.rows, {}};
+  qrva_problem_s sub;
+  sub.controls = p.controls;
+  sub.store = std::make_unique<ProblemStore>(iisStore(*p.store, part, false, &numbering.cols));
+  Tester t(sub, chk, false);
+  std::vector<char> all = t.everyMember();
+  Outcome r = t.test(all);
+  if (r == Outcome::Stopped) return QRVA_IIS_STOPPED;
+  if (r == Outcome::Feasible) {
+    p.message(QRVA_MSG_INFO, formatText("%s: the conflict of %zu rows and bounds that bound propagation found "
+                                        "is feasible as a problem of its own; the whole problem is searched",
+                                        chk.function(), members.size()));
+    return -1;
+  }
+  p.message(QRVA_MSG_INFO, formatText("%s: bound propagation found a conflict of %zu rows and bounds",
+                                      chk.function(), members.size()));
+  return isolate(p, chk, t, all, &numbering);
 }
 
 bool discrete(const ProblemStore &s) {
@@ -371,6 +421,11 @@ int iisFirst(qrva_problem_s &p, const Check &chk, int mode) {
   p.iis = IisResults{};
   p.iis.mode = mode;
   auto scheduler = holdScheduler(p, chk);
+  std::vector<int> conflict = boundConflict(*p.store, p.dblControl(QRVA_FEASTOL));
+  if (!conflict.empty()) {
+    int status = isolateConflict(p, chk, conflict);
+    if (status >= 0) return status;
+  }
   Tester lp(p, chk, false);
   std::vector<char> all = lp.everyMember();
   Outcome r = lp.test(all);
@@ -428,7 +483,7 @@ void iisIsolations(qrva_problem_s &p, int num) {
   }
 }
 
-ProblemStore iisStore(const ProblemStore &s, const Iis &iis, bool keepTypes) {
+ProblemStore iisStore(const ProblemStore &s, const Iis &iis, bool keepTypes, std::vector<int> *colsInS) {
   const RowWise &rows = s.rowWise();
   std::vector<int> newCol(static_cast<size_t>(s.ncols()), -1), cols;
   auto use = [&](int j) {
@@ -438,6 +493,7 @@ ProblemStore iisStore(const ProblemStore &s, const Iis &iis, bool keepTypes) {
     for (int64_t k = rows.start[i]; k < rows.start[i + 1]; ++k) use(rows.entries[k].index);
   for (int j : iis.cols) use(j);
   std::sort(cols.begin(), cols.end());
+  if (colsInS) *colsInS = cols;
   ProblemStore t;
   int n = static_cast<int>(cols.size()), m = static_cast<int>(iis.rows.size());
   t.lb.assign(n, -kInf), t.ub.assign(n, kInf), t.obj.assign(n, 0.0), t.limit.assign(n, 0.0);

@@ -5,10 +5,13 @@
 // whose support is itself infeasible: it is the fast mode's answer, and it
 // shrinks the deletion filter's candidate set at every infeasible test. A
 // MIP whose LP relaxation is infeasible gets a subsystem of its relaxation;
-// otherwise the deletion filter runs over MIP solves.
+// otherwise the deletion filter runs over MIP solves. The first search
+// starts with bound propagation: a conflict it meets names a few members,
+// which are tested as a problem of their own instead of the whole one.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "analysis/iis_data.h"
 #include "core/validate.h"
@@ -24,8 +27,9 @@ int iisNext(qrva_problem_s &p, const Check &chk);
 void iisIsolations(qrva_problem_s &p, int num);
 // The subsystem as a problem of its own: its rows, the columns they or its
 // bounds name, the subsystem's bounds only (others free); the column types
-// when it was found by MIP solves.
-ProblemStore iisStore(const ProblemStore &s, const Iis &iis, bool keepTypes);
+// when it was found by MIP solves. colsInS, when given, receives the
+// column of s behind each of its columns.
+ProblemStore iisStore(const ProblemStore &s, const Iis &iis, bool keepTypes, std::vector<int> *colsInS = nullptr);
 // The subsystem as a CSV list: one line per row and per bound.
 std::string iisCsv(const ProblemStore &s, const Iis &iis);
 
