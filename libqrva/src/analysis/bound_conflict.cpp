@@ -109,7 +109,7 @@ class Propagator {
         return true;
       }
       if (end - begin > kLongRow) continue;
-      for (int64_t k = begin; k < end; ++k) {
+      for (int64_t k = begin; k < end && budget_ > 0; ++k) {
         const Entry &e = rows_.entries[k];
         double own = bound(e.index, e.value, lowSide);
         bool ownInfinite = !finite(own);
@@ -130,6 +130,9 @@ class Propagator {
     double old = upper ? hi_[j] : lo_[j];
     double gain = upper ? old - value : value - old;
     if (finite(old) && gain <= 1e-6 * (1.0 + std::fabs(value))) return;
+    // What a bound remembers is charged to the budget too: it bounds the
+    // memory as well as the time.
+    budget_ -= rows_.start[i + 1] - rows_.start[i];
     size_t first = pred_.size();
     for (int64_t q = rows_.start[i]; q < rows_.start[i + 1]; ++q) {
       if (q == k) continue;
