@@ -37,6 +37,7 @@ extern "C" {
 #define QSLP_SLPSECONDORDER 12004
 #define QSLP_SLPCASCADE 12005         /* 1: cascade the point before every iteration */
 #define QSLP_SLPCASCADENLIMIT 12006   /* Newton passes per cascaded column */
+#define QSLP_SLPSCALE 12007           /* 1: scale the linearizations (see QSLPscaling) */
 #define QSLP_SLPECHOOPTIMIZERLOG 12415
 /* Double controls. */
 #define QSLP_SLPFEASTOL 12101
@@ -502,21 +503,71 @@ QRVA_API int QSLPnlpoptimize(QSLPprob slp, const char *flags);
 QRVA_API int QSLPglobal(QSLPprob slp);
 QRVA_API int QSLPconstruct(QSLPprob slp);
 QRVA_API int QSLPunconstruct(QSLPprob slp);
+/* Presolve: sets QSLP_STATUS_PRESOLVED (and logs what presolve takes from
+ * the problem as it stands); every nonlinear solve while it is set (also
+ * QRVAlpoptimize of a problem with formulas or quadratic rows) presolves
+ * the problem afresh, solves the presolved problem and reports values,
+ * slacks, duals and reduced costs on the problem's own rows and columns.
+ * Only the linear part is reduced, repeatedly until nothing changes: a
+ * linear column fixed by its bounds goes (its value moves into the rows'
+ * right-hand sides and the objective's constant); a linear row with one
+ * element left becomes bounds of that column (a row equal to one value
+ * fixes it); a linear row with no element left that 0 satisfies goes.
+ * Rows with formulas or quadratic terms, columns in formulas, quadratic
+ * terms or the quadratic objective, determined columns and their rows,
+ * rows with SLP settings, free and indicator rows, and the rows and
+ * columns of QRVAloadsecurevecs stay. A reduction whose bounds contradict
+ * is not made, so the solve itself reports the problem infeasible. A row
+ * that became bounds takes its column's reduced cost as its dual when the
+ * column ends at a bound the row gave. The problem itself never changes;
+ * callbacks during a presolved solve see the presolved problem.
+ * QSLPpostsolve clears QSLP_STATUS_PRESOLVED: later solves take the problem
+ * as it stands (the last solution already is on its rows and columns). */
 QRVA_API int QSLPpresolve(QSLPprob slp);
 QRVA_API int QSLPpostsolve(QSLPprob slp);
 QRVA_API int QSLPinterrupt(QSLPprob slp, int reason);
 QRVA_API int QSLPcascade(QSLPprob slp);
 QRVA_API int QSLPcascadeorder(QSLPprob slp);
+/* The next nonlinear solve (that one only) prices the error vectors of
+ * every nonlinear row at a fixed penalty times the row's weight and never
+ * raises it: the penalty of the last solve's last linearization, or before
+ * any solve the control slppenaltycost. */
 QRVA_API int QSLPfixpenalties(QSLPprob slp);
 /* Back to the state before any nonlinear solve: the last solution, the
  * statuses and the columns' solver state (value, history, converged, old
  * value) go; settings stay. */
 QRVA_API int QSLPreinitialize(QSLPprob slp);
+/* Scaling of the linearizations: logs the range of the matrix entries of
+ * the linearization at the current point (the last nonlinear solution,
+ * else the initial values) before and after scaling, and sets the control
+ * slpscale to 1. While slpscale is 1, each solve scales the rows and
+ * columns of its linearizations by powers of two (geometric means of the
+ * entries of its first linearization) and takes their results back to the
+ * problem's units. Refused when a formula cannot be evaluated at the
+ * current point. */
 QRVA_API int QSLPscaling(QSLPprob slp);
 /* The last nonlinear solution becomes every column's initial value, so
  * that the next solve starts from it (refused before a solve). */
 QRVA_API int QSLPsetcurrentiv(QSLPprob slp);
+/* Sets the control slpuniqueprefix to a prefix that no row or column name
+ * starts with: its value (or "slp_" when empty), else that followed by
+ * "1_", "2_", ... The engine names its own rows and columns with it where
+ * it shows them (the error vectors of QSLPfilesol); it adds none to the
+ * optimizer problem. */
 QRVA_API int QSLPsetuniqueprefix(QSLPprob slp);
+/* Writes the linearization of the formula coefficients at the current
+ * point (the last nonlinear solution, else the initial values) into the
+ * optimizer problem, so that its getters (QRVAgetrows, QRVAgetrhs, ...)
+ * show that linear problem: row i's element of column j becomes its linear
+ * coefficient plus the derivative of the row's formulas there, and its
+ * right-hand side moves by the formulas' value less the derivatives times
+ * the point. Quadratic terms and the objective stay as they are. A second
+ * call rebuilds at the point of then. The next SLP function that reads the
+ * problem (a solve, presolve, scaling, validation, cascading, writing or
+ * copying it), QRVAsave and a deletion of rows or columns put the problem's own
+ * coefficients and right-hand sides back, except those changed since,
+ * which keep their new values. Refused, changing nothing, when a formula
+ * cannot be evaluated at the current point. */
 QRVA_API int QSLPupdatelinearization(QSLPprob slp);
 /* Validation of the last nonlinear solution (refused before a solve):
  * QSLPvalidate over every row and bound, QSLPvalidaterow over one row,
@@ -544,10 +595,28 @@ QRVA_API int QSLPvalidatevector(QSLPprob slp, const double vector[], double *sum
                                 double *sumscaledinf, double *objval);
 /* Solution (any array may be NULL). */
 QRVA_API int QSLPgetslpsol(QSLPprob slp, double x[], double slack[], double dual[], double dj[]);
+/* The last nonlinear solution as a comma-separated file (refused before a
+ * solve); '.csv' is added to a name without an extension, and the problem's
+ * name is taken for an empty one. A header line
+ * "kind,index,name,value,slack,dual", then one line per row "R,i,name,
+ * activity,slack,dual", one per column "C,j,name,value,,reduced cost" (as
+ * QRVAwritesol writes them), then per nonlinear row of the last
+ * linearization two lines for its error vectors "E,i,<slpuniqueprefix>
+ * plus_<row name>,value,,reduced cost" and the same with minus_. Fields
+ * holding a comma or a quote are quoted. */
 QRVA_API int QSLPfilesol(QSLPprob slp, const char *filename);
 /* Seconds since the SLP problem was created (a steady clock). */
 QRVA_API int QSLPgetdtime(QSLPprob slp, double *time);
+/* Logs (QRVA_MSG_INFO, as QSLPprintmsg) what evaluating the nonlinear
+ * parts cost since the last solve started (since the problem was created
+ * before any): points evaluated and those with derivatives, formula
+ * evaluations, user function calls (central differences included) and
+ * seconds; then the counts of formula coefficients, their rows and user
+ * functions. */
 QRVA_API int QSLPprintevalinfo(QSLPprob slp);
+/* Logs the bytes the problem holds, estimated from its sizes: the
+ * optimizer problem, the formula coefficients, the SLP settings, strings
+ * and user functions, the last nonlinear solution, and their total. */
 QRVA_API int QSLPprintmemory(QSLPprob slp);
 /* Send a message of type msgtype (QRVA_MSG_*) through the problem's log. */
 QRVA_API int QSLPprintmsg(QSLPprob slp, int msgtype, const char *msg);

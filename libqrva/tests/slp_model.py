@@ -53,6 +53,9 @@ SIGNATURES = {
     "QSLPchgdf": [P, c_int, c_int, D], "QSLPgetdf": [P, c_int, c_int, D],
     "QSLPvalidatevector": [P, D, D, D, D],
     "QSLPvalidatekkt": [P, c_int, c_int, c_int, c_double],
+    "QSLPpresolve": [P], "QSLPscaling": [P], "QSLPfixpenalties": [P],
+    "QSLPupdatelinearization": [P], "QSLPsetuniqueprefix": [P],
+    "QSLPprintevalinfo": [P], "QSLPprintmemory": [P], "QSLPfilesol": [P, ctypes.c_char_p],
 }
 
 

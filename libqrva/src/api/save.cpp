@@ -263,6 +263,8 @@ int QRVAsave(QRVAprob prob) {
   return qrva::withProblem(prob, "QRVAsave", [&](P &p) {
     Check chk("QRVAsave");
     std::string path = saveFile(chk, p, nullptr);
+    // A linearization shown in the matrix is not the problem's own data.
+    if (p.slpLayer) p.slpLayer->restoreLinearPart();
     ByteWriter w;
     for (char c : kSaveMagic) w.put(c);
     w.put(kSaveVersion);

@@ -36,9 +36,11 @@ int QSLPcascadeorder(QSLPprob slp) {
 int QSLPcascade(QSLPprob slp) {
   return qrva::withSlp(slp, "QSLPcascade", [&](S &s) {
     Check chk("QSLPcascade");
+    s.restoreLinearPart();
     std::vector<int> order = qrva::nlp::cascadeOrder(s, chk);
     qrva::nlp::Nlp nlp = qrva::nlp::describe(*s.qprob->store, s.store.get(), chk, true);
     nlp.call = qrva::userFunctionCaller(s);
+    nlp.counts = &s.evaluations;
     qrva::nlp::SlpEvents events(&s);
     nlp.events = &events;
     std::vector<double> x = s.currentPoint();

@@ -411,6 +411,7 @@ int QSLPcopyprob(QSLPprob dest, QSLPprob src, const char *probname) {
         probname == nullptr || probname[0] == '\0' ? src->qprob->name.c_str() : probname;
     if (int rc = qrva::checkProblemName(*s.qprob, "QSLPcopyprob", "probname", name)) return rc;
     if (&s == src) return QRVA_OK;
+    src->restoreLinearPart();
     // Copies first, so that a failure leaves dest as it was.
     auto nonlinear = std::make_unique<qrva::SlpStore>(*src->store);
     nonlinear->solution = qrva::SlpSolution{};
@@ -426,6 +427,7 @@ int QSLPcopyprob(QSLPprob dest, QSLPprob src, const char *probname) {
 int QSLPwriteprob(QSLPprob slp, const char *filename, const char *flags) {
   return qrva::withSlp(slp, "QSLPwriteprob", [&](S &s) {
     Check chk("QSLPwriteprob");
+    s.restoreLinearPart();
     chk.array(filename, "filename");
     qrva::ProblemFile file = qrva::problemFile(filename, flags);
     const qrva_problem_s &q = *s.qprob;

@@ -151,14 +151,14 @@ const Solution &solutionToWrite(const qrva_problem_s &p, const Check &chk) {
   return sol;
 }
 
-namespace {
-
 std::string csvField(const std::string &text) {
   if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
   std::string out = "\"";
   for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
 }
+
+namespace {
 
 std::string valueAt(const std::vector<double> &v, int i) {
   return i < static_cast<int>(v.size()) ? numberText(v[i]) : std::string();
@@ -180,16 +180,21 @@ std::string statusLine(const qrva_problem_s &p) {
 // (empty for a MIP solution, which has none).
 std::string csvSolutionText(const qrva_problem_s &p, const Check &chk) {
   const Solution &sol = solutionToWrite(p, chk);
-  const ProblemStore &s = *p.store;
+  return csvSolutionLines(*p.store, sol.x, sol.slack, sol.dual, sol.dj);
+}
+
+std::string csvSolutionLines(const ProblemStore &s, const std::vector<double> &x,
+                            const std::vector<double> &slack, const std::vector<double> &dual,
+                            const std::vector<double> &dj) {
   std::ostringstream out;
   out << "kind,index,name,value,slack,dual\n";
   for (int i = 0; i < s.nrows(); ++i)
     out << "R," << i << ',' << csvField(s.rowNames.get(i)) << ','
-        << numberText(s.rhs[i] - sol.slack[i]) << ',' << numberText(sol.slack[i]) << ','
-        << valueAt(sol.dual, i) << "\n";
+        << numberText(s.rhs[i] - slack[i]) << ',' << numberText(slack[i]) << ','
+        << valueAt(dual, i) << "\n";
   for (int j = 0; j < s.ncols(); ++j)
-    out << "C," << j << ',' << csvField(s.colNames.get(j)) << ',' << numberText(sol.x[j]) << ",,"
-        << valueAt(sol.dj, j) << "\n";
+    out << "C," << j << ',' << csvField(s.colNames.get(j)) << ',' << numberText(x[j]) << ",,"
+        << valueAt(dj, j) << "\n";
   return out.str();
 }
 

@@ -25,6 +25,14 @@ Basis readBasisFile(const qrva_problem_s &p, const Check &chk, const std::string
 const Solution &solutionToWrite(const qrva_problem_s &p, const Check &chk);
 
 std::string csvSolutionText(const qrva_problem_s &p, const Check &chk);
+// The same lines for the values x, slack, dual and dj over the rows and
+// columns of s (dual and dj may be shorter: their fields stay empty).
+std::string csvSolutionLines(const ProblemStore &s, const std::vector<double> &x,
+                            const std::vector<double> &slack, const std::vector<double> &dual,
+                            const std::vector<double> &dj);
+// A field of a comma-separated line: quoted when it holds a comma, a quote
+// or a line break.
+std::string csvField(const std::string &text);
 std::string printedSolutionText(const qrva_problem_s &p, const Check &chk);
 std::string slxSolutionText(const qrva_problem_s &p, const Check &chk);
 MipStart readSlxSolution(const qrva_problem_s &p, const Check &chk, const std::string &path,

@@ -25,12 +25,15 @@ void qrva_problem_s::edited(qrva::Edit what) {
 }
 
 void qrva_problem_s::keepRows(const std::vector<char> &keep) {
+  // A linearization written into the matrix names the old indices.
+  if (slpLayer != nullptr) slpLayer->restoreLinearPart();
   store->keepRows(keep);
   if (slpLayer != nullptr) slpLayer->store->keepRows(keep);
   edited(qrva::Edit::RowsDeleted);
 }
 
 void qrva_problem_s::keepCols(const std::vector<char> &keep) {
+  if (slpLayer != nullptr) slpLayer->restoreLinearPart();
   store->keepCols(keep);
   if (slpLayer != nullptr) slpLayer->store->keepCols(keep);
   edited(qrva::Edit::ColsDeleted);

@@ -52,6 +52,10 @@ std::vector<Spec> slpEntries() {
       Spec::intControl(QSLP_SLPCASCADENLIMIT, "slpcascadenlimit", 10, 1, 1000,
                        "Newton passes on its determining row per cascaded column, for columns "
                        "without a limit of their own"),
+      Spec::intControl(QSLP_SLPSCALE, "slpscale", 0, 0, 1,
+                       "Scale the rows and columns of every linearization (1), the factors taken "
+                       "from the solve's first one, with the results in the problem's units; or "
+                       "not (0)"),
       Spec::intControl(QSLP_SLPECHOOPTIMIZERLOG, "slpechooptimizerlog", 1, 0, 1,
                        "Pass the log of the inner LP solves on (1) or only the SLP log (0)"),
       // Double controls.

@@ -55,6 +55,7 @@ struct Nlp {
   std::vector<Determined> determined;
   UserFunctionCall call;
   const SlpEvents *events = nullptr;  // the SLP callbacks the evaluation calls (may be null)
+  EvaluationCounts *counts = nullptr;  // what the evaluations cost (may be null)
   // Whether the linearizations take the rows' derivative factors (the solver
   // sets it per iteration); off, they take the true derivatives.
   bool useDerivativeFactors = false;

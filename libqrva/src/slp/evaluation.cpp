@@ -1,6 +1,7 @@
 #include "slp/evaluation.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "slp/events.h"
@@ -18,7 +19,38 @@ double scaledViolation(double act, double lo, double hi) {
   return 0.0;
 }
 
+namespace {
+
+// Adds one evaluation of a point, its formulas and its time to the counts.
+class Counted {
+ public:
+  Counted(const Nlp &nlp, bool gradients) : counts_(nlp.counts), started_(std::chrono::steady_clock::now()) {
+    if (counts_ == nullptr) return;
+    ++counts_->points;
+    if (gradients) ++counts_->gradients;
+    counts_->formulas += static_cast<long long>(formulaCount(nlp));
+  }
+  ~Counted() {
+    if (counts_ != nullptr)
+      counts_->nanoseconds += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                  std::chrono::steady_clock::now() - started_)
+                                  .count();
+  }
+
+ private:
+  static size_t formulaCount(const Nlp &nlp) {
+    size_t n = 0;
+    for (const NonlinearRow &r : nlp.rows) n += r.coefficients.size();
+    return n;
+  }
+  EvaluationCounts *counts_;
+  std::chrono::steady_clock::time_point started_;
+};
+
+}  // namespace
+
 void evaluate(const Nlp &nlp, Point &pt, bool gradients) {
+  Counted counted(nlp, gradients);
   const ProblemStore &s = nlp.s;
   std::vector<double> &x = pt.x;
   pt.ok = false;

@@ -34,6 +34,15 @@ qrva::SlpCounts qslp_problem_s::counts() const {
   return c;
 }
 
+qrva::ParamValue &qslp_problem_s::control(int id) {
+  const auto &catalog = qrva::slpCatalog();
+  return controls[catalog.indexOf(catalog.find(id))];
+}
+
+const qrva::ParamValue &qslp_problem_s::control(int id) const {
+  return const_cast<qslp_problem_s *>(this)->control(id);
+}
+
 void qslp_problem_s::nonlinearChanged() {
   qprob->edited(qrva::Edit::Nonlinear);
   store->solution = qrva::SlpSolution{};
@@ -60,7 +69,12 @@ std::vector<double> qslp_problem_s::currentPoint() const {
   return qrva::startingPoint(s, store.get(), nullptr);
 }
 
+void qslp_problem_s::restoreLinearPart() {
+  if (!shownLinearization.empty()) qrva::restoreLinearization(*this);
+}
+
 void qslp_problem_s::optimizerStoreReplaced() {
+  shownLinearization = qrva::LinearizationView{};  // it went with the old store
   store->coefficients.clear();
   store->variables.clear();
   store->rows.clear();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "params/catalog.h"
 #include "model/problem.h"
 #include "qslp.h"
+#include "slp/linearization_view.h"
 #include "slp/store.h"
 
 namespace qrva {
@@ -41,6 +43,17 @@ enum class SlpCallbackKind {
 static_assert(static_cast<int>(SlpCallbackKind::Count) == QSLP_CALLBACK_KINDS,
               "one callback kind per QSLPsetcb<kind> of qslp.h");
 
+// How much evaluating the nonlinear parts cost since the last nonlinear
+// solve started (since the problem was created before any): points
+// evaluated, those with derivatives, formulas evaluated, user function calls
+// (central differences included) and the time the evaluations took.
+struct EvaluationCounts {
+  std::atomic<long long> points{0}, gradients{0}, formulas{0}, userCalls{0}, nanoseconds{0};
+  void reset() {
+    for (auto *c : {&points, &gradients, &formulas, &userCalls, &nanoseconds}) c->store(0);
+  }
+};
+
 struct SlpCallback {
   void (*function)() = nullptr;
   void *data = nullptr;
@@ -62,12 +75,26 @@ struct qslp_problem_s {
   std::array<qrva::SlpCallback, static_cast<size_t>(qrva::SlpCallbackKind::Count)> callbacks;
   qrva::LastError lastError;
   std::chrono::steady_clock::time_point created = std::chrono::steady_clock::now();
+  // The penalty the next solve keeps its error vectors at (QSLPfixpenalties).
+  bool penaltyFixed = false;
+  double fixedPenalty = 0.0;
+  qrva::EvaluationCounts evaluations;
+  // The linearization QSLPupdatelinearization wrote into the optimizer problem.
+  qrva::LinearizationView shownLinearization;
+
+  // Puts the optimizer problem's own linear part back where a linearization
+  // was written into it, so that the engine reads the problem's true rows.
+  void restoreLinearPart();
 
   // Records the error here and on the optimizer problem below, so that its
   // last error always tells the most recent failure of either library.
   int fail(int code, const std::string &text);
 
   qrva::SlpCounts counts() const;
+
+  // The value of a control of the SLP catalog (id must name one).
+  qrva::ParamValue &control(int id);
+  const qrva::ParamValue &control(int id) const;
 
   // The nonlinear problem changed (its formulas, SLP settings of columns or
   // rows): the last solutions no longer hold.

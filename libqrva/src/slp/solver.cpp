@@ -10,6 +10,8 @@
 #include "slp/convergence.h"
 #include "slp/events.h"
 #include "slp/linearization.h"
+#include "slp/presolve.h"
+#include "slp/scaling.h"
 #include "slp/userfunc.h"
 
 namespace qrva {
@@ -85,6 +87,10 @@ class Solver {
     }
     double radius = 1.0, penalty = std::max(set_.penaltyCost, 1e-6);
     double maxPenalty = penalty * kMaxPenaltyFactor;
+    if (set_.penaltyFixed) {
+      penalty = maxPenalty = std::max(set_.fixedPenalty, 1e-6);
+      log(formatText("SLP: the error vectors' penalty is fixed at %g for this solve", penalty));
+    }
     std::unique_ptr<QuasiNewton> qn;
     if (set_.secondOrder && nc > 0 && nc <= kMaxQuasiNewtonCols) qn.reset(new QuasiNewton(nc));
     std::vector<double> stepBound(nc);
@@ -439,10 +445,25 @@ class Solver {
   // that iteration runs again with their error vectors.
   LpResult runLinearization(const Point &pt, const std::vector<double> &stepBound, double penalty,
                             const QuasiNewton *qn) {
-    LpResult r = lp_.run(linearization(nlp_, pt, stepBound, penalty, qn), secondsLeft());
+    LpResult r = runScaled(linearization(nlp_, pt, stepBound, penalty, qn));
     if (r.outcome == LpOutcome::Infeasible && anyEnforced())
-      r = lp_.run(linearization(nlp_, pt, stepBound, penalty, qn, false), secondsLeft());
+      r = runScaled(linearization(nlp_, pt, stepBound, penalty, qn, false));
     if (r.outcome == LpOutcome::Optimal) restoreSubstituted(nlp_, r.dual, r.dj);
+    return r;
+  }
+
+  // Solves a linearization, in scaled units with slpscale (the factors of
+  // the solve's first linearization serve all of them), with the results
+  // in the problem's units.
+  LpResult runScaled(Subproblem sp) {
+    if (!set_.scale) return lp_.run(sp, secondsLeft());
+    if (!scaling_.fits(sp)) {
+      scaling_ = scalingOf(sp);
+      log("SLP: linearizations scaled: " + scalingSummary(scaling_));
+    }
+    scale(scaling_, sp);
+    LpResult r = lp_.run(sp, secondsLeft());
+    unscale(scaling_, r);
     return r;
   }
 
@@ -476,6 +497,7 @@ class Solver {
                            NlpOutcome &out) const {
     SlpSolution &d = out.solution;
     int n = nlp_.n;
+    d.penalty = penalty;
     if (d.columns.empty()) {
       d.columns.assign(n, SlpColumnDetail{});
       d.rows.assign(nlp_.m, SlpRowDetail{});
@@ -626,6 +648,7 @@ class Solver {
   const SlpEvents &events_;
   bool started_events_ = false, inIteration_ = false;
   std::vector<double> y_, dj_;  // the multipliers of the last step taken
+  Scaling scaling_;             // of the linearizations (slpscale)
   LpRunner lp_;
   std::chrono::steady_clock::time_point started_;
 };
@@ -634,10 +657,7 @@ class Solver {
 }  // namespace nlp
 
 NlpSettings settingsOf(const qslp_problem_s &slp) {
-  const auto &catalog = slpCatalog();
-  auto value = [&](int id) -> const ParamValue & {
-    return slp.controls[catalog.indexOf(catalog.find(id))];
-  };
+  auto value = [&](int id) -> const ParamValue & { return slp.control(id); };
   NlpSettings st;
   st.iterLimit = static_cast<int>(value(QSLP_SLPITERLIMIT).i);
   st.log = static_cast<int>(value(QSLP_SLPLOG).i);
@@ -649,6 +669,9 @@ NlpSettings settingsOf(const qslp_problem_s &slp) {
   st.penaltyCost = value(QSLP_SLPPENALTYCOST).d;
   st.timeLimit = value(QSLP_SLPTIMELIMIT).d;
   st.sense = value(QSLP_SLPOBJSENSE).d < 0 ? -1 : 1;
+  st.scale = value(QSLP_SLPSCALE).i != 0;
+  st.penaltyFixed = slp.penaltyFixed;
+  st.fixedPenalty = slp.fixedPenalty;
   return st;
 }
 
@@ -674,8 +697,21 @@ std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
 
 NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
                           const Check &chk, bool relaxed) {
+  if (slp != nullptr) {
+    slp->restoreLinearPart();
+    slp->penaltyFixed = false;  // fixed for this solve only
+    slp->evaluations.reset();
+    if (slp->state.statusBits & QSLP_STATUS_PRESOLVED)
+      return solvePresolved(p, *slp, settings, chk, relaxed);
+  }
+  return solveAsStored(p, slp, settings, chk, relaxed);
+}
+
+NlpOutcome solveAsStored(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
+                         const Check &chk, bool relaxed) {
   nlp::Nlp nlp = nlp::describe(*p.store, slp ? slp->store.get() : nullptr, chk, relaxed);
   nlp.sense = settings.sense;
+  nlp.counts = slp ? &slp->evaluations : nullptr;
   nlp.call = slp ? userFunctionCaller(*slp) : noUserFunctions();
   nlp::SlpEvents events(slp);
   nlp.events = &events;

@@ -38,6 +38,10 @@ struct NlpSettings {
   bool cascade = false;  // cascade the point before every iteration (slpcascade)
   double feasTol = 1e-6, convTol = 1e-6, penaltyCost = 1000.0, timeLimit = 1e20;
   int sense = 1;  // 1 minimize, -1 maximize
+  bool scale = false;  // scale the linearizations (slpscale)
+  // The error vectors keep this penalty for the whole solve (QSLPfixpenalties).
+  bool penaltyFixed = false;
+  double fixedPenalty = 0.0;
 };
 
 // Settings from an SLP problem's controls.
@@ -60,13 +64,19 @@ std::vector<double> startingPoint(const ProblemStore &s, const SlpStore *slp,
                                   const std::vector<char> *nonlinearCols);
 
 // Solves the problem of p with the formula coefficients of slp (may be
-// null: quadratic rows and objective only). Throws Failure for problems the
+// null: quadratic rows and objective only); while slp is presolved
+// (QSLP_STATUS_PRESOLVED), its presolved problem, with the results on p's
+// own rows and columns. Throws Failure for problems the
 // engine does not take (discrete columns, sets, indicators) and for a
 // starting point where a formula cannot be evaluated. relaxed: solve the
 // continuous relaxation (discrete columns and sets ignored). The caller
 // holds a SigintGuard for p around the whole call.
 NlpOutcome solveNonlinear(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
                           const Check &chk, bool relaxed = false);
+
+// solveNonlinear of the problem as it stands, without presolve.
+NlpOutcome solveAsStored(qrva_problem_s &p, qslp_problem_s *slp, const NlpSettings &settings,
+                         const Check &chk, bool relaxed);
 
 // Records a finished solve on the SLP problem: statuses, iterations,
 // objective, time, solution and the SLP variables' values.

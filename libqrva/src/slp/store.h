@@ -73,6 +73,7 @@ struct SlpSolution {
   std::vector<SlpColumnDetail> columns;  // per column (empty: no linearization solved)
   std::vector<SlpRowDetail> rows;        // per row
   int sense = 1;                         // the objective sense of that solve
+  double penalty = 0.0;                  // the error vectors' penalty in its last linearization
   bool known() const { return !x.empty() || !slack.empty(); }
 };
 

@@ -54,6 +54,7 @@ class Caller {
             const std::vector<char> *wanted, double &value, std::vector<double> *results,
             EvalError &err) {
     qslp_function_s handle{&slp_, n, 0, 0, index};
+    ++slp_.evaluations.userCalls;
     double r;
     if (uf.givesDerivatives()) {
       std::vector<double> out(n + 1, kNaN), deltas(n, 0.0);

@@ -15,10 +15,12 @@ namespace {
 // The problem as the solver sees it, but with every row's own bounds:
 // validation judges the problem, not the SLP settings that steer a solve.
 nlp::Nlp described(qslp_problem_s &slp, const Check &chk) {
+  slp.restoreLinearPart();
   const ProblemStore &s = *slp.qprob->store;
   nlp::Nlp nlp = nlp::describe(s, slp.store.get(), chk, true);
   for (int i = 0; i < nlp.m; ++i) rowBounds(s, i, nlp.lo[i], nlp.hi[i]);
   nlp.call = userFunctionCaller(slp);
+  nlp.counts = &slp.evaluations;
   return nlp;
 }
 
