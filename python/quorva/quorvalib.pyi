@@ -285,8 +285,12 @@ class problem:
         """Evaluates a formula coefficient at the current point."""
     def evaluateformula(self, parsed: Any, type: Any, value: Any) -> Any:
         """Evaluates a formula given as tokens at the current point."""
+    def filesol(self, filename: Any) -> Any:
+        """Writes the last nonlinear solution to a comma-separated file."""
     def fixglobals(self, ifround: Any) -> Any:
         """Fixes the discrete columns at the last MIP solution."""
+    def fixpenalties(self) -> Any:
+        """Fixes the cost of the penalty error vectors for the next solve."""
     def ftran(self, vec: Any) -> Any:
         """Solves with the basis matrix."""
     def getAttrib(self, *args: Any) -> Any:
@@ -491,8 +495,14 @@ class problem:
         """Takes the problem out of a presolved state."""
     def preparseformula(self, formula: Any) -> Any:
         """Splits a formula text into unparsed tokens."""
+    def presolve(self) -> Any:
+        """Makes the nonlinear solves presolve the problem first."""
     def presolverow(self, qrtype: Any, mcolso: Any, dvalo: Any, drhso: Any, maxcoeffs: Any, mcolsp: Any, dvalp: Any) -> Any:
         """Presolves one row against the problem's column bounds."""
+    def printevalinfo(self) -> Any:
+        """Writes what evaluating the nonlinear parts cost to the log."""
+    def printmemory(self) -> Any:
+        """Writes the memory the problem holds to the log."""
     def read(self, filename: Any, options: Any = ...) -> Any:
         """Reads a problem from a file, replacing the problem's contents."""
     def readbasis(self, filename: Any, flags: Any = ...) -> Any:
@@ -559,6 +569,8 @@ class problem:
         """Saves the whole library problem to a file named after it."""
     def scale(self, mrscal: Any = ..., mcscal: Any = ...) -> Any:
         """Scales the rows and columns of the problem's next solves by powers of two."""
+    def scaling(self) -> Any:
+        """Scales the rows and columns of the nonlinear solves' linearizations."""
     def setControl(self, *args: Any) -> Any:
         """Sets one or more controls of the problem."""
     def setObjective(self, objective: Any, sense: Any = ...) -> Any:
@@ -617,6 +629,8 @@ class problem:
         """Shows or suppresses one message of the library."""
     def setprobname(self, probname: Any) -> Any:
         """Renames the problem."""
+    def setuniqueprefix(self) -> Any:
+        """Chooses a prefix for the names of the engine's own rows and columns."""
     def solve(self, flags: Any = ...) -> Any:
         """Solves the problem."""
     def storebounds(self, mcols: Any, type: Any, bds: Any) -> Any:
@@ -635,6 +649,8 @@ class problem:
         """Reads the list of trials the tuner runs from a file."""
     def tunerwritemethod(self, methodfile: Any) -> Any:
         """Writes the list of trials the tuner runs to a file."""
+    def updatelinearization(self) -> Any:
+        """Writes the linearization at the current point into the problem."""
     def validate(self) -> Any:
         """Validates the last nonlinear solution against every row and bound."""
     def validatekkt(self, calculationmode: Any, respectbasisstatus: Any, updatemultipliers: Any, kktviolationtarget: Any) -> Any:

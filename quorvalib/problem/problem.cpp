@@ -699,7 +699,7 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_callbackMethods, problem_apiSlpFormulaMethods,
                                                       problem_slpVariableMethods, problem_slpRowMethods,
                                                       problem_slpValidationMethods, problem_slpCascadeMethods,
-                                                      problem_slpDerivativeMethods};
+                                                      problem_slpDerivativeMethods, problem_slpPreparationMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -127,6 +127,7 @@ extern PyMethodDef problem_slpVariableMethods[];
 extern PyMethodDef problem_slpRowMethods[];
 extern PyMethodDef problem_slpValidationMethods[];
 extern PyMethodDef problem_slpCascadeMethods[];
+extern PyMethodDef problem_slpPreparationMethods[];
 extern PyMethodDef problem_slpDerivativeMethods[];
 
 #endif
