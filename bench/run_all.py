@@ -24,6 +24,7 @@ BENCHMARKS = [
     ("modeling.py", ["--sizes", "100000"]),
     ("nonlinear.py", []),
     ("nonlinear_sums.py", ["4000"]),
+    ("numpy_majors.py", ["--repeat", "1"]),
     ("tree.py", ["--only", "flugpl,egout,facility-10x40", "--limit", "60"]),
 ]
 
