@@ -789,7 +789,11 @@ QRVA_API int QRVAinterrupt(QRVAprob prob, int reason);
  *   QRVA_IIS_MODE_FAST         the certificate's rows and bounds: one LP
  *                              solve, infeasible but not always irreducible.
  * A MIP whose relaxation is feasible gets the deletion filter over MIP
- * solves in either mode. Statuses written by QRVAiisfirst/QRVAiisnext:
+ * solves in either mode. QRVAiisfirst first propagates the column bounds
+ * through the rows; a conflict it meets (a row that cannot be met, or
+ * bounds that cross) names the rows and bounds behind it, and the search
+ * then solves only the problem those members make, far smaller than the
+ * whole (the log says so). Statuses written by QRVAiisfirst/QRVAiisnext:
  *   QRVA_IIS_FOUND    a subsystem was found and added to the list;
  *   QRVA_IIS_NONE     the problem is feasible (first) / every further
  *                     subsystem search ended without one (next);
