@@ -32,10 +32,12 @@ Brancher::Brancher(const Relaxation &r, int strongCandidates)
 void Brancher::learn(int col, bool up, double distance, double gain) {
   if (col < 0 || distance <= 1e-9 || gain >= kInfeasibleGain) return;
   double unit = std::max(gain, 0.0) / distance;
+  std::lock_guard<std::mutex> lock(mutex_);
   if (up) upSum_[col] += unit, ++upCount_[col], upTotal_ += unit, ++upSeen_;
   else downSum_[col] += unit, ++downCount_[col], downTotal_ += unit, ++downSeen_;
 }
 
+// The brancher's lock is held.
 double Brancher::pseudo(int col, bool up) const {
   if (up) return upCount_[col] ? upSum_[col] / upCount_[col] : (upSeen_ ? upTotal_ / upSeen_ : 1.0);
   return downCount_[col] ? downSum_[col] / downCount_[col]
@@ -128,8 +130,11 @@ Branching Brancher::choose(const std::vector<Infeasibility> &infeasible,
   // Strong branching starts the pseudo-costs of the most fractional
   // columns that have none yet.
   std::vector<const Infeasibility *> unknown;
-  for (const Infeasibility *f : cands)
-    if (upCount_[f->index] == 0 || downCount_[f->index] == 0) unknown.push_back(f);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const Infeasibility *f : cands)
+      if (upCount_[f->index] == 0 || downCount_[f->index] == 0) unknown.push_back(f);
+  }
   auto fractionality = [](double v) { return std::fabs(v - std::floor(v) - 0.5); };
   std::sort(unknown.begin(), unknown.end(), [&](const Infeasibility *a, const Infeasibility *b) {
     return fractionality(a->value) < fractionality(b->value);
@@ -148,6 +153,7 @@ Branching Brancher::choose(const std::vector<Infeasibility> &infeasible,
     double score = std::max(dGain, 1e-6) * std::max(uGain, 1e-6);
     if (score > bestScore) bestScore = score, best = f;
   }
+  std::lock_guard<std::mutex> lock(mutex_);
   for (const Infeasibility *f : cands) {
     int j = f->index;
     double frac = f->value - std::floor(f->value);

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "highs/node_lp.h"
@@ -49,6 +50,8 @@ class Brancher {
 
   // What to branch on at a node whose LP (minimising sense objective obj)
   // leaves the given infeasibilities; lo/hi are the node's column bounds.
+  // Workers may call choose and learn at once: the pseudo-costs are read
+  // and updated under the brancher's lock, the probes run outside it.
   Branching choose(const std::vector<Infeasibility> &infeasible, const std::vector<double> &x,
                    const std::vector<double> &lo, const std::vector<double> &hi, double obj,
                    const Probe &probe);
@@ -64,6 +67,7 @@ class Brancher {
 
   const Relaxation &r_;
   std::vector<Directive> dirs_;
+  mutable std::mutex mutex_;  // guards the pseudo-cost sums and counts below
   int strongCandidates_;
   std::vector<double> upSum_, downSum_;
   std::vector<int> upCount_, downCount_;

@@ -29,6 +29,7 @@ QRVAcut CutPool::store(int type, char rowType, double rhs, const std::vector<int
   }
   row->lower = rowType == 'L' ? -1e20 : rhs;
   row->upper = rowType == 'G' ? 1e20 : rhs;
+  std::lock_guard<std::mutex> lock(mutex_);
   if (nodupl != 0)
     for (const auto &c : cuts_)
       if ((nodupl == 2 || c->type == type) && c->rowType == rowType && c->rhs == rhs &&
@@ -43,11 +44,18 @@ QRVAcut CutPool::store(int type, char rowType, double rhs, const std::vector<int
   return handle;
 }
 
+bool CutPool::holds(QRVAcut cut) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return index_.count(cut) != 0;
+}
+
 void CutPool::remove(QRVAcut cut) {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto it = index_.find(cut);
   if (it == index_.end()) return;
   size_t k = it->second;
   byRow_.erase(cuts_[k]->row.get());
+  removed_.push_back(std::move(cuts_[k]));
   cuts_.erase(cuts_.begin() + static_cast<std::ptrdiff_t>(k));
   index_.clear();
   for (size_t i = 0; i < cuts_.size(); ++i) index_[cuts_[i].get()] = i;
@@ -55,12 +63,14 @@ void CutPool::remove(QRVAcut cut) {
 
 std::vector<QRVAcut> CutPool::matching(int type, int interp) const {
   std::vector<QRVAcut> out;
+  std::lock_guard<std::mutex> lock(mutex_);
   for (const auto &c : cuts_)
     if (cutTypeMatches(c->type, type, interp)) out.push_back(c.get());
   return out;
 }
 
 QRVAcut CutPool::byRow(const LpRow *row) const {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto it = byRow_.find(row);
   return it == byRow_.end() ? nullptr : it->second;
 }
@@ -69,9 +79,15 @@ StoredBounds *CutPool::storeBounds(std::vector<BranchBound> bounds) {
   auto b = std::make_unique<StoredBounds>();
   b->bounds = std::move(bounds);
   StoredBounds *handle = b.get();
+  std::lock_guard<std::mutex> lock(mutex_);
   boundIndex_[handle] = bounds_.size();
   bounds_.push_back(std::move(b));
   return handle;
+}
+
+bool CutPool::holds(const void *bounds) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return boundIndex_.count(bounds) != 0;
 }
 
 }  // namespace tree

@@ -3,9 +3,14 @@
 // the bound sets stored for branching (QRVAstorebounds). Handles are
 // pointers to the pool's records; a handle is accepted only while the pool
 // holds it, so a deleted cut or a made-up pointer is refused, never read.
+// The workers of a search share the pool: every member takes the pool's
+// lock, and a deleted cut's record stays allocated (never found again)
+// until the pool goes, so a handle another worker checked a moment before
+// still points at the cut it was.
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -44,7 +49,7 @@ class CutPool {
   // 2 equal to any, is not stored again and the existing one is returned.
   QRVAcut store(int type, char rowType, double rhs, const std::vector<int> &cols,
                 const std::vector<double> &vals, int nodupl);
-  bool holds(QRVAcut cut) const { return index_.count(cut) != 0; }
+  bool holds(QRVAcut cut) const;
   void remove(QRVAcut cut);
   // The cuts selected by (type, interp), in the order they were stored.
   std::vector<QRVAcut> matching(int type, int interp) const;
@@ -52,10 +57,12 @@ class CutPool {
   QRVAcut byRow(const LpRow *row) const;
 
   StoredBounds *storeBounds(std::vector<BranchBound> bounds);
-  bool holds(const void *bounds) const { return boundIndex_.count(bounds) != 0; }
+  bool holds(const void *bounds) const;
 
  private:
+  mutable std::mutex mutex_;
   std::vector<std::unique_ptr<qrva_cut_s>> cuts_;
+  std::vector<std::unique_ptr<qrva_cut_s>> removed_;  // deleted, kept allocated
   std::unordered_map<const void *, size_t> index_;
   std::unordered_map<const LpRow *, qrva_cut_s *> byRow_;
   std::vector<std::unique_ptr<StoredBounds>> bounds_;

@@ -41,7 +41,8 @@ Relaxation::Relaxation(const ProblemStore &s, double integralityTol, double feas
   rowLo.resize(m), rowHi.resize(m);
   for (int i = 0; i < m; ++i) rowBounds(s, i, rowLo[i], rowHi[i]);
   lpRowLo = rowLo, lpRowHi = rowHi;
-  markedOn.assign(m, 0);
+  markedOn = std::vector<std::atomic<char>>(m);
+  for (std::atomic<char> &on : markedOn) on.store(0);
   for (const std::set<int> *marked : {&s.delayedRows, &s.modelCuts})
     for (int i : *marked) {
       if (s.indicatorCol[i] >= 0) continue;  // an indicator row is enforced by its binary

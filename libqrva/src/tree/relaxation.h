@@ -5,6 +5,7 @@
 // ordered sets and indicator rows.
 #pragma once
 
+#include <atomic>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,9 +28,10 @@ struct Relaxation {
   // Delayed rows and model cuts start out of the LP (free there) and join
   // it, for every node from then on, once a point violates them: delayed
   // rows when a candidate solution does, model cuts when a node's LP
-  // solution does. markedOn is the search's record of those that joined.
+  // solution does. markedOn is the search's record of those that joined;
+  // workers on several threads set and read it, and a row only ever joins.
   std::vector<int> markedRows;
-  std::vector<char> markedOn;
+  std::vector<std::atomic<char>> markedOn;
   std::vector<std::vector<int>> setMembers;  // each set's columns in the order of their weights
   std::vector<char> discrete;         // columns the search must make integral or semi
   double intTol, feasTol;
