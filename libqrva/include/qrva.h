@@ -70,6 +70,15 @@ extern "C" {
 #define QRVA_PRESOLVE 8003
 #define QRVA_DEFAULTALG 8004
 #define QRVA_CROSSOVER 8005
+/* threads: worker threads (0 to 1024). HiGHS's solves get it as their
+ * thread count (0: HiGHS's own choice). The engine's tree search runs
+ * max(1, threads) workers: with 0 or 1 one worker on the calling thread,
+ * above 1 that many workers, each on a thread of its own with its own LP
+ * and worker problem, sharing one node queue, incumbent, cutoff,
+ * pseudo-costs and cut pool. Node callbacks are then called from the
+ * workers' threads, those of different workers possibly at the same time
+ * (the library holds none of its locks while a callback runs); limits,
+ * stops and interrupts end every worker, with the incumbent kept. */
 #define QRVA_THREADS 8006
 #define QRVA_MAXNODE 8007
 /* maxmipsol: stop after this many incumbents (0: no limit). The engine's
@@ -288,7 +297,9 @@ typedef int (*QRVAcblplog)(QRVAprob prob, void *data);
  * Called by the library's own tree search only. */
 typedef void (*QRVAcbchgbranchobject)(QRVAprob prob, void *data, QRVAbranchobject obranch,
                                       QRVAbranchobject *p_newobject);
-/* A worker problem is about to be destroyed (the library's own tree search). */
+/* A worker problem is about to be destroyed (the library's own tree search):
+ * once per worker, on the worker's thread, after its last node; 'prob' is
+ * the worker problem. */
 typedef void (*QRVAcbdestroymt)(QRVAprob prob, void *data);
 /* A gap target was reached. The targets of a MIP solve start as the controls
  * miprelgapnotify (relative gap at most this; negative: off),
@@ -311,7 +322,10 @@ typedef void (*QRVAcbintsol)(QRVAprob prob, void *data);
 /* One message of the problem (msglen bytes, msgtype one of QRVA_MSG_*). */
 typedef void (*QRVAcbmessage)(QRVAprob prob, void *data, const char *msg, int msglen,
                               int msgtype);
-/* A worker problem was created for a parallel tree search (the library's own). */
+/* A worker problem was created for the library's own tree search: once per
+ * worker (max(1, threads) of them), on the worker's thread before its first
+ * node; 'prob' and 'threadprob' are both the worker problem, whose
+ * mipthreadid attribute numbers the worker from 0. */
 typedef void (*QRVAcbmipthread)(QRVAprob prob, void *data, QRVAprob threadprob);
 /* A node was created: its parent, its own number and the branch taken. */
 typedef void (*QRVAcbnewnode)(QRVAprob prob, void *data, int parentnode, int newnode,

@@ -13,7 +13,8 @@ namespace {
 const int kHeuristicNodes = 200;
 }  // namespace
 
-bool heuristicMipSolution(qrva_problem_s &p, double seconds, std::vector<double> &x) {
+bool heuristicMipSolution(qrva_problem_s &p, double seconds, std::vector<double> &x,
+                          bool workerThread) {
   Check chk("tree search heuristic");
   const ProblemStore &s = *p.store;
   Model m;
@@ -24,8 +25,11 @@ bool heuristicMipSolution(qrva_problem_s &p, double seconds, std::vector<double>
   }
   if (!m.anyIntegral) return false;
   int threads = static_cast<int>(std::min<int64_t>(p.intControl(QRVA_THREADS), 2147483647));
-  SchedulerHold scheduler(threads);
-  if (!scheduler.ok()) return false;
+  std::unique_ptr<SchedulerHold> scheduler;
+  if (!workerThread) {
+    scheduler = std::make_unique<SchedulerHold>(threads);
+    if (!scheduler->ok()) return false;
+  }
   std::unique_ptr<void, HighsDeleter> h(Highs_create());
   Highs_setBoolOptionValue(h.get(), "output_flag", false);
   Highs_setIntOptionValue(h.get(), "mip_max_nodes", kHeuristicNodes);

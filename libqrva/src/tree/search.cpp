@@ -1,9 +1,14 @@
 #include "tree/search.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 #include "core/text.h"
 #include "core/validate.h"
@@ -21,12 +26,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using NodePtr = std::unique_ptr<Node>;
+using Lock = std::unique_lock<std::mutex>;
 const double kNoBound = std::numeric_limits<double>::infinity();
 const int kCutRounds = 50;        // most LP re-solves of one node after callbacks added cuts
 const int kPlungeDepth = 4;       // levels dived from a node taken from the queue
 const int kStrongCandidates = 8;  // columns probed to start their pseudo-costs
 const int kStrongIterations = 100;
 const int kLogInterval = 1000;  // nodes between progress lines
+// How long an idle worker sleeps before it looks at the limits again (it is
+// woken at once by nodes put in the queue, workers finishing and stops).
+const std::chrono::milliseconds kIdleWait(100);
 
 // The queue's order: best bound first, then deeper (closer to a solution).
 struct WorseNode {
@@ -38,6 +47,12 @@ struct WorseNode {
 
 }  // namespace
 
+// The search's shared state (queue, incumbent, cutoff, bounds, counters,
+// statuses) is guarded by mutex_. Members marked "(lock held)" expect the
+// caller to hold it; everything else takes it for a short read or write
+// itself. Callbacks and messages are never sent while it is held, so a
+// callback may call back into the library and callbacks of several workers
+// run at the same time (their callers serialise them if they must).
 class Search {
  public:
   Search(qrva_problem_s &p, const char *function);
@@ -49,9 +64,19 @@ class Search {
   // Log callbacks: a non-zero result stops the search.
   void fireLog(CallbackKind kind, Worker &w);
   enum class Offer { Accepted, Rejected, NotBetter };
-  bool stopping();
-  double pruneLimit() const;
-  double bestBound() const;
+  // One worker's life on its thread: made, announced (mipthread), its
+  // nodes, and destroymt when it goes.
+  void work(int id);
+  // The worker's node loop, until the search ends or stops.
+  void explore(Worker &w);
+  void fail(std::exception_ptr e);
+  bool stopping();                // (lock held)
+  bool over() { return failed_ || unbounded_ || stopping(); }  // (lock held)
+  double pruneLimit() const;      // (lock held)
+  double bestBound() const;       // (lock held)
+  bool prunable(double bound);
+  void push(NodePtr n);           // (lock held)
+  void closeWithinGap(NodePtr &dive);  // (lock held)
   void publish(Worker &w, const Node &n);
   void cutoff(Worker &w, const Node &n);
   void infeasible(Worker &w);
@@ -70,16 +95,28 @@ class Search {
   const char *function_;
   const ProblemStore &s_;
   Relaxation relax_;
-  Brancher brancher_;
+  Brancher brancher_;  // guards its pseudo-costs itself
   int sense_;
   Clock::time_point started_;
   double timeLimit_;
   int64_t maxNodes_, maxSolutions_;
   double absGap_, relGap_;
+  const int workers_;
 
+  std::atomic<int64_t> lastId_{1}, iterations_{0};
+
+  std::mutex mutex_;
+  std::condition_variable wake_;  // nodes queued, a worker done, the search over
   std::vector<NodePtr> queue_;  // a heap by WorseNode
-  double current_ = kNoBound;   // bound of the node being processed
-  int64_t lastId_ = 1, nodes_ = 0, iterations_ = 0;
+  // Per worker: the bound of the node it processes or keeps to dive into.
+  std::vector<double> held_;
+  // Workers holding a node (or the first worker before the root is queued):
+  // while any does, an empty queue does not end the search.
+  int busy_ = 1;
+  int running_;  // workers still in their node loop
+  bool failed_ = false;
+  std::exception_ptr failure_;  // the first error of a worker, raised by run()
+  int64_t nodes_ = 0;
   int solutions_ = 0;
   bool hasIncumbent_ = false, unbounded_ = false, rootSolved_ = false, rootInfeasible_ = false;
   std::vector<double> incumbent_;
@@ -96,7 +133,14 @@ Search::Search(qrva_problem_s &p, const char *function)
       brancher_(relax_, kStrongCandidates), sense_(s_.objSense == -1 ? -1 : 1),
       started_(Clock::now()), timeLimit_(p.dblControl(QRVA_TIMELIMIT)),
       maxNodes_(p.intControl(QRVA_MAXNODE)), maxSolutions_(p.intControl(QRVA_MAXMIPSOL)),
-      absGap_(p.dblControl(QRVA_MIPABSGAPTOL)), relGap_(p.dblControl(QRVA_MIPRELGAPTOL)) {}
+      absGap_(p.dblControl(QRVA_MIPABSGAPTOL)), relGap_(p.dblControl(QRVA_MIPRELGAPTOL)),
+      workers_(static_cast<int>(std::max<int64_t>(1, p.intControl(QRVA_THREADS)))),
+      held_(workers_, kNoBound), running_(workers_) {
+  // What the workers read at once is made now, before they start: the
+  // row-wise matrix (made on first use) and the cut pool.
+  s_.rowWise();
+  if (!p.cutPool) p.cutPool = std::make_shared<CutPool>();
+}
 
 template <class F, class... Args>
 void Search::fire(CallbackKind kind, Worker &w, Args... args) {
@@ -112,20 +156,28 @@ void Search::takeInterrupt(Worker &w) {
 }
 
 void Search::fireLog(CallbackKind kind, Worker &w) {
+  bool stop = false;
   p_.callbacks[kind].forEach([&](CallbackRegistry::Function f, void *data) {
-    if (reinterpret_cast<QRVAcbgloballog>(f)(w.prob.get(), data) != 0 && stopStatus_ == QRVA_STOP_NONE)
-      stopStatus_ = QRVA_STOP_USER;
+    if (reinterpret_cast<QRVAcbgloballog>(f)(w.prob.get(), data) != 0) stop = true;
   });
   takeInterrupt(w);
+  if (!stop) return;
+  Lock lock(mutex_);
+  if (stopStatus_ == QRVA_STOP_NONE) stopStatus_ = QRVA_STOP_USER;
+  wake_.notify_all();
 }
 
 void Search::logProgress(Worker &w) {
-  double b = bestBound();
-  p_.message(QRVA_MSG_INFO,
-             formatText("%s: %lld nodes, %zu open, best bound %.10g, best solution %s", function_,
-                        static_cast<long long>(nodes_), queue_.size(),
-                        std::isfinite(b) ? sense_ * b : sense_ * -1e20,
-                        hasIncumbent_ ? formatText("%.10g", sense_ * incumbentObj_).c_str() : "none"));
+  std::string text;
+  {
+    Lock lock(mutex_);
+    double b = bestBound();
+    text = formatText("%s: %lld nodes, %zu open, best bound %.10g, best solution %s", function_,
+                      static_cast<long long>(nodes_), queue_.size(),
+                      std::isfinite(b) ? sense_ * b : sense_ * -1e20,
+                      hasIncumbent_ ? formatText("%.10g", sense_ * incumbentObj_).c_str() : "none");
+  }
+  p_.message(QRVA_MSG_INFO, text);
   fireLog(CallbackKind::GlobalLog, w);
 }
 
@@ -156,16 +208,28 @@ double Search::pruneLimit() const {
 }
 
 double Search::bestBound() const {
-  double b = std::min(current_, lostBound_);
+  double b = lostBound_;
+  for (double h : held_) b = std::min(b, h);
   if (!queue_.empty()) b = std::min(b, queue_.front()->bound);
   if (hasIncumbent_) b = std::min(b, incumbentObj_);
   return b;
 }
 
+bool Search::prunable(double bound) {
+  Lock lock(mutex_);
+  return bound >= pruneLimit();
+}
+
+void Search::push(NodePtr n) {
+  queue_.push_back(std::move(n));
+  std::push_heap(queue_.begin(), queue_.end(), WorseNode());
+}
+
 void Search::publish(Worker &w, const Node &n) {
+  Lock lock(mutex_);
   NodeAttributes &a = w.prob->nodeAttributes;
   a.node = n.id, a.parent = n.parent, a.depth = n.depth;
-  a.activeNodes = static_cast<int64_t>(queue_.size()) + 1;
+  a.activeNodes = static_cast<int64_t>(queue_.size()) + busy_;
   SolveState &st = w.prob->solve;
   double b = bestBound();
   st.bestBound = std::isfinite(b) ? sense_ * b : sense_ * -1e20;
@@ -175,11 +239,14 @@ void Search::publish(Worker &w, const Node &n) {
 }
 
 void Search::cutoff(Worker &w, const Node &n) {
-  // A node given up within the gap tolerances (not by the cutoff itself)
-  // still bounds the optimum.
-  if (n.bound < cutoff_ && !(relax_.objectiveIntegral && hasIncumbent_ &&
-                             n.bound > incumbentObj_ - 1.0 + 1e-6))
-    lostBound_ = std::min(lostBound_, n.bound);
+  {
+    // A node given up within the gap tolerances (not by the cutoff itself)
+    // still bounds the optimum.
+    Lock lock(mutex_);
+    if (n.bound < cutoff_ && !(relax_.objectiveIntegral && hasIncumbent_ &&
+                               n.bound > incumbentObj_ - 1.0 + 1e-6))
+      lostBound_ = std::min(lostBound_, n.bound);
+  }
   fire<QRVAcbnodecutoff>(CallbackKind::NodeCutoff, w, static_cast<int>(n.id));
 }
 
@@ -220,23 +287,44 @@ Search::Offer Search::offer(Worker &w, const std::vector<double> &x, int soltype
   for (const auto &t : s_.qobj)
     obj += (t.first.first == t.first.second ? 0.5 : 1.0) * t.second * x[t.first.first] * x[t.first.second];
   obj *= sense_;
-  if (obj >= cutoff_ || (hasIncumbent_ && obj >= incumbentObj_)) return Offer::NotBetter;
+  // Once maxmipsol incumbents are found no other is taken, whichever
+  // worker offers it.
+  auto settled = [&] {
+    return obj >= cutoff_ || (hasIncumbent_ && obj >= incumbentObj_) ||
+           (maxSolutions_ > 0 && solutions_ >= maxSolutions_);
+  };
+  double cutoffUser;
+  {
+    Lock lock(mutex_);
+    if (settled()) return Offer::NotBetter;
+    cutoffUser = std::isfinite(cutoff_) ? sense_ * cutoff_ : sense_ * 1e20;
+  }
   if (soltype != 0) w.showPoint(x);
   int reject = 0;
-  double cutoffUser = std::isfinite(cutoff_) ? sense_ * cutoff_ : sense_ * 1e20;
   double before = cutoffUser;
   fire<QRVAcbpreintsol>(CallbackKind::PreIntSol, w, soltype, &reject, &cutoffUser);
-  if (cutoffUser != before) cutoff_ = std::fabs(cutoffUser) >= 1e20 ? kNoBound : sense_ * cutoffUser;
-  if (reject) return Offer::Rejected;
-  hasIncumbent_ = true;
-  incumbent_ = x, incumbentObj_ = obj;
-  cutoff_ = std::min(cutoff_, obj);
-  ++solutions_;
+  int number;
+  int64_t atNode;
+  {
+    Lock lock(mutex_);
+    if (cutoffUser != before) cutoff_ = std::fabs(cutoffUser) >= 1e20 ? kNoBound : sense_ * cutoffUser;
+    if (reject) return Offer::Rejected;
+    // Another worker may have found a solution as good while the callbacks
+    // ran: the better one stays (this one goes by unannounced).
+    if ((hasIncumbent_ && obj >= incumbentObj_) || (maxSolutions_ > 0 && solutions_ >= maxSolutions_))
+      return Offer::NotBetter;
+    hasIncumbent_ = true;
+    incumbent_ = x, incumbentObj_ = obj;
+    cutoff_ = std::min(cutoff_, obj);
+    number = ++solutions_;
+    atNode = nodes_;
+    wake_.notify_all();  // a solution limit reached stops the idle workers too
+  }
   w.prob->solution.x = x, w.prob->solution.hasMip = true;
-  w.prob->solve.mipObjective = sense_ * obj, w.prob->solve.mipSolutions = solutions_;
+  w.prob->solve.mipObjective = sense_ * obj, w.prob->solve.mipSolutions = number;
   w.prob->solve.mipStatus = QRVA_MIP_SOLUTION;
   p_.message(QRVA_MSG_INFO, formatText("%s: solution %d at node %lld, objective %.12g (%s)",
-                                       function_, solutions_, static_cast<long long>(nodes_),
+                                       function_, number, static_cast<long long>(atNode),
                                        sense_ * obj,
                                        soltype == 0 ? "node LP" : (soltype == 1 ? "heuristic" : "user")));
   fire<QRVAcbintsol>(CallbackKind::IntSol, w);
@@ -275,12 +363,15 @@ void Search::rootHeuristics(Worker &w) {
   }
   relax_.joinViolated(s_.delayedRows, x);
   if (relax_.feasible(x)) offer(w, x, 1);
-  if (stopping()) return;
+  {
+    Lock lock(mutex_);
+    if (stopping()) return;
+  }
   // HiGHS's MIP on the root problem, with a small node limit.
   double left = timeLimit_ >= 1e20 ? 1e20
                                    : timeLimit_ - std::chrono::duration<double>(Clock::now() - started_).count();
   std::vector<double> found;
-  if (heuristicMipSolution(p_, std::min(left, 30.0), found)) {
+  if (heuristicMipSolution(p_, std::min(left, 30.0), found, workers_ > 1)) {
     relax_.joinViolated(s_.delayedRows, found);
     if (relax_.feasible(found)) offer(w, found, 1);
   }
@@ -355,17 +446,16 @@ Branching Search::offerBranching(Worker &w, const Node &n, Branching b) {
   return branchingOf(*current);
 }
 
+// Processes one node (counted, and held by w, when the caller took it):
+// its LP, callbacks and cuts, and either its end or its children.
 void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
-  ++nodes_;
-  current_ = node->bound;
   publish(w, *node);
   w.begin(*node);
   struct Done {
     Worker &w;
-    double &current;
-    ~Done() { w.node = nullptr, current = kNoBound; }
-  } done{w, current_};
-  if (node->bound >= pruneLimit()) return cutoff(w, *node);
+    ~Done() { w.node = nullptr; }
+  } done{w};
+  if (prunable(node->bound)) return cutoff(w, *node);
   w.apply(*node);  // prenode sees the node's bounds and rows
   int declared = 0;
   fire<QRVAcbprenode>(CallbackKind::PreNode, w, &declared);
@@ -378,13 +468,15 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
     NodeLp::Status st = w.lp.solve(-1, left, &p_.interruptReason);
     iterations_ += w.lp.iterations();
     if (st == NodeLp::Status::Stopped) {
+      // Back to the queue, not counted: the search stops with it open.
+      Lock lock(mutex_);
       stopping();
-      queue_.push_back(std::move(node));
-      std::push_heap(queue_.begin(), queue_.end(), WorseNode());
+      if (!unbounded_) push(std::move(node));
       --nodes_;
       return;
     }
     if (node->id == 1 && round == 0) {
+      Lock lock(mutex_);
       rootSolved_ = st == NodeLp::Status::Optimal;
       rootInfeasible_ = st == NodeLp::Status::Infeasible;
       rootObj_ = w.lp.objective();
@@ -393,23 +485,30 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
       p_.message(QRVA_MSG_WARNING, formatText("%s: HiGHS failed on the LP of node %lld; the node "
                                               "is given up and its bound kept",
                                               function_, static_cast<long long>(node->id)));
+      Lock lock(mutex_);
       lostBound_ = std::min(lostBound_, node->bound);
       return;
     }
     if (st == NodeLp::Status::Infeasible) return infeasible(w);
     if (st == NodeLp::Status::Unbounded) {
+      // The search is over for every worker; what they hold is dropped.
+      Lock lock(mutex_);
       unbounded_ = true;
       stopStatus_ = QRVA_STOP_NONE;
       queue_.clear();
+      wake_.notify_all();
       return;
     }
     double obj = sense_ * w.lp.objective();
     if (round == 0) brancher_.learn(node->pcCol, node->pcUp, node->pcDistance, obj - node->bound);
     node->bound = std::max(node->bound, obj);
-    current_ = node->bound;
+    {
+      Lock lock(mutex_);
+      held_[w.id] = node->bound;
+    }
     w.showLpSolution();
     publish(w, *node);
-    if (node->bound >= pruneLimit()) return cutoff(w, *node);
+    if (prunable(node->bound)) return cutoff(w, *node);
     if (node->id == 1) fireLog(CallbackKind::CutLog, w);
     if (relax_.joinViolated(s_.modelCuts, w.lp.x()) && w.syncMarkedRows() && round < kCutRounds)
       continue;
@@ -432,7 +531,7 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
     if (node->id == 1 && round == 0 && !inf.empty()) {
       rootHeuristics(w);
       if (w.takeCuts(*node)) continue;  // preintsol cut off a heuristic's solution
-      if (node->bound >= pruneLimit()) return cutoff(w, *node);
+      if (prunable(node->bound)) return cutoff(w, *node);
     }
     Branching b = !w.storedBranches.empty() ? Branching{w.storedBranches}
                   : !w.userBranches.empty()   ? Branching{w.userBranches}
@@ -455,64 +554,137 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
 }
 
 void Search::run() {
-  p_.message(QRVA_MSG_INFO, formatText("%s: %d rows, %d columns, %zu sets, %zu indicator rows",
+  p_.message(QRVA_MSG_INFO, formatText("%s: %d rows, %d columns, %zu sets, %zu indicator rows%s",
                                        function_, s_.nrows(), s_.ncols(), s_.sets.size(),
-                                       relax_.indicatorRows.size()));
-  Worker w(*this, p_, relax_, 0);
-  fire<QRVAcbmipthread>(CallbackKind::MipThread, w, w.prob.get());
-  // The user's solutions, best first: the first one preintsol accepts is
-  // the incumbent the search starts from.
-  if (!p_.mipStarts.empty())
-    for (const UserSolution &u : takeUserSolutions(p_, w.prob.get(), relax_, function_))
-      if (!stopping()) offer(w, u.x, QRVA_SOLTYPE_USER);
-  queue_.push_back(std::make_unique<Node>());
-  NodePtr dive;
+                                       relax_.indicatorRows.size(),
+                                       workers_ > 1 ? formatText(", %d workers", workers_).c_str()
+                                                    : ""));
+  if (workers_ == 1) {
+    work(0);  // one worker: on the calling thread
+  } else {
+    std::vector<std::thread> threads;
+    try {
+      for (int id = 0; id < workers_; ++id) threads.emplace_back([this, id] { work(id); });
+    } catch (...) {
+      fail(std::current_exception());  // a thread that could not start: the others stop
+    }
+    for (std::thread &t : threads) t.join();
+  }
+  if (failure_) std::rethrow_exception(failure_);
+  record();
+}
+
+// A worker's error ends the search for all of them; the first one is raised.
+void Search::fail(std::exception_ptr e) {
+  Lock lock(mutex_);
+  if (!failure_) failure_ = e;
+  failed_ = true;
+  wake_.notify_all();
+}
+
+void Search::work(int id) {
+  std::unique_ptr<Worker> w;
+  try {
+    w = std::make_unique<Worker>(*this, p_, relax_, id);
+    fire<QRVAcbmipthread>(CallbackKind::MipThread, *w, w->prob.get());
+    if (id == 0) {
+      // The user's solutions, best first: the first one preintsol accepts
+      // is the incumbent the search starts from. Then the root is queued.
+      if (!p_.mipStarts.empty())
+        for (const UserSolution &u : takeUserSolutions(p_, w->prob.get(), relax_, function_)) {
+          {
+            Lock lock(mutex_);
+            if (stopping()) break;
+          }
+          offer(*w, u.x, QRVA_SOLTYPE_USER);
+        }
+      Lock lock(mutex_);
+      push(std::make_unique<Node>());
+      --busy_;
+      wake_.notify_all();
+    }
+  } catch (...) {
+    fail(std::current_exception());
+    if (w) fire<QRVAcbdestroymt>(CallbackKind::DestroyMT, *w);
+    return;
+  }
+  explore(*w);
+  fire<QRVAcbdestroymt>(CallbackKind::DestroyMT, *w);
+}
+
+void Search::explore(Worker &w) {
+  NodePtr dive;     // the child this worker goes on with, outside the queue
   int plunge = 0;
-  while (!stopping() && (dive || !queue_.empty())) {
+  bool holding = false;  // counted in busy_
+  Lock lock(mutex_);
+  for (;;) {
+    if (over()) break;
     NodePtr node;
     if (dive) {
       node = std::move(dive);
-    } else {
+    } else if (!queue_.empty()) {
       std::pop_heap(queue_.begin(), queue_.end(), WorseNode());
       node = std::move(queue_.back());
       queue_.pop_back();
       plunge = 0;
+    } else if (busy_ == 0) {
+      break;  // nothing open, and no worker can add to it
+    } else {
+      wake_.wait_for(lock, kIdleWait);
+      continue;
     }
+    if (!holding) ++busy_, holding = true;
+    int64_t count = ++nodes_;
+    held_[w.id] = node->bound;
+    lock.unlock();
     std::vector<NodePtr> children;
-    process(w, std::move(node), children);
-    if (nodes_ % kLogInterval == 0) logProgress(w);
-    if (children.empty()) continue;
-    bool keepDiving = !hasIncumbent_ || plunge < kPlungeDepth;
-    size_t first = 0;
-    if (keepDiving) dive = std::move(children[0]), first = 1, ++plunge;
-    for (size_t k = first; k < children.size(); ++k) {
-      queue_.push_back(std::move(children[k]));
-      std::push_heap(queue_.begin(), queue_.end(), WorseNode());
+    try {
+      process(w, std::move(node), children);
+      if (count % kLogInterval == 0) logProgress(w);
+    } catch (...) {
+      fail(std::current_exception());
+      lock.lock();
+      break;
     }
-    if (hasIncumbent_) {
-      double b = bestBound();
-      double gap = incumbentObj_ - b;
-      if (gap <= std::max(absGap_, relGap_ * std::fabs(incumbentObj_)) ||
-          (relax_.objectiveIntegral && gap < 1.0 - 1e-6)) {
-        // Within the tolerances: what is left cannot matter.
-        if (dive) lostBound_ = std::min(lostBound_, dive->bound), dive.reset();
-        for (const NodePtr &n : queue_) lostBound_ = std::min(lostBound_, n->bound);
-        queue_.clear();
-      }
+    lock.lock();
+    if (unbounded_) children.clear();
+    if (!children.empty()) {
+      bool keepDiving = !hasIncumbent_ || plunge < kPlungeDepth;
+      size_t first = 0;
+      if (keepDiving) dive = std::move(children[0]), first = 1, ++plunge;
+      for (size_t k = first; k < children.size(); ++k) push(std::move(children[k]));
+      closeWithinGap(dive);
     }
+    held_[w.id] = dive ? dive->bound : kNoBound;
+    if (!dive) --busy_, holding = false;
+    wake_.notify_all();
   }
-  if (dive) {
-    queue_.push_back(std::move(dive));
-    std::push_heap(queue_.begin(), queue_.end(), WorseNode());
-  }
-  logProgress(w);
-  fire<QRVAcbdestroymt>(CallbackKind::DestroyMT, w);
-  record();
+  // A worker that stops keeps nothing: what it would have dived into is open.
+  if (dive && !unbounded_) push(std::move(dive));
+  held_[w.id] = kNoBound;
+  if (holding) --busy_;
+  bool last = --running_ == 0;
+  wake_.notify_all();
+  lock.unlock();
+  if (last && !failed_) logProgress(w);  // the counts are final now
+}
+
+// With an incumbent within the gap tolerances of the best bound, what is
+// left open cannot matter: it is given up, its bounds kept.
+void Search::closeWithinGap(NodePtr &dive) {
+  if (!hasIncumbent_) return;
+  double gap = incumbentObj_ - bestBound();
+  if (gap > std::max(absGap_, relGap_ * std::fabs(incumbentObj_)) &&
+      !(relax_.objectiveIntegral && gap < 1.0 - 1e-6))
+    return;
+  if (dive) lostBound_ = std::min(lostBound_, dive->bound), dive.reset();
+  for (const NodePtr &n : queue_) lostBound_ = std::min(lostBound_, n->bound);
+  queue_.clear();
 }
 
 void Search::record() {
   SolveState &st = p_.solve;
-  bool stopped = stopStatus_ != QRVA_STOP_NONE && !queue_.empty();
+  bool stopped = !unbounded_ && stopStatus_ != QRVA_STOP_NONE && !queue_.empty();
   double bound = bestBound();
   if (relax_.objectiveIntegral && hasIncumbent_ && bound > incumbentObj_ - 1.0 + 1e-6)
     bound = incumbentObj_;

@@ -9,6 +9,19 @@
 // branching) among those of the best directive priority. Heuristics at the
 // root: rounding of the LP solution, and HiGHS's MIP on the root problem
 // with a small node limit; every candidate passes through preintsol.
+//
+// Workers: control threads above 1 runs that many workers, each on a
+// thread of its own with its own LP and worker problem (0 or 1: one worker
+// on the calling thread). They share the node queue, incumbent, cutoff,
+// bounds and counters under the search's mutex, which is never held while
+// a callback runs or a message is sent; the pseudo-costs and the cut pool
+// have locks of their own, rows that joined the LP are marked atomically.
+// Each worker dives on its own; an idle one waits on a condition variable
+// for nodes. The search ends when the queue is empty and no worker holds a
+// node, or when a limit, a stop or an interrupt ends every worker (nodes
+// they held go back to the queue, so the statuses say the search stopped).
+// mipthread fires on each worker's thread before its first node, destroymt
+// after its last one.
 #pragma once
 
 #include <string>

@@ -8,7 +8,7 @@ namespace qrva {
 namespace tree {
 
 Worker::Worker(Search &s, qrva_problem_s &o, const Relaxation &r, int thread)
-    : search(s), owner(o), relax(r), prob(std::make_unique<qrva_problem_s>()),
+    : search(s), id(thread), owner(o), relax(r), prob(std::make_unique<qrva_problem_s>()),
       lp(o, r.colLo, r.colHi, r.lpRowLo, r.lpRowHi), lo(r.colLo), hi(r.colHi),
       baseRows_(o.store->nrows()) {
   prob->name = o.name;
@@ -93,18 +93,16 @@ std::vector<std::shared_ptr<const LpRow>> Worker::nodeRows() const {
   return rows;
 }
 
-CutPool &Worker::pool() {
-  if (!owner.cutPool) owner.cutPool = std::make_shared<CutPool>();
-  return *owner.cutPool;
-}
+CutPool &Worker::pool() { return *owner.cutPool; }
 
 bool Worker::syncMarkedRows() {
   std::vector<int> rows;
   std::vector<double> rl, ru;
   for (size_t k = 0; k < relax.markedRows.size(); ++k) {
     int i = relax.markedRows[k];
-    if (markedOn_[k] == relax.markedOn[i]) continue;
-    markedOn_[k] = relax.markedOn[i];
+    char on = relax.markedOn[i].load();  // another worker may be joining it now
+    if (markedOn_[k] == on) continue;
+    markedOn_[k] = on;
     rows.push_back(i), rl.push_back(relax.rowLo[i]), ru.push_back(relax.rowHi[i]);
   }
   lp.setRowBounds(rows, rl, ru);

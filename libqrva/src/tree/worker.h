@@ -2,7 +2,9 @@
 // a real problem handle whose store is a copy of the problem's, kept to the
 // bounds and rows of the node being processed (the node's cuts after the
 // original rows, which keep their indices), so that callbacks given it can
-// query the node like any problem.
+// query the node like any problem. Everything here belongs to the one
+// thread that runs the worker; what workers share (the queue, incumbent,
+// pseudo-costs, cut pool, rows that joined the LP) lives in the search.
 #pragma once
 
 #include <memory>
@@ -63,10 +65,11 @@ class Worker {
   // The rows of the current node beyond the original ones, those added by
   // callbacks not yet in the LP last.
   std::vector<std::shared_ptr<const LpRow>> nodeRows() const;
-  // The problem's cut pool (made when first used).
+  // The problem's cut pool, shared by the workers (made by the search).
   CutPool &pool();
 
   Search &search;
+  const int id;  // 0 .. workers - 1, the worker problem's mipthreadid
   qrva_problem_s &owner;
   const Relaxation &relax;
   std::unique_ptr<qrva_problem_s> prob;
