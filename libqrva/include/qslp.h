@@ -629,8 +629,84 @@ QRVA_API int QSLPgetmessagetype(int code, int *type);
 /* Multistart                                                             */
 /* ---------------------------------------------------------------------- */
 
-/* A job: initial values of ninitial columns and integer / double control
- * settings; jobobject is handed back to the multistart callbacks. */
+/* Jobs loaded on an SLP problem make its next QSLPnlpoptimize a multistart:
+ * every job is solved from its own starting point with its own settings,
+ * each on a copy of the problem taken when the solve starts (its data,
+ * controls, formulas, SLP settings and SLP callbacks), and the best result
+ * becomes the problem's solution. Jobs stay until QSLPmsclear. QSLPcopyprob
+ * and problem files do not take them: their job objects belong to the
+ * caller of the problem they were added to.
+ *
+ * QSLPmsaddjob: one job. Its ninitial initial values (columns of the
+ * problem, finite values; a column given twice takes the later value)
+ * replace those columns' SLP initial values; its controls (identifiers of
+ * the SLP library's or the optimizer's controls, of the type of their
+ * array, within their ranges; checked when the job is added, the problem
+ * left as it was on a refusal) are set on the job's copy. A job that gives
+ * nothing solves the problem as it stands. jobobject is handed back to the
+ * multistart callbacks.
+ *
+ * QSLPmsaddpreset: count jobs (1 or more) of a preset, named
+ * "<description> #k" for k = 1..count, all with the same jobobject:
+ *   INITIALVALUES    starting points drawn uniformly within the columns'
+ *                    bounds;
+ *   INITIALFILTERED  ten times as many points drawn so, of which the count
+ *                    with the smallest sum of violations of rows and bounds
+ *                    (then the better objective) are solved, in the order
+ *                    they were drawn;
+ *   SOLVERS          the engine's two solvers: SLP with its quasi-Newton QP
+ *                    term (slpsecondorder 1) and plain SLP (0); count 1 or 2;
+ *   SLP_BASIC        starting points around the initial point: every column
+ *                    moved by up to a tenth of the width of its box, either
+ *                    way, and kept within its bounds;
+ *   SLP_EXTENDED     the points of SLP_BASIC, with the settings cycling
+ *                    through slpsecondorder 1 and 0 for each slppenaltycost
+ *                    of 1000, 10 and 1e5;
+ *   KNITRO_BASIC, KNITRO_EXTENDED   refused: they need a solver this
+ *                    library does not have.
+ * The box of a column is its bounds; an infinite bound is replaced by one
+ * QSLP_MS_BOX away from the other bound, or from the column's initial value
+ * when both are infinite. Fixed columns keep their value. Points are drawn
+ * when the solve starts, from the optimizer's control randomseed and the
+ * job's position: the same seed, jobs and problem give the same points and
+ * the same winner whatever the number of threads.
+ * QSLPmsaddcustompreset: the preset's jobs with the initial values and
+ * controls given set on each after the preset's own (so they win).
+ *
+ * The solve. Jobs are run in the order added on slpthreads workers (0 and
+ * 1: one job after the other). For each job, on the thread that runs it:
+ * its initial values and controls go onto its copy (whose own log is off,
+ * slplog and slpechooptimizerlog 0, unless the job sets them); msjobstart
+ * is called with the copy, the job's object and name (*p_status 0 on entry;
+ * non-zero skips the job); the copy is solved, its SLP callbacks called
+ * with the copy; msjobend is called with the copy showing the job's
+ * result (non-zero *p_status discards it). The problem's log has one line
+ * per job as it ends (its outcome, objective and largest violation) and
+ * one for the winner.
+ * The winner: among the results not discarded, a feasible one (largest
+ * violation relative to max(1, |bound|) within slpfeastol) with the best
+ * objective, then the smaller sum of violations, then the earlier job;
+ * without a feasible one, the one with the smallest sum of violations. Its
+ * solution, statuses, iterations and objective become the problem's, as
+ * after a single solve, and then mswinner is called once, on the calling
+ * thread, with the problem itself and the winner's object and name (its
+ * result is ignored). Without any result (every job skipped, discarded or
+ * failed) the NLP status is QSLP_NLP_UNFINISHED.
+ * A non-zero result of any callback (a job's own or msjobstart/msjobend),
+ * QSLPinterrupt of the problem or of a job's copy, Ctrl-C and slptimelimit
+ * (which counts for the whole run) stop every job: running ones end
+ * unfinished and their results still compete, jobs not begun are not run,
+ * and the stop status says why. The library holds none of its locks while
+ * it calls a callback. QSLPmsaddjob and the presets are refused on a job's
+ * copy (the problem a callback of a job is given). */
+#define QSLP_MSSET_INITIALVALUES 0
+#define QSLP_MSSET_SOLVERS 1
+#define QSLP_MSSET_SLP_BASIC 2
+#define QSLP_MSSET_SLP_EXTENDED 3
+#define QSLP_MSSET_KNITRO_BASIC 4
+#define QSLP_MSSET_KNITRO_EXTENDED 5
+#define QSLP_MSSET_INITIALFILTERED 6
+#define QSLP_MS_BOX 100.0
 QRVA_API int QSLPmsaddjob(QSLPprob slp, const char *description, int ninitial,
                           const int colindex[], const double initvalue[], int nintcontrols,
                           const int intcontrolid[], const int intcontrolvalue[],

@@ -316,6 +316,21 @@ static int unpackEntry(PyObject *entry, int *identifier, int *type, int *library
   return PyArg_ParseTuple(entry, "iii", identifier, type, library) ? 0 : -1;
 }
 
+int control_lookup(PyObject *name, int *identifier, int *type, int *library) {
+  LockGuard guard(lock_ctrltable);
+  PyObject *entry = PyDict_GetItemWithError(qrv_py_env.control_table, name);
+  if (!entry) {
+    PyErr_Clear(); /* an unhashable name is simply unknown */
+    return 0;
+  }
+  /* The entries are tuples of three ints: unpacking runs no Python code. */
+  if (unpackEntry(entry, identifier, type, library) != 0) {
+    PyErr_Clear();
+    return 0;
+  }
+  return 1;
+}
+
 int problem_applyControlDefaults(problem_s *problem) {
   PyRef defaults;
   {

@@ -35,6 +35,9 @@ void control_detach(PyObject *object);
 PyObject *problem_getParamValue(problem_s *problem, int identifier, int type, int is_control, int library);
 /* Sets one control of a problem after checking the value's type. */
 int problem_setControl_single(problem_s *problem, int identifier, int type, int library, PyObject *value);
+/* A control by its name in the module's table (read under the tables'
+ * lock): 1 and its identifier, type and library when known, 0 when not. */
+int control_lookup(PyObject *name, int *identifier, int *type, int *library);
 /* 0 when value suits a control of the type, else -1 with ModelError. */
 int check_setCtrl(int type, PyObject *value);
 /* Gives a new problem the values set module-wide on quorva.controls. */

@@ -184,6 +184,8 @@ static void problem_dealloc(PyObject *pself) {
       PyErr_WriteUnraisable(pself);
   userfunc_releaseAll(self);
   destroyHandles(self);
+  /* The library problems held the jobs' objects as pointers until now. */
+  Py_CLEAR(self->msjobs);
   if (switched_on && turnQRVAoff(0) != 0) PyErr_WriteUnraisable(pself);
 
   /* Controls and attributes may outlive the problem in user variables. */
@@ -699,7 +701,8 @@ static PyMethodDef *const kProblemMethodFamilies[] = {problem_lifecycleMethods, 
                                                       problem_callbackMethods, problem_apiSlpFormulaMethods,
                                                       problem_slpVariableMethods, problem_slpRowMethods,
                                                       problem_slpValidationMethods, problem_slpCascadeMethods,
-                                                      problem_slpDerivativeMethods, problem_slpPreparationMethods};
+                                                      problem_slpDerivativeMethods, problem_slpPreparationMethods,
+                                                      problem_slpMultistartMethods};
 static std::vector<PyMethodDef> problemMethods;
 
 PyTypeObject quorva_problemType = {

@@ -37,6 +37,8 @@ struct problem_s {
   uint64_t synced;              /* change stamp up to which the objects' changes reached the library */
   int view;                     /* PROBLEM_OWN, or a callback's view of the library's current problem */
   PyObject *cb_error[3];        /* (type, value, traceback) a callback raised, until a method raises it */
+  PyObject *msjobs;             /* list of the objects of the multistart jobs (the library holds them
+                                 * as pointers), until msclear or the problem goes; or NULL */
 };
 typedef struct problem_s problem_s;
 
@@ -129,5 +131,6 @@ extern PyMethodDef problem_slpValidationMethods[];
 extern PyMethodDef problem_slpCascadeMethods[];
 extern PyMethodDef problem_slpPreparationMethods[];
 extern PyMethodDef problem_slpDerivativeMethods[];
+extern PyMethodDef problem_slpMultistartMethods[];
 
 #endif

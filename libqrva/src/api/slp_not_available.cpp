@@ -25,8 +25,4 @@ int notAvailable(QSLPprob slp, const char *function) {
 
 extern "C" {
 NOT_YET(QSLPglobal, slp, (QSLPprob slp))
-NOT_YET(QSLPmsaddjob, slp, (QSLPprob slp, const char *description, int ninitial, const int colindex[], const double initvalue[], int nintcontrols, const int intcontrolid[], const int intcontrolvalue[], int ndblcontrols, const int dblcontrolid[], const double dblcontrolvalue[], void *jobobject))
-NOT_YET(QSLPmsaddpreset, slp, (QSLPprob slp, const char *description, int preset, int count, void *jobobject))
-NOT_YET(QSLPmsaddcustompreset, slp, (QSLPprob slp, const char *description, int preset, int count, int ninitial, const int colindex[], const double initvalue[], int nintcontrols, const int intcontrolid[], const int intcontrolvalue[], int ndblcontrols, const int dblcontrolid[], const double dblcontrolvalue[], void *jobobject))
-NOT_YET(QSLPmsclear, slp, (QSLPprob slp))
 }  // extern "C"

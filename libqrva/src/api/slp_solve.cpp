@@ -1,9 +1,10 @@
-// Nonlinear solving: QSLPnlpoptimize, interrupts, construction state, the
+// Nonlinear solving: QSLPnlpoptimize (a multistart when jobs are loaded), interrupts, construction state, the
 // solver state between solves and the clock; and the optimizer's own solves
 // of problems with quadratic rows or formulas.
 #include <chrono>
 
 #include "highs/sigint.h"
+#include "multistart/runner.h"
 #include "slp/solver.h"
 
 using qrva::Check;
@@ -20,6 +21,10 @@ int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
     s.state = qrva::SlpState{0, 0, 0, s.state.statusBits, 0.0, 0.0};
     s.store->solution = qrva::SlpSolution{};
     s.qprob->invalidate(qrva::kStaleSolution);
+    if (!s.msJobs.empty()) {
+      qrva::ms::runMultistart(s, chk);
+      return QRVA_OK;
+    }
     qrva::NlpOutcome out = qrva::solveNonlinear(*s.qprob, &s, qrva::settingsOf(s), chk);
     qrva::recordNonlinearSolve(
         s, std::move(out),

@@ -41,7 +41,8 @@ std::vector<Spec> slpEntries() {
       Spec::intControl(QSLP_SLPLOG, "slplog", 1, 0, 2,
                        "SLP log: 0 none, 1 one line per iteration, 2 details"),
       Spec::intControl(QSLP_SLPTHREADS, "slpthreads", 0, 0, 1024,
-                       "Threads of the SLP engine; 0 lets the engine choose"),
+                       "Workers running multistart jobs at the same time; 0 and 1 run them one "
+                       "after the other"),
       Spec::intControl(QSLP_SLPSECONDORDER, "slpsecondorder", 1, 0, 1,
                        "Give the linearizations a quadratic term learnt from the iterations "
                        "(quasi-Newton curvature, solved as a convex QP) (1) or keep them linear "

@@ -14,6 +14,7 @@
 #include "api/support.h"
 #include "params/catalog.h"
 #include "model/problem.h"
+#include "multistart/jobs.h"
 #include "qslp.h"
 #include "slp/linearization_view.h"
 #include "slp/store.h"
@@ -85,6 +86,10 @@ struct qslp_problem_s {
   // Puts the optimizer problem's own linear part back where a linearization
   // was written into it, so that the engine reads the problem's true rows.
   void restoreLinearPart();
+  // Multistart jobs (QSLPmsaddjob ...), run by the next QSLPnlpoptimize.
+  std::vector<qrva::ms::Job> msJobs;
+  // The copy a multistart job runs on: it takes no jobs of its own.
+  bool isJobCopy = false;
 
   // Records the error here and on the optimizer problem below, so that its
   // last error always tells the most recent failure of either library.

@@ -620,11 +620,9 @@ class Solver {
     out.solution.sense = nlp_.sense;
     if (out.solution.dual.size() != static_cast<size_t>(nlp_.m)) out.solution.dual.assign(nlp_.m, 0.0);
     if (out.solution.dj.size() != static_cast<size_t>(nlp_.n)) out.solution.dj.assign(nlp_.n, 0.0);
-    static const char *names[] = {"unstarted", "locally optimal", "globally optimal",
-                                  "locally infeasible", "infeasible", "unbounded", "unfinished"};
     log(formatText("SLP: %s after %d iterations, objective %.9g, largest violation %.3g, "
                    "KKT residual %.3g",
-                   names[out.nlpStatus], out.iterations, cur.objective, cur.worstScaled, out.kkt));
+                   nlpStatusName(out.nlpStatus), out.iterations, cur.objective, cur.worstScaled, out.kkt));
     if (started_events_) {
       // The solve's last point answers the queries of slpend and destroy;
       // their results cannot stop anything any more.
@@ -655,6 +653,12 @@ class Solver {
 
 }  // namespace
 }  // namespace nlp
+
+const char *nlpStatusName(int status) {
+  static const char *names[] = {"unstarted", "locally optimal", "globally optimal",
+                                "locally infeasible", "infeasible", "unbounded", "unfinished"};
+  return status >= 0 && status <= kNlpUnfinished ? names[status] : "unknown";
+}
 
 NlpSettings settingsOf(const qslp_problem_s &slp) {
   auto value = [&](int id) -> const ParamValue & { return slp.control(id); };

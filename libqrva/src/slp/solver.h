@@ -44,6 +44,9 @@ struct NlpSettings {
   double fixedPenalty = 0.0;
 };
 
+// The name of an NLP status in the log ("locally optimal", ...).
+const char *nlpStatusName(int status);
+
 // Settings from an SLP problem's controls.
 NlpSettings settingsOf(const qslp_problem_s &slp);
 
