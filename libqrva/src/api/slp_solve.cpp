@@ -22,7 +22,10 @@ int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
     s.store->solution = qrva::SlpSolution{};
     s.qprob->invalidate(qrva::kStaleSolution);
     if (!s.msJobs.empty()) {
-      qrva::ms::runMultistart(s, chk);
+      qrva::ms::runMultistart(s, chk, qrva::ms::SolveMode{},
+                              [&](qrva::NlpOutcome out, double seconds) {
+                                qrva::recordNonlinearSolve(s, std::move(out), seconds);
+                              });
       return QRVA_OK;
     }
     qrva::NlpOutcome out = qrva::solveNonlinear(*s.qprob, &s, qrva::settingsOf(s), chk);

@@ -72,9 +72,10 @@ struct Result {
 
 class Runner {
  public:
-  Runner(qslp_problem_s &main, std::vector<Run> runs)
-      : main_(main), runs_(std::move(runs)), results_(runs_.size()), store_(*main.qprob->store),
-        nonlinear_(*main.store) {
+  Runner(qslp_problem_s &main, std::vector<Run> runs, const SolveMode &mode)
+      : main_(main), runs_(std::move(runs)), results_(runs_.size()), mode_(mode),
+        sense_(mode.sense != 0 ? mode.sense : settingsOf(main).sense),
+        store_(*main.qprob->store), nonlinear_(*main.store) {
     nonlinear_.solution = SlpSolution{};
     nonlinear_.cascadeOrder.clear();
   }
@@ -124,12 +125,12 @@ class Runner {
     for (std::thread &t : pool) t.join();
   }
 
-  // The best result becomes the problem's, and mswinner hears of it.
-  void finish(double seconds) {
-    const int sense = settingsOf(main_).sense;
+  // The best result becomes the problem's through record, and mswinner
+  // hears of it.
+  void finish(double seconds, const std::function<void(NlpOutcome, double)> &record) {
     auto key = [&](size_t i) {
       const Result &r = results_[i];
-      double objective = sense * r.out.objective;
+      double objective = sense_ * r.out.objective;
       return r.feasible ? std::make_tuple(0, objective, r.sumInf, i)
                         : std::make_tuple(1, r.sumInf, objective, i);
     };
@@ -142,12 +143,12 @@ class Runner {
     }
     const int stopped = stop_.load();
     if (best == none) {
-      main_.state.nlpStatus = kNlpUnfinished;
-      main_.state.stopStatus = stopped;
-      main_.state.solveTime = seconds;
       main_.qprob->message(QRVA_MSG_INFO,
                            formatText("Multistart: none of the %zu jobs gave a result",
                                       runs_.size()));
+      NlpOutcome nothing;
+      nothing.nlpStatus = kNlpUnfinished, nothing.stopStatus = stopped;
+      record(std::move(nothing), seconds);
       return;
     }
     const Result &w = results_[best];
@@ -158,7 +159,7 @@ class Runner {
                                     nlpStatusName(w.out.nlpStatus), w.out.objective, w.worst));
     NlpOutcome out = std::move(results_[best].out);
     if (stopped) out.stopStatus = stopped;
-    recordNonlinearSolve(main_, std::move(out), seconds);
+    record(std::move(out), seconds);
     const SlpCallback &cb = main_.callbacks[static_cast<size_t>(SlpCallbackKind::MsWinner)];
     if (cb.function)
       reinterpret_cast<QSLPcbmswinner>(cb.function)(&main_, cb.data, runs_[best].object,
@@ -261,9 +262,10 @@ class Runner {
     }
     Check chk("QSLPnlpoptimize");
     NlpSettings settings = settingsOf(c);
+    if (mode_.sense != 0) settings.sense = mode_.sense;
     Clock::time_point started = Clock::now();
     try {
-      r.out = solveNonlinear(*c.qprob, &c, settings, chk);
+      r.out = solveNonlinear(*c.qprob, &c, settings, chk, mode_.relaxed);
       recordNonlinearSolve(c, r.out, secondsSince(started));
       r.outcome = Outcome::Solved;
       PointCheck at = checkPoint(c, r.out.solution.x, chk);
@@ -302,6 +304,8 @@ class Runner {
   qslp_problem_s &main_;
   const std::vector<Run> runs_;
   std::vector<Result> results_;  // entry i written only by the worker running job i
+  const SolveMode mode_;
+  const int sense_;  // of the comparison of the jobs' objectives
   // What every copy starts from, taken once on the calling thread.
   const ProblemStore store_;
   SlpStore nonlinear_;
@@ -316,7 +320,8 @@ class Runner {
 
 }  // namespace
 
-void runMultistart(qslp_problem_s &slp, const Check &chk) {
+void runMultistart(qslp_problem_s &slp, const Check &chk, const SolveMode &mode,
+                   const std::function<void(NlpOutcome, double)> &record) {
   Clock::time_point started = Clock::now();
   std::vector<Run> runs = expandJobs(slp, chk);
   int threads = static_cast<int>(
@@ -324,9 +329,9 @@ void runMultistart(qslp_problem_s &slp, const Check &chk) {
   size_t workers = std::min<size_t>(std::max(threads, 1), runs.size());
   slp.qprob->message(QRVA_MSG_INFO, formatText("Multistart: %zu jobs on %zu thread%s",
                                                runs.size(), workers, workers == 1 ? "" : "s"));
-  Runner runner(slp, std::move(runs));
+  Runner runner(slp, std::move(runs), mode);
   runner.run(threads, chk);
-  runner.finish(secondsSince(started));
+  runner.finish(secondsSince(started), record);
 }
 
 }  // namespace ms

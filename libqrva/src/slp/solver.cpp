@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "highs/subproblem.h"
+#include "multistart/runner.h"
 #include "slp/cascade.h"
 #include "slp/convergence.h"
 #include "slp/events.h"
@@ -730,6 +731,10 @@ void recordNonlinearSolve(qslp_problem_s &slp, NlpOutcome out, double seconds) {
   slp.state.iterations = out.iterations;
   slp.state.objective = out.objective;
   slp.state.solveTime = seconds;
+  if (out.solution.x.empty()) {  // a multistart without any result
+    slp.store->solution = SlpSolution{};
+    return;
+  }
   for (auto &v : slp.store->variables) {
     v.second.oldValue = v.second.value;
     v.second.value = out.solution.x[v.first];
@@ -743,13 +748,11 @@ bool needsNonlinearSolver(const qrva_problem_s &p) {
          (p.slpLayer != nullptr && !p.slpLayer->store->coefficients.empty());
 }
 
-int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
-  Check chk(function);
-  NlpSettings settings = p.slpLayer ? settingsOf(*p.slpLayer) : NlpSettings{};
-  settings.sense = p.store->objSense;
-  auto started = std::chrono::steady_clock::now();
-  p.invalidate(kStaleSolution);
-  NlpOutcome out = solveNonlinear(p, p.slpLayer, settings, chk, !mip);
+namespace {
+
+// A nonlinear solve's result as the optimizer's statuses, objective and
+// solution (and on the SLP problem, when there is one).
+void recordOptimizerSolve(qrva_problem_s &p, NlpOutcome out, bool mip, double seconds) {
   SolveState &st = p.solve;
   switch (out.nlpStatus) {
     case kNlpLocallyOptimal:
@@ -763,14 +766,14 @@ int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
   st.stopStatus = out.stopStatus;
   st.lpObjective = out.objective;
   st.simplexIterations = out.lpIterations;
-  st.solveTime = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  st.solveTime = seconds;
   Solution &sol = p.solution;
   sol.x = out.solution.x, sol.slack = out.solution.slack;
   sol.dual = out.solution.dual, sol.dj = out.solution.dj;
-  sol.hasLp = true;
+  sol.hasLp = !sol.x.empty();
   if (mip) {
     // Only continuous problems get here (discrete ones are refused).
-    bool solved = st.lpStatus == QRVA_LP_OPTIMAL;
+    bool solved = st.lpStatus == QRVA_LP_OPTIMAL && sol.hasLp;
     st.mipStatus = solved ? QRVA_MIP_OPTIMAL
                           : (st.lpStatus == QRVA_LP_INFEAS
                                  ? QRVA_MIP_INFEAS
@@ -779,7 +782,29 @@ int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
     st.mipObjective = out.objective;
     sol.hasMip = solved;
   }
-  if (p.slpLayer) recordNonlinearSolve(*p.slpLayer, std::move(out), st.solveTime);
+  if (p.slpLayer) recordNonlinearSolve(*p.slpLayer, std::move(out), seconds);
+}
+
+}  // namespace
+
+int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
+  Check chk(function);
+  NlpSettings settings = p.slpLayer ? settingsOf(*p.slpLayer) : NlpSettings{};
+  settings.sense = p.store->objSense;
+  auto started = std::chrono::steady_clock::now();
+  p.invalidate(kStaleSolution);
+  if (p.slpLayer && !p.slpLayer->msJobs.empty()) {
+    ms::SolveMode mode;
+    mode.sense = settings.sense, mode.relaxed = !mip;
+    ms::runMultistart(*p.slpLayer, chk, mode, [&](NlpOutcome out, double seconds) {
+      recordOptimizerSolve(p, std::move(out), mip, seconds);
+    });
+    return QRVA_OK;
+  }
+  NlpOutcome out = solveNonlinear(p, p.slpLayer, settings, chk, !mip);
+  recordOptimizerSolve(
+      p, std::move(out), mip,
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   return QRVA_OK;
 }
 
