@@ -17,12 +17,12 @@ int addJob(QSLPprob slp, const char *function, const JobArgs &args) {
   });
 }
 
-JobArgs jobArgs(const char *description, int preset, int count, int ninitial,
+JobArgs jobArgs(const char *description, bool isPreset, int preset, int count, int ninitial,
                 const int colindex[], const double initvalue[], int nintcontrols,
                 const int intcontrolid[], const int intcontrolvalue[], int ndblcontrols,
                 const int dblcontrolid[], const double dblcontrolvalue[], void *jobobject) {
   JobArgs a;
-  a.description = description, a.preset = preset, a.count = count;
+  a.description = description, a.isPreset = isPreset, a.preset = preset, a.count = count;
   a.ninitial = ninitial, a.colindex = colindex, a.initvalue = initvalue;
   a.nint = nintcontrols, a.intid = intcontrolid, a.intvalue = intcontrolvalue;
   a.ndbl = ndblcontrols, a.dblid = dblcontrolid, a.dblvalue = dblcontrolvalue;
@@ -39,7 +39,7 @@ int QSLPmsaddjob(QSLPprob slp, const char *description, int ninitial, const int 
                  const int intcontrolvalue[], int ndblcontrols, const int dblcontrolid[],
                  const double dblcontrolvalue[], void *jobobject) {
   return addJob(slp, "QSLPmsaddjob",
-                jobArgs(description, qrva::ms::kPlainJob, 1, ninitial, colindex, initvalue,
+                jobArgs(description, false, qrva::ms::kPlainJob, 1, ninitial, colindex, initvalue,
                         nintcontrols, intcontrolid, intcontrolvalue, ndblcontrols, dblcontrolid,
                         dblcontrolvalue, jobobject));
 }
@@ -47,7 +47,7 @@ int QSLPmsaddjob(QSLPprob slp, const char *description, int ninitial, const int 
 int QSLPmsaddpreset(QSLPprob slp, const char *description, int preset, int count,
                     void *jobobject) {
   return addJob(slp, "QSLPmsaddpreset",
-                jobArgs(description, preset, count, 0, nullptr, nullptr, 0, nullptr, nullptr, 0,
+                jobArgs(description, true, preset, count, 0, nullptr, nullptr, 0, nullptr, nullptr, 0,
                         nullptr, nullptr, jobobject));
 }
 
@@ -58,7 +58,7 @@ int QSLPmsaddcustompreset(QSLPprob slp, const char *description, int preset, int
                           const int dblcontrolid[], const double dblcontrolvalue[],
                           void *jobobject) {
   return addJob(slp, "QSLPmsaddcustompreset",
-                jobArgs(description, preset, count, ninitial, colindex, initvalue, nintcontrols,
+                jobArgs(description, true, preset, count, ninitial, colindex, initvalue, nintcontrols,
                         intcontrolid, intcontrolvalue, ndblcontrols, dblcontrolid,
                         dblcontrolvalue, jobobject));
 }

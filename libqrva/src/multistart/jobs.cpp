@@ -75,8 +75,9 @@ Job makeJob(qslp_problem_s &slp, const Check &chk, const JobArgs &a) {
              QRVA_ERR_STATE);
   Job job;
   job.description = a.description ? a.description : "";
-  job.preset = a.preset, job.count = a.count, job.object = a.object;
-  if (a.preset != kPlainJob) {
+  job.preset = a.isPreset ? a.preset : kPlainJob, job.count = a.isPreset ? a.count : 1;
+  job.object = a.object;
+  if (a.isPreset) {
     const char *name = presetName(a.preset);
     if (name == nullptr)
       chk.fail(formatText("preset %d is not one of the QSLP_MSSET_* presets (0 to 6)", a.preset));

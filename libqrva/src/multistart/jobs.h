@@ -44,6 +44,7 @@ struct Job {
 // What a caller passes for one job (the arrays as the C functions take them).
 struct JobArgs {
   const char *description = nullptr;
+  bool isPreset = false;  // QSLPmsaddpreset / QSLPmsaddcustompreset: preset and count given
   int preset = kPlainJob, count = 1;
   int ninitial = 0;
   const int *colindex = nullptr;

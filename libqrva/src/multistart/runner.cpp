@@ -63,6 +63,7 @@ enum class Outcome { NotRun, Skipped, Failed, Discarded, Solved };
 
 struct Result {
   Outcome outcome = Outcome::NotRun;
+  int code = 0;  // of a failure
   std::string error;
   NlpOutcome out;
   double sumInf = std::numeric_limits<double>::infinity();
@@ -72,8 +73,8 @@ struct Result {
 
 class Runner {
  public:
-  Runner(qslp_problem_s &main, std::vector<Run> runs, const SolveMode &mode)
-      : main_(main), runs_(std::move(runs)), results_(runs_.size()), mode_(mode),
+  Runner(qslp_problem_s &main, std::vector<Run> runs, const SolveMode &mode, const char *function)
+      : main_(main), function_(function), runs_(std::move(runs)), results_(runs_.size()), mode_(mode),
         sense_(mode.sense != 0 ? mode.sense : settingsOf(main).sense),
         store_(*main.qprob->store), nonlinear_(*main.store) {
     nonlinear_.solution = SlpSolution{};
@@ -142,6 +143,11 @@ class Runner {
       if (best == none || key(i) < key(best)) best = i;
     }
     const int stopped = stop_.load();
+    // Every job failed: the solve fails as a single one would, with the
+    // first job's reason.
+    bool allFailed = true;
+    for (const Result &r : results_) allFailed = allFailed && r.outcome == Outcome::Failed;
+    if (allFailed) throw Failure(results_[0].code, results_[0].error);
     if (best == none) {
       main_.qprob->message(QRVA_MSG_INFO,
                            formatText("Multistart: none of the %zu jobs gave a result",
@@ -215,13 +221,14 @@ class Runner {
         try {
           solveOne(w, i);
         } catch (const Failure &f) {
-          r.outcome = Outcome::Failed, r.error = f.what();
+          r.outcome = Outcome::Failed, r.code = f.code, r.error = f.what();
         } catch (const std::bad_alloc &) {
-          r.outcome = Outcome::Failed, r.error = "out of memory";
+          r.outcome = Outcome::Failed, r.code = QRVA_ERR_MEMORY, r.error = "out of memory";
         } catch (const std::exception &e) {
-          r.outcome = Outcome::Failed, r.error = formatText("internal error: %s", e.what());
+          r.outcome = Outcome::Failed, r.code = QRVA_ERR_INTERNAL;
+          r.error = formatText("internal error: %s", e.what());
         } catch (...) {
-          r.outcome = Outcome::Failed, r.error = "internal error";
+          r.outcome = Outcome::Failed, r.code = QRVA_ERR_INTERNAL, r.error = "internal error";
         }
       }
       {
@@ -245,11 +252,11 @@ class Runner {
     LiveSlot slot(*this, w, c.qprob);
     {
       // The copy is quiet unless the job's settings say otherwise.
-      ParamAccess<qslp_problem_s> access(c, slpCatalog(), "QSLPnlpoptimize");
+      ParamAccess<qslp_problem_s> access(c, slpCatalog(), function_);
       access.setInt(QSLP_SLPLOG, 0);
       access.setInt(QSLP_SLPECHOOPTIMIZERLOG, 0);
     }
-    applySettings(c, run.settings, "QSLPnlpoptimize");
+    applySettings(c, run.settings, function_);
     for (const auto &v : run.initial) {
       SlpVariable &var = c.store->variables[v.first];
       var.initValue = v.second, var.hasInitValue = true;
@@ -260,7 +267,7 @@ class Runner {
       r.outcome = Outcome::Skipped;
       return;
     }
-    Check chk("QSLPnlpoptimize");
+    Check chk(function_);
     NlpSettings settings = settingsOf(c);
     if (mode_.sense != 0) settings.sense = mode_.sense;
     Clock::time_point started = Clock::now();
@@ -274,7 +281,7 @@ class Runner {
     } catch (const Failure &f) {
       // The solve refused the problem or its start, or it ended at a point
       // where the rows cannot be evaluated.
-      r.outcome = Outcome::Failed, r.error = f.what();
+      r.outcome = Outcome::Failed, r.code = f.code, r.error = f.what();
     }
     stopAsked(*c.qprob);
     status = 0;
@@ -302,6 +309,7 @@ class Runner {
   }
 
   qslp_problem_s &main_;
+  const char *const function_;  // the entry point solving, for the jobs' messages
   const std::vector<Run> runs_;
   std::vector<Result> results_;  // entry i written only by the worker running job i
   const SolveMode mode_;
@@ -323,13 +331,13 @@ class Runner {
 void runMultistart(qslp_problem_s &slp, const Check &chk, const SolveMode &mode,
                    const std::function<void(NlpOutcome, double)> &record) {
   Clock::time_point started = Clock::now();
-  std::vector<Run> runs = expandJobs(slp, chk);
+  std::vector<Run> runs = expandJobs(slp, chk, mode.relaxed);
   int threads = static_cast<int>(
       slp.controls[slpCatalog().indexOf(slpCatalog().find(QSLP_SLPTHREADS))].i);
   size_t workers = std::min<size_t>(std::max(threads, 1), runs.size());
   slp.qprob->message(QRVA_MSG_INFO, formatText("Multistart: %zu jobs on %zu thread%s",
                                                runs.size(), workers, workers == 1 ? "" : "s"));
-  Runner runner(slp, std::move(runs), mode);
+  Runner runner(slp, std::move(runs), mode, chk.function());
   runner.run(threads, chk);
   runner.finish(secondsSince(started), record);
 }

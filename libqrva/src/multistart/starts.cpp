@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "slp/description.h"
+#include "slp/evaluation.h"
 #include "slp/solver.h"
 #include "slp/validation.h"
 
@@ -40,14 +41,16 @@ struct Space {
   const ProblemStore &store;
   std::vector<double> x0;  // the initial point
   std::vector<Box> box;
+  // Columns the presets move: not fixed, and not determined by a row (the
+  // solver gives those their row's value at every point anyway).
+  std::vector<char> moves;
 };
 
 // A point drawn uniformly within the boxes; fixed columns keep x0.
 std::vector<double> uniformPoint(const Space &sp, Random &rng) {
   std::vector<double> x = sp.x0;
   for (size_t j = 0; j < x.size(); ++j)
-    if (sp.box[j].hi > sp.box[j].lo)
-      x[j] = sp.box[j].lo + rng.uniform() * (sp.box[j].hi - sp.box[j].lo);
+    if (sp.moves[j]) x[j] = sp.box[j].lo + rng.uniform() * (sp.box[j].hi - sp.box[j].lo);
   return x;
 }
 
@@ -56,8 +59,8 @@ std::vector<double> uniformPoint(const Space &sp, Random &rng) {
 std::vector<double> perturbedPoint(const Space &sp, Random &rng) {
   std::vector<double> x = sp.x0;
   for (size_t j = 0; j < x.size(); ++j) {
+    if (!sp.moves[j]) continue;
     double width = sp.box[j].hi - sp.box[j].lo;
-    if (!(width > 0)) continue;
     double moved = x[j] + (2.0 * rng.uniform() - 1.0) * kPerturbation * width;
     x[j] = std::min(std::max(moved, sp.store.lb[j]), sp.store.ub[j]);
   }
@@ -68,15 +71,17 @@ std::vector<double> perturbedPoint(const Space &sp, Random &rng) {
 InitialValues valuesOf(const Space &sp, const std::vector<double> &x) {
   InitialValues v;
   for (size_t j = 0; j < x.size(); ++j)
-    if (sp.box[j].hi > sp.box[j].lo) v.emplace_back(static_cast<int>(j), x[j]);
+    if (sp.moves[j]) v.emplace_back(static_cast<int>(j), x[j]);
   return v;
 }
 
 // INITIALFILTERED: of kFilterDraws * count uniform points, the count with
 // the smallest sum of violations (then the better objective), in the order
-// drawn. A point where a formula cannot be evaluated counts as the worst.
+// drawn, each scored with its determined columns at their rows' values. A
+// point where a formula cannot be evaluated counts as the worst.
 std::vector<std::vector<double>> filteredPoints(qslp_problem_s &slp, const Space &sp,
-                                                Random &rng, int count, const Check &chk) {
+                                                const nlp::Nlp &nlp, Random &rng, int count,
+                                                const Check &chk) {
   int sense = settingsOf(slp).sense;
   const double worst = std::numeric_limits<double>::infinity();
   std::vector<std::vector<double>> drawn;
@@ -85,7 +90,11 @@ std::vector<std::vector<double>> filteredPoints(qslp_problem_s &slp, const Space
     drawn.push_back(uniformPoint(sp, rng));
     double inf = worst, obj = worst;
     try {
-      PointCheck c = checkPoint(slp, drawn.back(), chk);
+      nlp::Point at;
+      at.x = drawn.back();
+      nlp::evaluate(nlp, at, false);
+      if (!at.ok) throw Failure(QRVA_ERR_ARGUMENT, at.error);
+      PointCheck c = checkPoint(slp, at.x, chk);
       inf = c.sumInf, obj = sense * c.objective;
       if (std::isnan(inf)) inf = worst;
       if (std::isnan(obj)) obj = worst;
@@ -103,15 +112,15 @@ std::vector<std::vector<double>> filteredPoints(qslp_problem_s &slp, const Space
 }
 
 // The solves of one preset job, before the job's own values and settings.
-std::vector<Run> presetRuns(qslp_problem_s &slp, const Job &job, const Space &sp, Random &rng,
-                            const Check &chk) {
+std::vector<Run> presetRuns(qslp_problem_s &slp, const Job &job, const Space &sp,
+                            const nlp::Nlp &nlp, Random &rng, const Check &chk) {
   std::vector<Run> runs(job.count);
   switch (job.preset) {
     case QSLP_MSSET_INITIALVALUES:
       for (Run &r : runs) r.initial = valuesOf(sp, uniformPoint(sp, rng));
       break;
     case QSLP_MSSET_INITIALFILTERED: {
-      std::vector<std::vector<double>> points = filteredPoints(slp, sp, rng, job.count, chk);
+      std::vector<std::vector<double>> points = filteredPoints(slp, sp, nlp, rng, job.count, chk);
       for (size_t k = 0; k < runs.size(); ++k) runs[k].initial = valuesOf(sp, points[k]);
       break;
     }
@@ -146,11 +155,18 @@ Box boxOf(double lb, double ub, double initial) {
   return {initial - QSLP_MS_BOX, initial + QSLP_MS_BOX};
 }
 
-std::vector<Run> expandJobs(qslp_problem_s &slp, const Check &chk) {
+std::vector<Run> expandJobs(qslp_problem_s &slp, const Check &chk, bool relaxed) {
   const ProblemStore &store = *slp.qprob->store;
   int n = store.ncols();
-  Space sp{store, startingPoint(store, slp.store.get(), nullptr), {}};
-  for (int j = 0; j < n; ++j) sp.box.push_back(boxOf(store.lb[j], store.ub[j], sp.x0[j]));
+  // Fails as the jobs' solves would on a problem the solver does not take.
+  nlp::Nlp nlp = nlp::describe(store, slp.store.get(), chk, relaxed);
+  nlp.call = userFunctionCaller(slp);
+  Space sp{store, startingPoint(store, slp.store.get(), nullptr), {}, std::vector<char>(n, 1)};
+  for (int j = 0; j < n; ++j) {
+    sp.box.push_back(boxOf(store.lb[j], store.ub[j], sp.x0[j]));
+    if (!(sp.box[j].hi > sp.box[j].lo)) sp.moves[j] = 0;
+  }
+  for (const nlp::Nlp::Determined &d : nlp.determined) sp.moves[d.col] = 0;
   uint64_t seed = static_cast<uint64_t>(slp.qprob->intControl(QRVA_RANDOMSEED));
   std::vector<Run> runs;
   for (size_t k = 0; k < slp.msJobs.size(); ++k) {
@@ -167,7 +183,7 @@ std::vector<Run> expandJobs(qslp_problem_s &slp, const Check &chk) {
       mine.resize(1);
       mine[0].name = job.description;
     } else {
-      mine = presetRuns(slp, job, sp, rng, chk);
+      mine = presetRuns(slp, job, sp, nlp, rng, chk);
     }
     for (Run &r : mine) {
       r.object = job.object;

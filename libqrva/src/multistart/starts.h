@@ -21,10 +21,12 @@ struct Run {
   Settings settings;       // likewise
 };
 
-// The solves of slp's jobs, in the order the jobs were added. Throws
+// The solves of slp's jobs, in the order the jobs were added. Columns
+// determined by a row and fixed ones keep their initial values. Throws
 // Failure when a job no longer fits the problem (a column deleted since it
-// was added).
-std::vector<Run> expandJobs(qslp_problem_s &slp, const Check &chk);
+// was added) and when the solver would refuse the problem (relaxed: its
+// continuous relaxation is solved).
+std::vector<Run> expandJobs(qslp_problem_s &slp, const Check &chk, bool relaxed);
 
 // A column's sampling box: its bounds, an infinite one QSLP_MS_BOX from the
 // other bound (from initial when both are infinite).
