@@ -481,6 +481,14 @@ class problem:
         """Solves the problem's LP relaxation in the library."""
     def mipoptimize(self, flags: Any = ...) -> Any:
         """Solves the problem with its discrete columns and sets in the library."""
+    def msaddcustompreset(self, description: Any, preset: Any, count: Any, ivcols: Any, ivvalues: Any, control: Any, job_object: Any) -> Any:
+        """Adds the multistart jobs of a preset with initial values and controls of its own."""
+    def msaddjob(self, description: Any, ivcols: Any, ivvalues: Any, control: Any, job_object: Any) -> Any:
+        """Adds a multistart job: initial values and control settings for one solve."""
+    def msaddpreset(self, description: Any, preset: Any, count: Any, job_object: Any) -> Any:
+        """Adds the multistart jobs of a preset."""
+    def msclear(self) -> Any:
+        """Removes every multistart job."""
     def name(self) -> Any:
         """Returns the name of the problem."""
     def nlpoptimize(self, flags: Any = ...) -> Any:
