@@ -115,24 +115,19 @@ static PyObject *msaddwrapper(WrapperCall &c, int first, const char *method, boo
   });
 }
 
+/* The arguments msaddjob and msaddcustompreset share, after their own. */
+#define MS_JOB_ARGS                                                                                   \
+  {"ivcols", KIND_COL, 0, ARG_ARRAY, -1}, {"ivvalues", KIND_DOUBLE, 0, ARG_ARRAY, -1},               \
+      {"control", -1, -1, 0, -1}, {"job_object", -1, -1, 0, -1}
+
 static const WrapperSpec kMsaddjob{"sOOOO", "Incorrect arguments in msaddjob", CHECK_BEFORE_PARSED, true,
                                    [](WrapperCall &c) { return msaddwrapper(c, 1, "msaddjob", false); },
-                                   {{"description", -1, -1, 0, -1},
-                                    {"ivcols", KIND_COL, 0, ARG_ARRAY, -1},
-                                    {"ivvalues", KIND_DOUBLE, 0, ARG_ARRAY, -1},
-                                    {"control", -1, -1, 0, -1},
-                                    {"job_object", -1, -1, 0, -1}}};
+                                   {{"description", -1, -1, 0, -1}, MS_JOB_ARGS}};
 
 static const WrapperSpec kMsaddcustompreset{
     "siiOOOO", "Incorrect arguments in msaddcustompreset", CHECK_BEFORE_PARSED, true,
     [](WrapperCall &c) { return msaddwrapper(c, 3, "msaddcustompreset", true); },
-    {{"description", -1, -1, 0, -1},
-     {"preset", -1, -1, 0, -1},
-     {"count", -1, -1, 0, -1},
-     {"ivcols", KIND_COL, 0, ARG_ARRAY, -1},
-     {"ivvalues", KIND_DOUBLE, 0, ARG_ARRAY, -1},
-     {"control", -1, -1, 0, -1},
-     {"job_object", -1, -1, 0, -1}}};
+    {{"description", -1, -1, 0, -1}, {"preset", -1, -1, 0, -1}, {"count", -1, -1, 0, -1}, MS_JOB_ARGS}};
 
 static const WrapperSpec kMsaddpreset{
     "siiO", "Incorrect arguments in msaddpreset", CHECK_BEFORE_PARSED, true,
