@@ -260,3 +260,42 @@ class TestRefusedJobs:
         p.setcbmsjobstart(start)
         p.solve()
         assert errors == [quorva.InterfaceError] * 2
+
+
+CTRL_C = """
+import os, signal, time
+import quorva
+
+calls, started = [], []
+
+def wells(a, b):
+    calls.append(1)
+    if len(calls) == 40:
+        os.kill(os.getpid(), signal.SIGINT)
+    return sum(t ** 4 - 8 * t ** 2 + 3 * t for t in (a, b))
+
+p = quorva.problem()
+p.controls.outputlog = 0
+x, y = quorva.var(lb=-3, ub=3), quorva.var(lb=-3, ub=3)
+p.addVariable(x, y)
+p.setObjective(quorva.user(wells, x, y))
+p.controls.slpthreads = 2
+p.msaddpreset("random", quorva.msset_initialvalues, 30, None)
+p.setcbmsjobstart(lambda prob, d, job, name: started.append(name))
+p.solve()
+print(len(started) < 30, p.attributes.slpstopstatus == quorva.stop_ctrlc)
+try:
+    os.kill(os.getpid(), signal.SIGINT)
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        time.sleep(0.01)
+    print("not interrupted")
+except KeyboardInterrupt:
+    print("KeyboardInterrupt")
+"""
+
+
+def test_ctrl_c_stops_every_job_and_the_handler_comes_back(fresh_python):
+    code, out, err = fresh_python(CTRL_C)
+    assert code == 0, err
+    assert out.split() == ["True", "True", "KeyboardInterrupt"]

@@ -633,9 +633,11 @@ QRVA_API int QSLPgetmessagetype(int code, int *type);
  * every job is solved from its own starting point with its own settings,
  * each on a copy of the problem taken when the solve starts (its data,
  * controls, formulas, SLP settings and SLP callbacks), and the best result
- * becomes the problem's solution. Jobs stay until QSLPmsclear. QSLPcopyprob
- * and problem files do not take them: their job objects belong to the
- * caller of the problem they were added to.
+ * becomes the problem's solution. Jobs stay until QSLPmsclear. QSLPcopyprob,
+ * problem files and save files do not take them: their job objects belong
+ * to the caller of the problem they were added to. QRVAlpoptimize and
+ * QRVAmipoptimize of a problem solved by the SLP engine (quadratic rows or
+ * formulas) run the jobs too, with the optimizer's objective sense.
  *
  * QSLPmsaddjob: one job. Its ninitial initial values (columns of the
  * problem, finite values; a column given twice takes the later value)
