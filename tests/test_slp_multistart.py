@@ -99,6 +99,23 @@ class TestFindingTheGlobalOptimum:
         q.solve()
         assert q.getObjVal() == pytest.approx(GLOBAL, abs=1e-6)
 
+    def test_a_presolved_problem_is_solved_presolved_by_every_job(self):
+        p, x, y = two_wells()
+        z = quorva.var(lb=1, ub=1, name="z")
+        p.addVariable(z)
+        p.addConstraint(x + z <= 5)
+        p.setObjective(g(x) + g(y) + z)
+        p.presolve()
+        p.msaddpreset("random", quorva.msset_initialvalues, 4, None)
+        log = messages(p)
+        p.solve()
+        assert p.getObjVal() == pytest.approx(GLOBAL + 1, abs=1e-6)
+        assert p.getSolution(z) == 1
+        # The evaluation report counts the points of every job.
+        p.printevalinfo()
+        report = next(m for m in log if m.startswith("SLP evaluations"))
+        assert int(report.split(": ")[1].split()[0]) > 4
+
     def test_three_and_four_circles_in_a_square(self):
         for n, radius in ((3, 0.254333095030), (4, 0.25)):
             p, r = circles(n)

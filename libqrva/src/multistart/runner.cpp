@@ -45,6 +45,10 @@ class JobCopy {
     for (SlpCallbackKind kind :
          {SlpCallbackKind::MsJobStart, SlpCallbackKind::MsJobEnd, SlpCallbackKind::MsWinner})
       slp_->callbacks[static_cast<size_t>(kind)] = SlpCallback{};
+    // Presolved problems stay presolved, a fixed penalty stays fixed: each
+    // job is solved as a single solve of the problem would be.
+    slp_->state.statusBits = main.state.statusBits;
+    slp_->penaltyFixed = main.penaltyFixed, slp_->fixedPenalty = main.fixedPenalty;
     slp_->isJobCopy = true;
     Environment::instance().registerHandle(slp_->qprob);
     Environment::instance().registerHandle(slp_.get());
@@ -283,6 +287,10 @@ class Runner {
       // where the rows cannot be evaluated.
       r.outcome = Outcome::Failed, r.code = f.code, r.error = f.what();
     }
+    EvaluationCounts &total = main_.evaluations;
+    total.points += c.evaluations.points.load(), total.gradients += c.evaluations.gradients.load();
+    total.formulas += c.evaluations.formulas.load(), total.userCalls += c.evaluations.userCalls.load();
+    total.nanoseconds += c.evaluations.nanoseconds.load();
     stopAsked(*c.qprob);
     status = 0;
     jobCallback(SlpCallbackKind::MsJobEnd, c, run, status);
@@ -331,6 +339,14 @@ class Runner {
 void runMultistart(qslp_problem_s &slp, const Check &chk, const SolveMode &mode,
                    const std::function<void(NlpOutcome, double)> &record) {
   Clock::time_point started = Clock::now();
+  // The copies take the problem's own rows, a fixed penalty holds for this
+  // solve only, and the evaluation counts are those of all the jobs.
+  slp.restoreLinearPart();
+  slp.evaluations.reset();
+  struct PenaltyOnce {
+    qslp_problem_s &slp;
+    ~PenaltyOnce() { slp.penaltyFixed = false; }
+  } penaltyOnce{slp};
   std::vector<Run> runs = expandJobs(slp, chk, mode.relaxed);
   int threads = static_cast<int>(
       slp.controls[slpCatalog().indexOf(slpCatalog().find(QSLP_SLPTHREADS))].i);
