@@ -9,6 +9,7 @@ import sys
 import pytest
 
 import quorva
+from test_module_interrupts import CTRL_C_RAISES
 
 
 def g(t):
@@ -280,7 +281,7 @@ class TestRefusedJobs:
 
 
 CTRL_C = """
-import os, signal, time
+import os, signal
 import quorva
 
 calls, started = [], []
@@ -301,15 +302,7 @@ p.msaddpreset("random", quorva.msset_initialvalues, 30, None)
 p.setcbmsjobstart(lambda prob, d, job, name: started.append(name))
 p.solve()
 print(len(started) < 30, p.attributes.slpstopstatus == quorva.stop_ctrlc)
-try:
-    os.kill(os.getpid(), signal.SIGINT)
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline:
-        time.sleep(0.01)
-    print("not interrupted")
-except KeyboardInterrupt:
-    print("KeyboardInterrupt")
-"""
+""" + CTRL_C_RAISES
 
 
 def test_ctrl_c_stops_every_job_and_the_handler_comes_back(fresh_python):
