@@ -9,7 +9,11 @@ Each with a time limit; the table shows time, nodes, optimum, status and
 the ratio of the tree's time to HiGHS's and to PySCIPOpt's. Last, the node
 throughput of the tree with an empty prenode callback on a 100-row model.
 
-Usage: python bench/tree.py [--only flugpl,lseu] [--limit 120]
+--threads N sets control threads for the tree's runs (its workers: 0 or 1
+one, N above 1 that many on threads of their own); HiGHS's MIP keeps the
+library's default.
+
+Usage: python bench/tree.py [--only flugpl,lseu] [--limit 120] [--threads 2]
 """
 
 import argparse
@@ -30,7 +34,7 @@ if not os.path.isdir(SHARED):
 PUBLIC = ["flugpl", "egout", "lseu", "p0548"]
 GENERATED = [("facility-10x40", facility, (10, 40)), ("setcover-300x900", set_cover, (300, 900))]
 PRENODE = ctypes.CFUNCTYPE(None, c_void_p, c_void_p, POINTER(c_int))
-TREESEARCH, TIMELIMIT, MAXNODE = 8090, 7006, 8007
+TREESEARCH, TIMELIMIT, MAXNODE, THREADS = 8090, 7006, 8007, 8006
 STATUS = {3: "no sol", 4: "solution", 5: "infeasible", 6: "optimal"}
 
 
@@ -52,7 +56,7 @@ class Engine:
         self.lib = lib
         self.empty = PRENODE(lambda prob, data, infeasible: None)
 
-    def solve(self, path, tree, limit, maxnode=None):
+    def solve(self, path, tree, limit, maxnode=None, threads=0):
         """(seconds, nodes, objective, status) of a read + MIP solve."""
         lib, prob = self.lib, c_void_p()
         assert lib.QRVAcreateprob(byref(prob)) == 0
@@ -63,6 +67,7 @@ class Engine:
             if maxnode:
                 lib.QRVAsetintcontrol(prob, MAXNODE, maxnode)
             if tree:
+                lib.QRVAsetintcontrol(prob, THREADS, threads)
                 assert lib.QRVAaddcbprenode(prob, self.empty, None, 0) == 0
             started = time.perf_counter()
             assert lib.QRVAmipoptimize(prob, b"") == 0
@@ -103,7 +108,7 @@ def scip(path, limit):
     return elapsed, model.getNNodes(), obj, status
 
 
-def throughput(engine, workdir):
+def throughput(engine, workdir, threads):
     """Nodes per second of the tree with an empty prenode callback on a
     100-row model whose search is long (a market split)."""
     import random
@@ -127,7 +132,7 @@ def throughput(engine, workdir):
     path = os.path.join(workdir, "split.mps")
     with open(path, "w") as f:
         f.write("\n".join(lines) + "\n")
-    seconds, nodes, _, _ = engine.solve(path, True, 60.0, maxnode=5000)
+    seconds, nodes, _, _ = engine.solve(path, True, 60.0, maxnode=5000, threads=threads)
     return nodes, seconds
 
 
@@ -135,6 +140,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--only", default="")
     parser.add_argument("--limit", type=float, default=120.0)
+    parser.add_argument("--threads", type=int, default=0)
     args = parser.parse_args()
     engine = Engine(library_path())
     only = set(filter(None, args.only.split(",")))
@@ -145,6 +151,7 @@ def main():
             with open(path, "w") as f:
                 f.write(make(size, 1)[0])  # the text; the sizes follow it
             cases.append((name, path))
+        print("tree workers: control threads %d" % args.threads)
         header = "%-18s %28s %34s %30s %7s %7s" % ("instance", "HiGHS MIP (s, nodes, obj)",
                                                    "tree + prenode (s, nodes, obj)",
                                                    "PySCIPOpt (s, nodes, obj)", "tree/H", "tree/S")
@@ -153,13 +160,13 @@ def main():
             if only and name not in only:
                 continue
             h = engine.solve(path, False, args.limit)
-            t = engine.solve(path, True, args.limit)
+            t = engine.solve(path, True, args.limit, threads=args.threads)
             s = scip(path, args.limit)
             cell = lambda r: "%7.2f %8d %12.6g" % r[:3] if r else "%28s" % "not installed"
             print("%-18s %28s %26s %-7s %30s %7.2f %7s" % (
                 name, cell(h), cell(t), t[3], cell(s), t[0] / max(h[0], 1e-9),
                 "%.2f" % (t[0] / max(s[0], 1e-9)) if s else "-"), flush=True)
-        nodes, seconds = throughput(engine, workdir)
+        nodes, seconds = throughput(engine, workdir, args.threads)
         print("empty prenode on a 100-row market split: %d nodes in %.2f s, %.0f nodes/s"
               % (nodes, seconds, nodes / max(seconds, 1e-9)))
 
