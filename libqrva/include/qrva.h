@@ -75,9 +75,10 @@ extern "C" {
  * max(1, threads) workers: with 0 or 1 one worker on the calling thread,
  * above 1 that many workers, each on a thread of its own with its own LP
  * and worker problem, sharing one node queue, incumbent, cutoff,
- * pseudo-costs and cut pool. Node callbacks are then called from the
- * workers' threads, those of different workers possibly at the same time
- * (the library holds none of its locks while a callback runs); limits,
+ * pseudo-costs and cut pool. Node callbacks (and message callbacks for
+ * the search's lines) are then called from the workers' threads, those of
+ * different workers possibly at the same time (the library holds none of
+ * its locks while a callback runs); limits,
  * stops and interrupts end every worker, with the incumbent kept. */
 #define QRVA_THREADS 8006
 #define QRVA_MAXNODE 8007

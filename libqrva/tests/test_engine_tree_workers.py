@@ -16,8 +16,8 @@ from test_engine_tree import (INSTANCES, MAXMIPSOL, MAXNODE, MIP_NO_SOL_FOUND, M
                               knapsack, set_cover)
 from test_engine_tree_nodes import add, m, mip_value, node_model  # noqa: F401 (m: the fixture)
 
-THREADS, MIPTHREADID, CURRENTNODE = 8006, 1084, 1080
-STOP_USER = 9
+THREADS, MIPTHREADID, CURRENTNODE, TIMELIMIT = 8006, 1084, 1080, 7006
+STOP_TIMELIMIT, STOP_USER = 1, 9
 
 
 def tree(m, threads):
@@ -141,6 +141,10 @@ def test_limits_and_stops_end_every_worker(m):
     assert m.attr(MIPSOLS) == 1
     assert status == MIP_OPTIMAL or m.attr(STOPSTATUS) == STOP_SOLLIMIT
     m.ok("QRVAsetintcontrol", MAXMIPSOL, 0)
+    m.ok("QRVAsetdblcontrol", TIMELIMIT, 0.0)  # no time at all: both workers stop at once
+    status, _, nodes, _ = tree(m, 2)
+    assert m.attr(STOPSTATUS) == STOP_TIMELIMIT and nodes <= 2
+    m.ok("QRVAsetdblcontrol", TIMELIMIT, 1e20)
     # A callback's interrupt on one worker's problem stops the others: at
     # most the node each other worker already holds reaches prenode after it.
     calls = []
