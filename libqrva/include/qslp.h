@@ -182,7 +182,16 @@ typedef double (*QSLPuserfuncderiv)(const double values[], QSLPfunc func,
  * iterstart or iterend stops the solve before the next iteration; the
  * results of slpend and destroy are ignored. With slpcascade 1, cascadestart
  * and cascadeend enclose the cascade before each iterstart (see
- * QSLPcascade). slpnode is not called by this engine yet. */
+ * QSLPcascade).
+ *
+ * slpnode: in the tree search of a problem with discrete columns or sets
+ * (QSLPnlpoptimize, QSLPglobal), once per node before the node's SLP solve.
+ * The optimizer problem below then has the node's column bounds
+ * (QRVAgetlb/QRVAgetub) and answers the node attributes (node, parent,
+ * depth, active nodes) and the search's best bound and incumbent; the SLP
+ * queries answer the last node solved. Non-zero stops the search with the
+ * best solution found kept (stop status QRVA_STOP_USER). Every node's SLP
+ * solve fires the stage callbacks above as a solve does. */
 typedef int (*QSLPcbslpstart)(QSLPprob slp, void *data);
 typedef int (*QSLPcbslpnode)(QSLPprob slp, void *data);
 typedef int (*QSLPcbslpend)(QSLPprob slp, void *data);
@@ -498,8 +507,33 @@ QRVA_API int QSLPgetrowinfo(QSLPprob slp, int infotype, int row, void *info);
 /* Solving                                                                */
 /* ---------------------------------------------------------------------- */
 
+/* QSLPnlpoptimize: one SLP solve from the columns' initial values; a
+ * problem with discrete columns (integer, binary, semi-continuous, ...) or
+ * sets is solved by the tree search of QSLPglobal (loaded multistart jobs
+ * are then not run). Indicator rows with
+ * formulas or quadratic rows are refused (QRVA_ERR_NOT_AVAILABLE). */
 QRVA_API int QSLPnlpoptimize(QSLPprob slp, const char *flags);
-/* Global search (multistart over local solves). */
+/* QSLPglobal: branch-and-bound with an SLP solve of every node's nonlinear
+ * relaxation (the node's column bounds, started from the parent's
+ * solution), branching on discrete columns and sets the node's point
+ * breaks (integer columns by pseudo-costs). Limits and tolerances of a MIP
+ * solve apply: QRVA_MAXNODE, QRVA_TIMELIMIT (and slptimelimit), the MIP gap
+ * tolerances, QRVA_MAXMIPSOL. The node solves are local: for a convex
+ * problem the search proves its optimum, for a non-convex one its solution
+ * is locally optimal and its bound no proof. Off, as they need an LP basis:
+ * strong branching, cuts, heuristics, branching objects.
+ * Results: QSLP_NLPSTATUS is QSLP_NLP_LOCALLY_OPTIMAL with a solution
+ * (whether or not the search finished: QRVA_MIPSTATUS tells, OPTIMAL or
+ * SOLUTION), QSLP_NLP_INFEASIBLE when the search proved there is none,
+ * QSLP_NLP_LOCALLY_INFEASIBLE when that rests on nodes where the SLP only
+ * found no feasible point or which it gave up, QSLP_NLP_UNFINISHED when it
+ * stopped first, QSLP_NLP_UNBOUNDED; QSLP_NLPOBJVAL and QSLPgetslpsol give
+ * the best solution (the SLP solution of its node, with that node's
+ * multipliers). The optimizer problem below records the MIP kind of
+ * results: QRVA_MIPSTATUS, QRVA_MIPOBJVAL, QRVA_BESTBOUND, the gap, the
+ * node count, and the solution for QRVAgetmipsol. A problem without
+ * discrete parts is one node, or a multistart when jobs are loaded (see
+ * QSLPmsaddjob); the tree search does not run the jobs. */
 QRVA_API int QSLPglobal(QSLPprob slp);
 QRVA_API int QSLPconstruct(QSLPprob slp);
 QRVA_API int QSLPunconstruct(QSLPprob slp);

@@ -6,7 +6,7 @@ from ctypes import byref, c_int, c_void_p
 
 import pytest
 
-from conftest import ERR_NOT_AVAILABLE, ERR_STATE
+from conftest import ERR_STATE
 from engine_model import Model, dbl, ints
 from slp_model import USERFUNC, USERFUNC_DERIV, fn, user, var
 
@@ -213,13 +213,14 @@ def test_domain_errors_back_off_or_are_reported(m):
     assert "log of -0.25" in text and "at the starting point" in text
 
 
-def test_discrete_columns_with_formulas_are_refused(m):
+def test_discrete_columns_with_formulas_are_solved_by_the_tree_search(m):
     x = m.add_cols([1], [0], [4], types="I")[0]
     row = m.add_rows("G", [2], [{}])[0]
     m.add_coefs([(row, -1, 1.0, var(x) * var(x))])
-    code, text = m.sfails("QSLPnlpoptimize", b"")
-    assert code == ERR_NOT_AVAILABLE and "column 0 is of type 'I'" in text
-    assert m.iattr(12044) == 0
+    # x^2 >= 2 holds for x >= 1.414 continuous, x = 2 integer.
+    status, obj = m.solve()
+    assert status == NLP_OPTIMAL and obj == pytest.approx(2, abs=1e-9)
+    assert m.slpsol()[0][x] == pytest.approx(2, abs=1e-9)
 
 
 def test_linear_content_only_is_globally_optimal_and_infeasible_linear_rows(m):

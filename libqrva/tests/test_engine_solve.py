@@ -169,10 +169,12 @@ def test_nonconvex_qp_and_refused_models(m):
     m.ok("QRVAdelqmatrix", -1)
     m.add_rows("L", [1], [{}])
     m.ok("QRVAaddqmatrix64", 0, 1, ints([0]), ints([0]), dbl([1]))
-    # Quadratic rows go through the nonlinear solver; its relaxation solves,
-    # the mixed-integer problem is refused.
+    # Quadratic rows go through the nonlinear solver: its relaxation, and
+    # with the integer column the tree search over nonlinear node solves.
     assert m.lpopt()[0] == LP_OPTIMAL
-    assert "discrete columns" in m.fails("QRVAmipoptimize", b"")
+    m.ok("QRVAchgobj", 2, ints([0, 1]), dbl([-1, -1]))
+    m.ok("QRVAmipoptimize", b"")
+    assert m.attr(1011) == 6 and m.dattr(2003) == pytest.approx(-2, abs=1e-6)
 
 
 def test_interrupt_from_another_thread(m, env):

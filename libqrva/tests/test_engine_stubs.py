@@ -13,13 +13,13 @@ def test_slp_stubs_report_not_available(slp_env):
     slp, qprob = c_void_p(), c_void_p()
     assert slp_env.QSLPcreateprob(byref(slp), byref(qprob)) == 0
     try:
-        assert slp_env.QSLPglobal(slp) == ERR_NOT_AVAILABLE
+        assert slp_env.QSLPmsclear(slp) == ERR_NOT_AVAILABLE
         code, text = slp_error(slp_env, slp)
         assert code == ERR_NOT_AVAILABLE
-        assert text == "QSLPglobal: not available yet in this version of the library"
+        assert text == "QSLPmsclear: not available yet in this version of the library"
         assert problem_error(slp_env, qprob) == text
-        assert slp_env.QSLPglobal(None) == ERR_ARGUMENT
-        assert global_error(slp_env)[1] == "QSLPglobal: SLP problem handle is NULL"
+        assert slp_env.QSLPmsclear(None) == ERR_ARGUMENT
+        assert global_error(slp_env)[1] == "QSLPmsclear: SLP problem handle is NULL"
     finally:
         slp_env.QSLPdestroyprob(slp)
 

@@ -134,6 +134,12 @@ static const WrapperSpec kNlpoptimize{
     },
     {{"flags", -1, -1, 0, -1}}};
 
+static const WrapperSpec kGlobalsol{"", nullptr, CHECK_BEFORE, true,
+                                    [](WrapperCall &c) {
+                                      return wrapperReleased(c, [&] { return QSLPglobal(slpOf(c)); });
+                                    },
+                                    {}};
+
 /* Only the lists given get arrays. */
 static const WrapperSpec kGetslpsol{
     "|OOOO", nullptr, CHECK_BEFORE, false,
@@ -247,6 +253,21 @@ PyMethodDef problem_slpVariableMethods[] = {
                           "Starts from the columns' initial values. Other Python threads run during the solve; "
                           "Ctrl-C interrupts it.",
                           "getslpsol, solve, addvars")),
+    QRVA_WRAPPER("globalsol", kGlobalsol,
+                 QRVA_DOC("Solves the problem by branch-and-bound with a nonlinear solve at every node.",
+                          "p.globalsol()", "None.",
+                          "p.globalsol()\n  x = p.getSolution()\n  status = p.attributes.mipstatus",
+                          "Each node's problem is the continuous relaxation with the node's bounds, solved by "
+                          "the nonlinear solver from its parent's solution; nodes branch on integer columns, "
+                          "sets and semi-continuous columns their solution leaves unsatisfied. solve() and "
+                          "nlpoptimize() do the same for a problem with integer columns or sets. The node "
+                          "solves are local: for a convex problem the result is optimal, for a non-convex one "
+                          "locally optimal, not proven globally optimal. Node, time and gap limits are the MIP "
+                          "controls (maxnode, timelimit, miprelgaptol); the slpnode callback fires before each "
+                          "node's solve and may stop the search. The nonlinear status and objective, and the "
+                          "MIP status, objective and best bound, are set. Other Python threads run during the "
+                          "solve; Ctrl-C interrupts it.",
+                          "nlpoptimize, solve, setcbslpnode")),
     QRVA_WRAPPER("getslpsol", kGetslpsol,
                  QRVA_DOC("Reads the last nonlinear solution.", "p.getslpsol(x=None, slack=None, dual=None, dj=None)",
                           "x, dj: lists for one value per column; slack, dual: for one value per row.",

@@ -24,5 +24,4 @@ int notAvailable(QSLPprob slp, const char *function) {
   int name params { return notAvailable(handle, #name); }
 
 extern "C" {
-NOT_YET(QSLPglobal, slp, (QSLPprob slp))
 }  // extern "C"

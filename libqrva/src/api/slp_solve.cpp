@@ -6,35 +6,55 @@
 #include "highs/sigint.h"
 #include "multistart/runner.h"
 #include "slp/solver.h"
+#include "tree/minlp_search.h"
 
 using qrva::Check;
 using S = qslp_problem_s;
 
-extern "C" {
+namespace {
 
-int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
-  return qrva::withSlp(slp, "QSLPnlpoptimize", [&](S &s) {
-    (void)flags;  // one algorithm for now: no flag changes it
+// A solve of the SLP problem: by the tree search when the problem has
+// discrete parts; else a multistart when jobs are loaded; else by the tree
+// search (one node) when tree is set, or one SLP solve.
+int runSolve(QSLPprob slp, const char *function, bool tree) {
+  return qrva::withSlp(slp, function, [&](S &s) {
     qrva::SigintGuard guard(s.qprob);
-    Check chk("QSLPnlpoptimize");
+    Check chk(function);
     auto started = std::chrono::steady_clock::now();
     s.state = qrva::SlpState{0, 0, 0, s.state.statusBits, 0.0, 0.0};
     s.store->solution = qrva::SlpSolution{};
     s.qprob->invalidate(qrva::kStaleSolution);
-    if (!s.msJobs.empty()) {
+    if (qrva::hasDiscreteParts(*s.qprob->store)) {
+      tree = true;
+    } else if (!s.msJobs.empty()) {
       qrva::ms::runMultistart(s, chk, qrva::ms::SolveMode{},
                               [&](qrva::NlpOutcome out, double seconds) {
                                 qrva::recordNonlinearSolve(s, std::move(out), seconds);
                               });
       return QRVA_OK;
     }
-    qrva::NlpOutcome out = qrva::solveNonlinear(*s.qprob, &s, qrva::settingsOf(s), chk);
+    qrva::NlpOutcome out =
+        tree ? qrva::solveMixedInteger(*s.qprob, &s, qrva::settingsOf(s), chk, function)
+             : qrva::solveNonlinear(*s.qprob, &s, qrva::settingsOf(s), chk);
     qrva::recordNonlinearSolve(
         s, std::move(out),
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     return QRVA_OK;
   });
 }
+
+}  // namespace
+
+extern "C" {
+
+int QSLPnlpoptimize(QSLPprob slp, const char *flags) {
+  (void)flags;  // one algorithm for now: no flag changes it
+  return runSolve(slp, "QSLPnlpoptimize", false);
+}
+
+// The tree search over SLP solves of the nodes, also for a problem without
+// discrete parts (one node).
+int QSLPglobal(QSLPprob slp) { return runSolve(slp, "QSLPglobal", true); }
 
 // Called from another thread (or a user function) while a solve runs: only
 // the optimizer problem's atomic flag is touched.

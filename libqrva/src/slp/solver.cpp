@@ -14,6 +14,7 @@
 #include "slp/presolve.h"
 #include "slp/scaling.h"
 #include "slp/userfunc.h"
+#include "tree/minlp_search.h"
 
 namespace qrva {
 namespace nlp {
@@ -44,8 +45,16 @@ class Solver {
     slp_ = slp;
     NlpOutcome out;
     Point cur;
-    cur.x = startingPoint(nlp_.s, slp, &nlp_.isNonlinearCol);
-    evaluate(nlp_, cur, true);
+    if (set_.start.size() == static_cast<size_t>(nlp_.n)) {
+      cur.x = set_.start;
+      for (int j = 0; j < nlp_.n; ++j) cur.x[j] = std::min(std::max(cur.x[j], s().lb[j]), s().ub[j]);
+      evaluate(nlp_, cur, true);
+    }
+    if (!cur.ok || cur.x.empty()) {
+      cur = Point();
+      cur.x = startingPoint(nlp_.s, slp, &nlp_.isNonlinearCol);
+      evaluate(nlp_, cur, true);
+    }
     if (!cur.ok) {
       if (cur.stop) return stopped(out, cur, cur.error);
       chk_.fail(formatText("%s at the starting point; give the columns it uses initial values "
@@ -772,7 +781,7 @@ void recordOptimizerSolve(qrva_problem_s &p, NlpOutcome out, bool mip, double se
   sol.dual = out.solution.dual, sol.dj = out.solution.dj;
   sol.hasLp = !sol.x.empty();
   if (mip) {
-    // Only continuous problems get here (discrete ones are refused).
+    // Only continuous problems get here (discrete ones go to the tree).
     bool solved = st.lpStatus == QRVA_LP_OPTIMAL && sol.hasLp;
     st.mipStatus = solved ? QRVA_MIP_OPTIMAL
                           : (st.lpStatus == QRVA_LP_INFEAS
@@ -793,6 +802,12 @@ int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip) {
   settings.sense = p.store->objSense;
   auto started = std::chrono::steady_clock::now();
   p.invalidate(kStaleSolution);
+  if (mip && hasDiscreteParts(*p.store)) {
+    // The tree search records the MIP statuses and solution itself.
+    NlpOutcome out = solveMixedInteger(p, p.slpLayer, settings, chk, function);
+    if (p.slpLayer) recordNonlinearSolve(*p.slpLayer, std::move(out), p.solve.solveTime);
+    return QRVA_OK;
+  }
   if (p.slpLayer && !p.slpLayer->msJobs.empty()) {
     ms::SolveMode mode;
     mode.sense = settings.sense, mode.relaxed = !mip;

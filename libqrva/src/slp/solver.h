@@ -42,6 +42,10 @@ struct NlpSettings {
   // The error vectors keep this penalty for the whole solve (QSLPfixpenalties).
   bool penaltyFixed = false;
   double fixedPenalty = 0.0;
+  // A point to start from instead of the initial values (one value per
+  // column, moved into the bounds; empty: startingPoint). A start where a
+  // formula cannot be evaluated falls back to startingPoint.
+  std::vector<double> start;
 };
 
 // The name of an NLP status in the log ("locally optimal", ...).
@@ -91,7 +95,8 @@ bool needsNonlinearSolver(const qrva_problem_s &p);
 
 // QRVAlpoptimize / QRVAmipoptimize of such a problem: the nonlinear solve
 // with the optimizer problem's objective sense, reported as the optimizer's
-// statuses, objective and solution.
+// statuses, objective and solution. QRVAmipoptimize of one with discrete
+// parts runs the tree search of tree/minlp_search.h.
 int solveThroughSlp(qrva_problem_s &p, const char *function, bool mip);
 
 }  // namespace qrva

@@ -18,6 +18,7 @@
 #include "mip/branchobj.h"
 #include "mip/user_solutions.h"
 #include "tree/branching.h"
+#include "tree/progress.h"
 #include "tree/worker.h"
 
 namespace qrva {
@@ -257,19 +258,7 @@ NodePtr Search::child(const Node &parent, const Branch &b, double bound) const {
   c->bounds = parent.bounds;
   c->rows = parent.rows;
   c->rows.insert(c->rows.end(), b.rows.begin(), b.rows.end());
-  for (const BranchBound &bb : b.bounds) {
-    auto it = std::find_if(c->bounds.begin(), c->bounds.end(),
-                           [&](const ColBound &x) { return x.col == bb.col; });
-    if (it == c->bounds.end()) {
-      c->bounds.push_back(ColBound{bb.col, relax_.colLo[bb.col], relax_.colHi[bb.col]});
-      it = c->bounds.end() - 1;
-    }
-    double tol = relax_.feasTol;
-    if (bb.type == 'B' && (bb.value < it->lo - tol || bb.value > it->hi + tol)) return nullptr;
-    if (bb.type == 'L' || bb.type == 'B') it->lo = std::max(it->lo, bb.value);
-    if (bb.type == 'U' || bb.type == 'B') it->hi = std::min(it->hi, bb.value);
-    if (it->lo > it->hi + tol) return nullptr;
-  }
+  if (!narrowBounds(c->bounds, b, relax_)) return nullptr;
   c->depth = parent.depth + 1;
   c->parent = parent.id;
   c->bound = bound;
@@ -692,23 +681,10 @@ void Search::record() {
   st.simplexIterations = iterations_;
   st.mipSolutions = solutions_;
   st.solveTime = std::chrono::duration<double>(Clock::now() - started_).count();
-  st.stopStatus = stopped ? stopStatus_ : QRVA_STOP_NONE;
   st.lpStatus = rootSolved_ || hasIncumbent_ ? QRVA_LP_OPTIMAL
                                              : (rootInfeasible_ ? QRVA_LP_INFEAS : QRVA_LP_UNFINISHED);
-  if (unbounded_) {
-    st.mipStatus = QRVA_MIP_UNBOUNDED, st.lpStatus = QRVA_LP_UNBOUNDED;
-    st.bestBound = sense_ * -1e20, st.mipGap = 1e20;
-  } else if (hasIncumbent_) {
-    st.bestBound = sense_ * bound;
-    double gap = std::max(0.0, incumbentObj_ - bound);
-    st.mipGap = gap / std::max(1.0, std::fabs(incumbentObj_));
-    st.mipStatus = stopped ? QRVA_MIP_SOLUTION : QRVA_MIP_OPTIMAL;
-    if (!stopped && st.mipGap > 0.0) st.stopStatus = QRVA_STOP_MIPGAP;
-  } else {
-    st.mipStatus = stopped ? QRVA_MIP_NO_SOL_FOUND : QRVA_MIP_INFEAS;
-    st.bestBound = stopped && std::isfinite(bound) ? sense_ * bound : sense_ * 1e20;
-    st.mipGap = 1e20;
-  }
+  recordEnd(st, Standing{sense_, bound, hasIncumbent_, incumbentObj_, solutions_, nodes_}, stopped,
+            stopStatus_, unbounded_);
   Solution &sol = p_.solution;
   if (hasIncumbent_) {
     int n = s_.ncols(), m = s_.nrows();
@@ -776,11 +752,7 @@ int solveWithTree(qrva_problem_s &p, const char *function, const std::string &re
             formatText("%s: the engine's own tree search runs (%s)", function, reason.c_str()));
   tree::Search search(p, function);
   search.run();
-  const SolveState &st = p.solve;
-  p.message(QRVA_MSG_INFO,
-            formatText("%s: %s, objective %.12g, best bound %.12g, %lld nodes, %.3f s", function,
-                       mipStatusName(st.mipStatus), st.mipObjective, st.bestBound,
-                       static_cast<long long>(st.nodes), st.solveTime));
+  tree::logEnd(p, function);
   return QRVA_OK;
 }
 
