@@ -427,6 +427,8 @@ class problem:
         """Returns the constraint or variable of the unbounded direction."""
     def getvar(self, colindex: Any) -> Any:
         """Reads the SLP settings and state of one column."""
+    def globalsol(self) -> Any:
+        """Solves the problem by branch-and-bound with a nonlinear solve at every node."""
     def hasdualray(self) -> Any:
         """Tells whether a dual ray is known."""
     def hasprimalray(self) -> Any:
