@@ -21,6 +21,7 @@ BENCHMARKS = [
     ("callbacks.py", ["--sizes", "1000,100000", "--repeat", "5"]),
     ("changes.py", ["100000"]),
     ("engine.py", ["--repeat", "1", "--only", "transport-200,sparse-1k,facility-10"]),
+    ("minlp.py", []),
     ("modeling.py", ["--sizes", "100000"]),
     ("nonlinear.py", []),
     ("nonlinear_sums.py", ["4000"]),
