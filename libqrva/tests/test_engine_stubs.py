@@ -5,23 +5,14 @@ from ctypes import byref, c_char_p, c_double, c_int, c_void_p
 
 import pytest
 
-from conftest import (ERR_ARGUMENT, ERR_NOT_AVAILABLE, global_error, problem_error,
-                      slp_error)
+from conftest import ERR_ARGUMENT, global_error, problem_error
 
 
-def test_slp_stubs_report_not_available(slp_env):
-    slp, qprob = c_void_p(), c_void_p()
-    assert slp_env.QSLPcreateprob(byref(slp), byref(qprob)) == 0
-    try:
-        assert slp_env.QSLPmsclear(slp) == ERR_NOT_AVAILABLE
-        code, text = slp_error(slp_env, slp)
-        assert code == ERR_NOT_AVAILABLE
-        assert text == "QSLPmsclear: not available yet in this version of the library"
-        assert problem_error(slp_env, qprob) == text
-        assert slp_env.QSLPmsclear(None) == ERR_ARGUMENT
-        assert global_error(slp_env)[1] == "QSLPmsclear: SLP problem handle is NULL"
-    finally:
-        slp_env.QSLPdestroyprob(slp)
+def test_the_tree_search_of_the_slp_checks_its_handle(slp_env):
+    # The last SLP entry point to come, QSLPglobal, is there: it refuses a
+    # null handle like every other.
+    assert slp_env.QSLPglobal(None) == ERR_ARGUMENT
+    assert global_error(slp_env)[1] == "QSLPglobal: SLP problem handle is NULL"
 
 
 def test_branching_object_lifecycle_and_its_own_last_error(env, prob):
