@@ -101,6 +101,12 @@ extern "C" {
  * tree search, 2 always HiGHS's MIP (node callbacks are then refused;
  * directives are not used and marked rows are ordinary rows). */
 #define QRVA_TREESEARCH 8090
+/* Rounds of cuts the engine's own tree search separates at the root
+ * (Gomory mixed-integer cuts from the optimal tableau and cover cuts of
+ * knapsack rows; each round's cuts join the LP, which is solved again;
+ * rounds end early when one finds no cut or leaves the bound where it
+ * was, and the cuts that do not bind at the end leave the LP); 0 none. */
+#define QRVA_TREECUTROUNDS 8091
 /* Cut separation of HiGHS's MIP search: 0 at the root only, 1 at the root
  * and at the nodes (the default), 2 as 1 with a cut pool three times larger
  * whose cuts stay in the LPs three times longer. */

@@ -6,13 +6,14 @@ and the choice between the two searches."""
 import ctypes
 import os
 import random
+import re
 from ctypes import POINTER, byref, c_double, c_int, c_void_p
 
 import pytest
 
 from engine_model import INF, Model, dbl, declare, int64s, ints
 
-TREESEARCH, MAXNODE, MAXMIPSOL = 8090, 8007, 8008
+TREESEARCH, MAXNODE, MAXMIPSOL, TREECUTROUNDS = 8090, 8007, 8008, 8091
 MIPRELGAPTOL = 7005
 MIP_NO_SOL_FOUND, MIP_SOLUTION, MIP_INFEAS, MIP_OPTIMAL = 3, 4, 5, 6
 NODES, MIPSOLS, STOPSTATUS, BESTBOUND, MIPOBJVAL = 1042, 1043, 1050, 2004, 2003
@@ -23,6 +24,7 @@ if not os.path.isdir(INSTANCES):
     INSTANCES = "/work/shared/instances"
 
 NODE_CB = ctypes.CFUNCTYPE(None, c_void_p, c_void_p, POINTER(c_int))
+LOG_CB = ctypes.CFUNCTYPE(c_int, c_void_p, c_void_p)
 
 
 @pytest.fixture
@@ -44,7 +46,10 @@ def both(m):
     return tree, highs, tree_nodes
 
 
-def knapsack(m, n=35, seed=3):
+def knapsack(m, n=35, seed=3, root_cuts=True):
+    """root_cuts False: the tree's own root cuts are off, for tests that need the root to branch."""
+    if not root_cuts:
+        m.ok("QRVAsetintcontrol", TREECUTROUNDS, 0)
     rnd = random.Random(seed)
     w = [rnd.randint(10, 60) for _ in range(n)]
     v = [wi + rnd.randint(-5, 15) for wi in w]
@@ -219,10 +224,39 @@ def test_treesearch_never_refuses_node_callbacks(m):
     assert calls
 
 
-@pytest.mark.parametrize("name,optimum", [("flugpl", 1201500), ("egout", 568.1007)])
+@pytest.mark.parametrize("name,optimum", [("flugpl", 1201500), ("egout", 568.1007), ("p0548", 8691)])
 def test_public_instances(m, name, optimum):
     m.ok("QRVAreadprob", os.path.join(INSTANCES, name + ".mps").encode(), b"")
     m.ok("QRVAsetintcontrol", TREESEARCH, 1)
     status, obj = m.mipopt()
     assert status == MIP_OPTIMAL
     assert obj == pytest.approx(optimum, rel=1e-4)
+
+
+def test_root_cuts_move_the_bound_and_keep_the_optimum(m):
+    """lseu: Gomory and cover rounds at the root raise the bound (the log
+    says by how much and how many cuts stay); cutlog comes once per root LP;
+    without them the optimum is the same."""
+    from conftest import MESSAGE_CB
+    lines, rounds = [], []
+    msg = MESSAGE_CB(lambda p, d, text, length, kind: lines.append(text[:length].decode()))
+    cutlog = LOG_CB(lambda p, d: rounds.append(1) or 0)
+    m.ok("QRVAaddcbmessage", msg, None, 0)
+    m.lib.QRVAaddcbcutlog.argtypes = [c_void_p, LOG_CB, c_void_p, c_int]
+    m.ok("QRVAaddcbcutlog", cutlog, None, 0)
+    m.ok("QRVAreadprob", os.path.join(INSTANCES, "lseu.mps").encode(), b"")
+    m.ok("QRVAsetintcontrol", TREESEARCH, 1)
+    status, obj = m.mipopt()
+    assert status == MIP_OPTIMAL and obj == pytest.approx(1120)
+    report = [line for line in lines if "root cuts:" in line]
+    assert len(report) == 1
+    found = re.search(r"(\d+) Gomory mixed-integer and (\d+) cover cuts in (\d+) rounds, bound (\S+) to (\S+);",
+                      report[0])
+    gomory, covers, nrounds = (int(v) for v in found.groups()[:3])
+    first, last = (float(v) for v in found.groups()[3:])
+    assert gomory > 0 and covers > 0 and last > first + 1
+    assert len(rounds) >= nrounds + 1
+    lines.clear()
+    m.ok("QRVAsetintcontrol", TREECUTROUNDS, 0)
+    assert m.mipopt() == (MIP_OPTIMAL, pytest.approx(1120))
+    assert not [line for line in lines if "root cuts:" in line]

@@ -46,7 +46,7 @@ def new_object(lib, prob, bounds):
 
 def test_chgbranchobject_sees_the_search_branching_and_takes_a_replacement(m, bo):
     lib = bo
-    knapsack(m, n=20, seed=14)
+    knapsack(m, n=20, seed=14, root_cuts=False)
     m.ok("QRVAsetintcontrol", TREESEARCH, 2)
     _, best = mip_value(m)
     m.ok("QRVAsetintcontrol", TREESEARCH, 0)

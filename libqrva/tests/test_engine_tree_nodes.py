@@ -271,7 +271,7 @@ def test_cut_pool(m):
 def test_pool_cuts_at_nodes(m):
     """optnode loads a stored cut into the root, lists it, maps it to its
     row, reads its slack and deletes it again at a child."""
-    knapsack(m, n=20, seed=5)
+    knapsack(m, n=20, seed=5, root_cuts=False)
     n = m.cols
     h = (CUT * 1)()
     rows = cut_arrays([capacity_row(m)])
@@ -335,7 +335,7 @@ def test_cut_calls_refuse_bad_input_and_the_search_goes_on(m):
 def test_branching_on_stored_bounds(m, env):
     """optnode at the root replaces the search's branching by two stored
     bound sets on x0 (and every child gets a pool cut); the optimum stays."""
-    knapsack(m, n=20, seed=14)
+    knapsack(m, n=20, seed=14, root_cuts=False)
     m.ok("QRVAsetintcontrol", TREESEARCH, 2)
     _, best = mip_value(m)
     m.ok("QRVAsetintcontrol", TREESEARCH, 0)

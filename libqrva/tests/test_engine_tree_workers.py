@@ -54,7 +54,7 @@ def test_public_instances_with_two_workers(m, name, optimum):
 
 
 def test_every_worker_is_announced_and_ended_on_its_own_thread(m):
-    knapsack(m, n=40, seed=5)
+    knapsack(m, n=40, seed=5, root_cuts=False)
     caller = threading.get_ident()
     made, ended, nodes = {}, [], {}
 

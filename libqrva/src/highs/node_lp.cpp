@@ -171,6 +171,41 @@ void NodeLp::setBasis(const LpBasis &b) {
   Highs_setBasis(h_, cb.data(), rb.data());  // a basis HiGHS refuses only means a cold start
 }
 
+bool NodeLp::basicVariables(std::vector<int> &out) const {
+  if (quadratic_ || nrows_ == 0 || !hasBasis()) return false;
+  std::vector<HighsInt> basic(static_cast<size_t>(nrows_));
+  if (Highs_getBasicVariables(h_, basic.data()) != kHighsStatusOk) return false;
+  out.assign(basic.begin(), basic.end());
+  return true;
+}
+
+bool NodeLp::basisInverseRow(int position, std::vector<double> &out) const {
+  out.assign(static_cast<size_t>(nrows_), 0.0);
+  std::vector<HighsInt> index(static_cast<size_t>(nrows_));
+  HighsInt nz = 0;
+  return Highs_getBasisInverseRow(h_, position, out.data(), &nz, index.data()) == kHighsStatusOk;
+}
+
+void NodeLp::rowData(std::vector<double> &lo, std::vector<double> &hi, std::vector<int> &start,
+                     std::vector<int> &index, std::vector<double> &value) const {
+  HighsInt m = 0, nz = 0;
+  lo.assign(static_cast<size_t>(nrows_), 0.0), hi.assign(static_cast<size_t>(nrows_), 0.0);
+  start.assign(static_cast<size_t>(nrows_) + 1, 0);
+  if (nrows_ == 0) return;
+  std::vector<HighsInt> st(static_cast<size_t>(nrows_) + 1);
+  std::vector<HighsInt> idx(static_cast<size_t>(Highs_getNumNz(h_)) + 1);
+  value.assign(idx.size(), 0.0);
+  Highs_getRowsByRange(h_, 0, nrows_ - 1, &m, lo.data(), hi.data(), &nz, st.data(), idx.data(), value.data());
+  for (int i = 0; i < nrows_; ++i) start[i] = static_cast<int>(st[i]);
+  start[nrows_] = static_cast<int>(nz);
+  index.assign(idx.begin(), idx.begin() + nz);
+  value.resize(static_cast<size_t>(nz));
+  for (double &v : lo)
+    if (v <= -1e20) v = -1e20;
+  for (double &v : hi)
+    if (v >= 1e20) v = 1e20;
+}
+
 bool NodeLp::hasBasis() const {
   HighsInt valid = 0;
   Highs_getIntInfoValue(h_, "basis_validity", &valid);

@@ -68,6 +68,17 @@ class NodeLp {
   void setBasis(const LpBasis &b);
   bool hasBasis() const;
 
+  // After an optimal simplex solve, the ingredients of the tableau: the
+  // basic variable of each basis position (a column, or -1-i for the
+  // activity of row i) and a position's row of the basis inverse.
+  bool basicVariables(std::vector<int> &out) const;
+  bool basisInverseRow(int position, std::vector<double> &out) const;
+  // The LP's rows as HiGHS holds them (cuts included): bounds (+-1e20 where
+  // there is none) and elements row-wise.
+  void rowData(std::vector<double> &lo, std::vector<double> &hi, std::vector<int> &start,
+               std::vector<int> &index, std::vector<double> &value) const;
+  bool quadratic() const { return quadratic_; }
+
 
  private:
   void *h_;

@@ -56,6 +56,9 @@ std::vector<Spec> optimizerEntries() {
                        "MIP search: 0 HiGHS's MIP unless node callbacks, a quadratic "
                        "objective, directives or marked rows need the engine's own tree "
                        "search, 1 always the engine's tree search, 2 always HiGHS's MIP"),
+      Spec::intControl(QRVA_TREECUTROUNDS, "treecutrounds", 10, 0, 1000,
+                       "Rounds of Gomory mixed-integer and knapsack cover cuts the engine's own tree "
+                       "search separates at the root; 0 none"),
       Spec::intControl(QRVA_CUTSTRATEGY, "cutstrategy", 1, 0, 2,
                        "Cut separation of HiGHS's MIP search: 0 at the root only, 1 also at the "
                        "nodes, 2 also at the nodes with a larger, longer-kept cut pool"),

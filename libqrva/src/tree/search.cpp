@@ -19,6 +19,7 @@
 #include "mip/user_solutions.h"
 #include "tree/branching.h"
 #include "tree/progress.h"
+#include "tree/root_cuts.h"
 #include "tree/worker.h"
 
 namespace qrva {
@@ -33,6 +34,7 @@ const int kCutRounds = 50;        // most LP re-solves of one node after callbac
 const int kPlungeDepth = 4;       // levels dived from a node taken from the queue
 const int kStrongCandidates = 8;  // columns probed to start their pseudo-costs
 const int kStrongIterations = 100;
+const int kRootCutsPerRound = 50;  // of each kind
 const int kLogInterval = 1000;  // nodes between progress lines
 // How long an idle worker sleeps before it looks at the limits again (it is
 // woken at once by nodes put in the queue, workers finishing and stops).
@@ -86,6 +88,8 @@ class Search {
   Branching rejectedBranching(const Worker &w) const;
   void logProgress(Worker &w);
   void rootHeuristics(Worker &w);
+  // The search's own cuts at the root (control cutstrategy 0: none).
+  class RootCutter;
   NodePtr child(const Node &parent, const Branch &b, double bound) const;
   Branching chooseBranching(Worker &w, const std::vector<Infeasibility> &inf, double obj);
   Branching offerBranching(Worker &w, const Node &n, Branching b);
@@ -435,6 +439,80 @@ Branching Search::offerBranching(Worker &w, const Node &n, Branching b) {
   return branchingOf(*current);
 }
 
+// Rounds of the search's own cuts at the root: each round's cuts join the
+// root's rows (so every node has them) and the LP is solved again, until a
+// round finds none, stops moving the bound, or the rounds are used up.
+// Then the cuts that do not bind at the root's last LP solution leave it.
+class Search::RootCutter {
+ public:
+  RootCutter(Search &s, Worker &w)
+      : s_(s), w_(w),
+        maxRounds_(static_cast<int>(std::min<int64_t>(s.p_.intControl(QRVA_TREECUTROUNDS), 1000))) {
+    done_ = w.lp.quadratic() || maxRounds_ <= 0;
+  }
+
+  // After an optimal LP of the root: true when rows changed and the LP is
+  // to be solved again.
+  bool round(Node &root) {
+    if (done_) return false;
+    double bound = s_.sense_ * w_.lp.objective();
+    bool stalled = rounds_ > 0 && bound - lastBound_ <= 1e-6 * (1.0 + std::fabs(bound));
+    if (rounds_ == 0) firstBound_ = bound;
+    lastBound_ = bound;
+    if (!stalled && rounds_ < maxRounds_) {
+      std::vector<double> incumbent;
+      {
+        Lock lock(s_.mutex_);
+        if (s_.hasIncumbent_) incumbent = s_.incumbent_;
+      }
+      RootCuts cuts = separateRootCuts(w_.lp, s_.relax_, w_.lo, w_.hi, incumbent.empty() ? nullptr : &incumbent,
+                                       kRootCutsPerRound);
+      ++rounds_;
+      if (!cuts.rows.empty()) {
+        gomory_ += cuts.gomory, covers_ += cuts.covers;
+        for (const auto &c : cuts.rows) own_.push_back(c.get());
+        w_.added.insert(w_.added.end(), cuts.rows.begin(), cuts.rows.end());
+        w_.takeCuts(root);
+        return true;
+      }
+    }
+    done_ = true;
+    return dropSlack(root, bound);
+  }
+
+ private:
+  bool dropSlack(Node &root, double bound) {
+    if (own_.empty()) return false;
+    const std::vector<double> &x = w_.lp.x();
+    size_t before = root.rows.size();
+    root.rows.erase(std::remove_if(root.rows.begin(), root.rows.end(),
+                                   [&](const std::shared_ptr<const LpRow> &r) {
+                                     if (std::find(own_.begin(), own_.end(), r.get()) == own_.end()) return false;
+                                     double at = 0.0;
+                                     for (size_t k = 0; k < r->cols.size(); ++k) at += r->vals[k] * x[r->cols[k]];
+                                     return at > r->lower + 1e-6 * (1.0 + std::fabs(r->lower));
+                                   }),
+                    root.rows.end());
+    size_t kept = own_.size() - (before - root.rows.size());
+    s_.p_.message(QRVA_MSG_INFO,
+                  formatText("%s: root cuts: %d Gomory mixed-integer and %d cover cuts in %d rounds, bound %.10g "
+                             "to %.10g; %zu bind and stay",
+                             s_.function_, gomory_, covers_, rounds_, s_.sense_ * firstBound_, s_.sense_ * bound, kept));
+    if (root.rows.size() == before) return false;
+    w_.rowsDeleted = true;
+    w_.takeCuts(root);
+    return true;
+  }
+
+  Search &s_;
+  Worker &w_;
+  bool done_;
+  const int maxRounds_;
+  int rounds_ = 0, gomory_ = 0, covers_ = 0;
+  double firstBound_ = 0.0, lastBound_ = 0.0;
+  std::vector<const LpRow *> own_;
+};
+
 // Processes one node (counted, and held by w, when the caller took it):
 // its LP, callbacks and cuts, and either its end or its children.
 void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
@@ -450,6 +528,11 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
   fire<QRVAcbprenode>(CallbackKind::PreNode, w, &declared);
   if (declared) return infeasible(w);
   w.takeCuts(*node);  // cuts prenode added
+  std::unique_ptr<RootCutter> rootCuts(node->id == 1 ? new RootCutter(*this, w) : nullptr);
+  // LP solves of the root again for the search's own cuts only: the
+  // heuristics run at the root's first LP solution that callbacks' rows
+  // did not change (they solve the problem without those rows).
+  int ownResolves = 0;
   for (int round = 0;; ++round) {
     double left = timeLimit_ >= 1e20
                       ? 1e20
@@ -499,6 +582,10 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
     publish(w, *node);
     if (prunable(node->bound)) return cutoff(w, *node);
     if (node->id == 1) fireLog(CallbackKind::CutLog, w);
+    if (rootCuts && rootCuts->round(*node)) {
+      ++ownResolves;
+      continue;
+    }
     if (relax_.joinViolated(s_.modelCuts, w.lp.x()) && w.syncMarkedRows() && round < kCutRounds)
       continue;
     declared = 0;
@@ -517,7 +604,7 @@ void Search::process(Worker &w, NodePtr node, std::vector<NodePtr> &children) {
       if (w.takeCuts(*node) && round < kCutRounds) continue;
       if (o != Offer::Rejected) return;
     }
-    if (node->id == 1 && round == 0 && !inf.empty()) {
+    if (node->id == 1 && round == ownResolves && !inf.empty()) {
       rootHeuristics(w);
       if (w.takeCuts(*node)) continue;  // preintsol cut off a heuristic's solution
       if (prunable(node->bound)) return cutoff(w, *node);

@@ -6,9 +6,12 @@
 // few levels from every node taken from the queue. Branching: sets,
 // indicator rows and semi-continuous columns on themselves, then the
 // integer column with the best product of pseudo-costs (started by strong
-// branching) among those of the best directive priority. Heuristics at the
-// root: rounding of the LP solution, and HiGHS's MIP on the root problem
-// with a small node limit; every candidate passes through preintsol.
+// branching) among those of the best directive priority. Cuts at the
+// root: rounds of Gomory mixed-integer cuts from the optimal tableau and
+// knapsack cover cuts (control treecutrounds), the ones that bind kept for
+// every node. Heuristics at the root, after the cuts: rounding of the LP
+// solution, and HiGHS's MIP on the root problem with a small node limit;
+// every candidate passes through preintsol.
 //
 // Workers: control threads above 1 runs that many workers, each on a
 // thread of its own with its own LP and worker problem (0 or 1: one worker
