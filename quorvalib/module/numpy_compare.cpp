@@ -131,6 +131,14 @@ int makeCopy(ComparisonCopy &cmp, PyObject *numpy_ufunc) {
 
 #if NPY_ABI_VERSION < 0x02000000
 
+bool interpreterFinalizing() {
+#if PY_VERSION_HEX >= 0x030D0000
+  return Py_IsFinalizing() != 0;
+#else
+  return _Py_IsFinalizing() != 0;
+#endif
+}
+
 /* NumPy 1.25+ flags its numeric-operations table as deprecated; the module
  * uses it knowingly (it is NumPy 1's way to redirect array comparisons), so
  * the warning is kept from users while the table is read and written. */
@@ -189,6 +197,10 @@ static int installComparisons() {
 }
 
 static void uninstallComparisons() {
+  /* At the interpreter's exit NumPy goes too, and nothing may be imported
+   * any more (the warnings module, to keep the table's deprecation quiet):
+   * the table keeps the dispatchers, and with them the copies they call. */
+  if (interpreterFinalizing()) return;
   DeprecationsSilenced silenced;
   PyRef originals(PyDict_New());
   if (originals) {
