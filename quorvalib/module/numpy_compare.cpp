@@ -3,14 +3,18 @@
  * NumPy's ufunc whose object loops build constraints; any other comparison
  * goes to NumPy's own code, so its result (a boolean array) is unchanged.
  *
- * Where the comparison is intercepted depends on the NumPy the module is
- * built against. NumPy 1's arrays compare through its table of numeric
- * operations, where the module installs a dispatcher for each of the three
- * ufuncs. NumPy 2 has no such table in its C interface: the module wraps the
- * array type's rich comparison slot instead (and the slot wrappers that
- * ndarray.__le__ and its siblings call), which every array comparison goes
- * through, on NumPy 1 and 2 alike. Either way NumPy's own code goes back in
- * place when the module is freed. */
+ * Every array comparison goes through the array type's rich comparison
+ * slot, on NumPy 1 and 2 alike: the module wraps it (and the slot wrappers
+ * that ndarray.__le__ and its siblings call). On NumPy 2 the wrapper calls
+ * the constraint-building copies itself. NumPy 1 compares through its table
+ * of numeric operations, where the module installs a dispatcher for each of
+ * the three ufuncs; its wrapper leaves them to that table.
+ *
+ * <, > and != with a modeling object in an operand call NumPy's own ufunc
+ * directly, so that the error a modeling object raises for them reaches the
+ * caller: NumPy before 1.25 catches it in the slot and returns a plain
+ * result with a warning. NumPy's own code goes back in place when the
+ * module is freed. */
 #include "module/numpy_api.h"
 
 #include "model/numpy_loops.h"
@@ -40,6 +44,17 @@ ComparisonCopy comparisons[3] = {
     {"equal", QRVA_ENTRY(eq_con), "Return constraint lhs == rhs", nullptr, nullptr, {}, {}, {}, {}},
 };
 bool redirected = false;
+
+/* NumPy's less, greater and not_equal, which strict comparisons holding a
+ * modeling object call directly. */
+struct StrictComparison {
+  int op;
+  const char *name;
+  PyObject *ufunc;
+};
+StrictComparison strictComparisons[3] = {{Py_LT, "less", nullptr},
+                                         {Py_GT, "greater", nullptr},
+                                         {Py_NE, "not_equal", nullptr}};
 
 /* Builds the replacement of one comparison ufunc. New reference or NULL. */
 PyObject *makeReplacement(ComparisonCopy &cmp) {
@@ -102,6 +117,7 @@ bool holdsModelingObject(PyObject *operand) {
 /* Frees the copied arrays, unless a replacement ufunc is still referenced
  * from elsewhere: its loops point into them, so they then stay allocated. */
 void releaseCopies() {
+  for (StrictComparison &strict : strictComparisons) Py_CLEAR(strict.ufunc);
   for (ComparisonCopy &cmp : comparisons) {
     Py_CLEAR(cmp.numpy_ufunc);
     if (cmp.replacement && Py_REFCNT(cmp.replacement) > 1) {
@@ -127,6 +143,103 @@ int makeCopy(ComparisonCopy &cmp, PyObject *numpy_ufunc) {
   cmp.numpy_ufunc = numpy_ufunc;
   cmp.replacement = makeReplacement(cmp);
   return cmp.replacement ? 0 : -1;
+}
+
+
+/* NumPy's own rich comparison of arrays, kept for every other comparison
+ * and for restoring. */
+richcmpfunc numpyRichCompare = nullptr;
+
+/* The constraint-building copy the slot calls for op itself: on NumPy 1
+ * none, since NumPy's table sends those comparisons to the dispatchers. */
+ComparisonCopy *copyFor(int op) {
+#if NPY_ABI_VERSION < 0x02000000
+  (void)op;
+  return nullptr;
+#else
+  switch (op) {
+    case Py_LE: return &comparisons[0];
+    case Py_GE: return &comparisons[1];
+    case Py_EQ: return &comparisons[2];
+    default: return nullptr;
+  }
+#endif
+}
+
+PyObject *strictUfuncFor(int op) {
+  for (StrictComparison &strict : strictComparisons)
+    if (strict.op == op) return strict.ufunc;
+  return nullptr;
+}
+
+/* True when NumPy's comparison gives way to the other operand's own: it
+ * refuses ufuncs (__array_ufunc__ = None) or, without __array_ufunc__,
+ * has the higher __array_priority__. */
+bool numpyDefersTo(PyObject *self, PyObject *other) {
+  if (PyArray_Check(other) || isModelingObject(other) || PyFloat_Check(other) || PyLong_Check(other) ||
+      PyList_Check(other) || PyTuple_Check(other))
+    return false;
+  PyRef ufunc_hook(PyObject_GetAttrString(reinterpret_cast<PyObject *>(Py_TYPE(other)), "__array_ufunc__"));
+  if (ufunc_hook) return ufunc_hook.get() == Py_None;
+  PyErr_Clear();
+  return PyArray_GetPriority(other, NPY_SCALAR_PRIORITY) > PyArray_GetPriority(self, NPY_SCALAR_PRIORITY);
+}
+
+/* The array type's comparison: what NumPy would do, except that with a
+ * modeling object in an operand <=, >= and == call the constraint-building
+ * copy and <, > and != NumPy's own ufunc, as NumPy's own code calls its
+ * ufunc (where it does not defer). */
+PyObject *arrayRichCompare(PyObject *self, PyObject *other, int op) {
+  ComparisonCopy *cmp = copyFor(op);
+  PyObject *strict = strictUfuncFor(op);
+  if ((cmp || strict) && (holdsModelingObject(self) || holdsModelingObject(other)) &&
+      !numpyDefersTo(self, other))
+    return PyObject_CallFunctionObjArgs(cmp ? cmp->replacement : strict, self, other, nullptr);
+  return numpyRichCompare(self, other, op);
+}
+
+const char *const kComparisonSlots[] = {"__lt__", "__le__", "__eq__", "__ne__", "__gt__", "__ge__"};
+
+/* Points every comparison of `type` and of its subclasses that still use
+ * `from` to `to`: the type's slot, and the slot wrappers in its dictionary
+ * that a call such as ndarray.__le__(a, b) goes through. Subclasses made
+ * later inherit the slot from the array type. */
+void swapRichCompare(PyTypeObject *type, richcmpfunc from, richcmpfunc to) {
+  richcmpfunc &slot = type->tp_richcompare;
+  if (slot == from) slot = to;
+  PyObject *dict = type->tp_dict; /* borrowed */
+  for (const char *name : kComparisonSlots) {
+    PyObject *slot = dict ? PyDict_GetItemString(dict, name) : nullptr; /* borrowed */
+    if (slot && Py_TYPE(slot) == &PyWrapperDescr_Type) {
+      PyWrapperDescrObject *wrapper = reinterpret_cast<PyWrapperDescrObject *>(slot);
+      if (wrapper->d_wrapped == reinterpret_cast<void *>(from)) wrapper->d_wrapped = reinterpret_cast<void *>(to);
+    }
+  }
+  PyRef subclasses(PyObject_CallMethod(reinterpret_cast<PyObject *>(type), "__subclasses__", nullptr));
+  if (!subclasses) {
+    PyErr_Clear();
+    return;
+  }
+  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(subclasses.get()); ++i)
+    swapRichCompare(reinterpret_cast<PyTypeObject *>(PyList_GET_ITEM(subclasses.get(), i)), from, to);
+}
+
+PyObject *numpyUfunc(const char *name) {
+  PyRef numpy(PyImport_ImportModule("numpy"));
+  return numpy ? PyObject_GetAttrString(numpy.get(), name) : nullptr;
+}
+
+/* Wraps the array type's comparison slot; 0, or -1 with an error set. */
+int wrapRichCompare() {
+  for (StrictComparison &strict : strictComparisons)
+    if (!(strict.ufunc = numpyUfunc(strict.name))) return -1;
+  numpyRichCompare = PyArray_Type.tp_richcompare;
+  swapRichCompare(&PyArray_Type, numpyRichCompare, QRVA_ENTRY(arrayRichCompare));
+  return 0;
+}
+
+void unwrapRichCompare() {
+  if (numpyRichCompare) swapRichCompare(&PyArray_Type, QRVA_ENTRY(arrayRichCompare), numpyRichCompare);
 }
 
 #if NPY_ABI_VERSION < 0x02000000
@@ -193,10 +306,12 @@ static int installComparisons() {
     PyRef dispatcher(pair ? PyCFunction_New(&dispatchDef, pair.get()) : nullptr);
     if (!dispatcher || PyDict_SetItemString(replacements.get(), cmp.name, dispatcher.get()) != 0) return -1;
   }
-  return PyArray_SetNumericOps(replacements.get());
+  if (PyArray_SetNumericOps(replacements.get()) != 0) return -1;
+  return wrapRichCompare();
 }
 
 static void uninstallComparisons() {
+  unwrapRichCompare();
   /* At the interpreter's exit NumPy goes too, and nothing may be imported
    * any more (the warnings module, to keep the table's deprecation quiet):
    * the table keeps the dispatchers, and with them the copies they call. */
@@ -215,73 +330,6 @@ static void uninstallComparisons() {
 
 #else
 
-/* NumPy's own rich comparison of arrays, kept for every other comparison
- * and for restoring. */
-richcmpfunc numpyRichCompare = nullptr;
-
-ComparisonCopy *copyFor(int op) {
-  switch (op) {
-    case Py_LE: return &comparisons[0];
-    case Py_GE: return &comparisons[1];
-    case Py_EQ: return &comparisons[2];
-    default: return nullptr;
-  }
-}
-
-/* True when NumPy's comparison gives way to the other operand's own: it
- * refuses ufuncs (__array_ufunc__ = None) or, without __array_ufunc__,
- * has the higher __array_priority__. */
-bool numpyDefersTo(PyObject *self, PyObject *other) {
-  if (PyArray_Check(other) || isModelingObject(other) || PyFloat_Check(other) || PyLong_Check(other) ||
-      PyList_Check(other) || PyTuple_Check(other))
-    return false;
-  PyRef ufunc_hook(PyObject_GetAttrString(reinterpret_cast<PyObject *>(Py_TYPE(other)), "__array_ufunc__"));
-  if (ufunc_hook) return ufunc_hook.get() == Py_None;
-  PyErr_Clear();
-  return PyArray_GetPriority(other, NPY_SCALAR_PRIORITY) > PyArray_GetPriority(self, NPY_SCALAR_PRIORITY);
-}
-
-/* The array type's comparison: what NumPy would do, except that <=, >= and
- * == with a modeling object in an operand call the constraint-building
- * copy, as NumPy's own code calls its ufunc (where it does not defer). */
-PyObject *arrayRichCompare(PyObject *self, PyObject *other, int op) {
-  ComparisonCopy *cmp = copyFor(op);
-  if (cmp && (holdsModelingObject(self) || holdsModelingObject(other)) && !numpyDefersTo(self, other))
-    return PyObject_CallFunctionObjArgs(cmp->replacement, self, other, nullptr);
-  return numpyRichCompare(self, other, op);
-}
-
-const char *const kComparisonSlots[] = {"__lt__", "__le__", "__eq__", "__ne__", "__gt__", "__ge__"};
-
-/* Points every comparison of `type` and of its subclasses that still use
- * `from` to `to`: the type's slot, and the slot wrappers in its dictionary
- * that a call such as ndarray.__le__(a, b) goes through. Subclasses made
- * later inherit the slot from the array type. */
-void swapRichCompare(PyTypeObject *type, richcmpfunc from, richcmpfunc to) {
-  richcmpfunc &slot = type->tp_richcompare;
-  if (slot == from) slot = to;
-  PyObject *dict = type->tp_dict; /* borrowed */
-  for (const char *name : kComparisonSlots) {
-    PyObject *slot = dict ? PyDict_GetItemString(dict, name) : nullptr; /* borrowed */
-    if (slot && Py_TYPE(slot) == &PyWrapperDescr_Type) {
-      PyWrapperDescrObject *wrapper = reinterpret_cast<PyWrapperDescrObject *>(slot);
-      if (wrapper->d_wrapped == reinterpret_cast<void *>(from)) wrapper->d_wrapped = reinterpret_cast<void *>(to);
-    }
-  }
-  PyRef subclasses(PyObject_CallMethod(reinterpret_cast<PyObject *>(type), "__subclasses__", nullptr));
-  if (!subclasses) {
-    PyErr_Clear();
-    return;
-  }
-  for (Py_ssize_t i = 0; i < PyList_GET_SIZE(subclasses.get()); ++i)
-    swapRichCompare(reinterpret_cast<PyTypeObject *>(PyList_GET_ITEM(subclasses.get(), i)), from, to);
-}
-
-PyObject *numpyUfunc(const char *name) {
-  PyRef numpy(PyImport_ImportModule("numpy"));
-  return numpy ? PyObject_GetAttrString(numpy.get(), name) : nullptr;
-}
-
 }  // namespace
 
 static int installComparisons() {
@@ -290,14 +338,10 @@ static int installComparisons() {
     if (!numpy_ufunc) return -1;
     if (makeCopy(cmp, numpy_ufunc.get()) != 0) return -1;
   }
-  numpyRichCompare = PyArray_Type.tp_richcompare;
-  swapRichCompare(&PyArray_Type, numpyRichCompare, QRVA_ENTRY(arrayRichCompare));
-  return 0;
+  return wrapRichCompare();
 }
 
-static void uninstallComparisons() {
-  swapRichCompare(&PyArray_Type, QRVA_ENTRY(arrayRichCompare), numpyRichCompare);
-}
+static void uninstallComparisons() { unwrapRichCompare(); }
 
 #endif
 
