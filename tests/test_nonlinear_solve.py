@@ -136,6 +136,33 @@ class TestConvergence:
         assert p.getProbStatusString() == "nlp_solution"
         assert p.attributes.slpiterations < strict
 
+    def test_columns_in_very_different_units_reach_the_optimum(self, p):
+        # min (X-1)^2 + (Y-2)^2 on XY >= 3 with X = x/1000 and Y = 1000 y: x's
+        # gradient is a thousandth of y's, and a residual measured against
+        # y's terms called a point 0.5 % above the optimum converged.
+        x, y = variables(p, (10, 10000), (1e-5, 1e-2))
+        p.addConstraint(quorva.log(1e-3 * x) + quorva.log(1e3 * y) >= math.log(3))
+        p.setObjective((1e-3 * x - 1) ** 2 + (1e3 * y - 2) ** 2)
+        p.addvars([x, y], None, None, None, None, [1000.0, 0.002], None)
+        # On XY = 3: X = t, Y = 3/t; the optimum by golden section on t.
+        f = lambda t: (t - 1) ** 2 + (3 / t - 2) ** 2  # noqa: E731
+        a, b = 1.0, 2.0
+        for _ in range(200):
+            c, d = b - (b - a) / 1.618033988749895, a + (b - a) / 1.618033988749895
+            a, b = (a, d) if f(c) < f(d) else (c, b)
+        assert solved(p) == pytest.approx(f(a), abs=1e-7)
+
+    def test_a_curved_equality_row_keeps_its_steps(self, p):
+        # Along (1 + y^2) x + z^4 = 3 every linearized step leaves the row by
+        # its square; with the error vectors' penalty weighing that, the
+        # steps shrank to 1e-8 and the solve ran out of them at 1.5e-7.
+        x, y, z = variables(p, *[(-quorva.infinity, quorva.infinity)] * 3)
+        p.addConstraint((1 + y ** 2) * x + z ** 4 == 3)
+        p.setObjective((x - y) ** 2 + (y - z) ** 4)
+        p.addvars([x, y, z], None, None, None, None, [-2.6, 2.0, 2.0], None)
+        assert solved(p) == pytest.approx(0, abs=1e-8)
+        assert p.attributes.slpiterations < 100
+
     def test_a_saddle_point_of_the_start_is_left(self, p):
         # At 0 the gradients of -xyz and of the row vanish: the conditions
         # hold there, but the optimum is elsewhere.

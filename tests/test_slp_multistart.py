@@ -4,6 +4,7 @@ optimum a single start misses, a small circle packing, the job callbacks
 same winner on one thread and on two, and refused jobs leaving the problem
 as it was."""
 import itertools
+import math
 import sys
 
 import pytest
@@ -117,11 +118,11 @@ class TestFindingTheGlobalOptimum:
         report = next(m for m in log if m.startswith("SLP evaluations"))
         assert int(report.split(": ")[1].split()[0]) > 4
 
-    def test_three_and_four_circles_in_a_square(self):
-        for n, radius in ((3, 0.254333095030), (4, 0.25)):
+    def test_three_and_five_circles_in_a_square(self):
+        for n, radius in ((3, 0.254333095030), (5, (math.sqrt(2) - 1) / 2)):
             p, r = circles(n)
             p.solve()
-            assert p.getObjVal() < radius - 0.05  # all centres start at one point
+            assert p.getObjVal() < radius - 1e-3  # all centres start at one point
             p.msaddpreset("random", quorva.msset_initialvalues, 8, None)
             p.solve()
             assert p.getObjVal() == pytest.approx(radius, abs=1e-6)

@@ -22,6 +22,10 @@ LpRunner::LpRunner(qrva_problem_s &p, bool echoLog, double feasTol)
   Highs_setBoolOptionValue(h, "log_to_console", false);
   Highs_setStringOptionValue(h, "log_file", "");
   Highs_setDoubleOptionValue(h, "primal_feasibility_tolerance", std::min(1e-7, feasTol));
+  // The linearizations' multipliers measure the nonlinear solver's
+  // convergence: reduced costs left at HiGHS's default tolerance would
+  // hide residuals of that size.
+  Highs_setDoubleOptionValue(h, "dual_feasibility_tolerance", 1e-9);
 }
 
 static LpOutcome outcomeOf(HighsInt status) {

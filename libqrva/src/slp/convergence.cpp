@@ -30,14 +30,17 @@ KktResidual kktResidual(const Nlp &nlp, const Point &pt, const std::vector<doubl
     for (const auto &e : pt.nlGrad[k]) add(e.first, -y[nlp.rows[k].row] * e.second);
   KktResidual r;
   r.column.resize(nlp.n);
+  double lagrangianScale = std::max(scale, std::fabs(pt.objective));
+  r.relativeColumn.resize(nlp.n);
   for (int j = 0; j < nlp.n; ++j) {
     r.column[j] = projectedStep(pt.x[j], g[j], s.lb[j], s.ub[j]);
-    r.stationarity = std::max(r.stationarity, r.column[j]);
+    r.relativeColumn[j] = r.column[j] * std::max(1.0, std::fabs(pt.x[j])) / lagrangianScale;
+    r.stationarity = std::max(r.stationarity, r.relativeColumn[j]);
   }
   for (int i = 0; i < nlp.m; ++i)
     r.complementarity =
         std::max(r.complementarity, projectedStep(pt.activity[i], y[i], nlp.lo[i], nlp.hi[i]));
-  r.stationarity /= scale, r.complementarity /= scale;
+  r.complementarity /= scale;
   r.scale = scale;
   return r;
 }

@@ -176,7 +176,17 @@ class Solver {
       // multipliers, the first-order optimality conditions.
       KktResidual kkt = kktResidual(nlp_, cur, r.dual);
       out.kkt = kkt.worst();
-      if (feasibleNow && converged(cur, xNew, stepBound, kkt, out)) {
+      double linearViolation = 0.0;
+      double weight = meritPenalty(feasibleNow, penalty, r.dual);
+      double meritNow = nlp_.sense * cur.objective + weight * cur.violation;
+      double predicted =
+          meritNow - modelMerit(nlp_, cur, xNew, weight, qn.get(), linearViolation);
+      // The residuals are measured in the columns' own units, so a column
+      // measured in thousands with a gradient of a thousandth looks
+      // converged to them; the reduction the linearization still promises
+      // within the step bounds does not: it must be negligible too.
+      bool nothingPromised = predicted <= set_.convTol * std::max(1.0, std::fabs(meritNow));
+      if (feasibleNow && converged(cur, xNew, stepBound, kkt, nothingPromised, out)) {
         // A point where the rows and the objective are flat to first order
         // (a saddle, as 0 is for -xyz) meets the conditions too: moving
         // along the columns may find a better one.
@@ -194,10 +204,6 @@ class Solver {
         out.nlpStatus = feasibleNow ? kNlpUnfinished : kNlpLocallyInfeasible;
         break;
       }
-      double linearViolation = 0.0;
-      double meritNow = nlp_.sense * cur.objective + penalty * cur.violation;
-      double predicted =
-          meritNow - modelMerit(nlp_, cur, xNew, penalty, qn.get(), linearViolation);
       double stepRatio = 0.0, relStep = 0.0;
       bool boxReached = false;
       for (size_t a = 0; a < nc; ++a) {
@@ -243,7 +249,7 @@ class Solver {
             }
           }
           out.nlpStatus =
-              converged(cur, xNew, stepBound, kkt, out) ? kNlpLocallyOptimal : kNlpUnfinished;
+              converged(cur, xNew, stepBound, kkt, true, out) ? kNlpLocallyOptimal : kNlpUnfinished;
           break;
         }
         if (penalty < maxPenalty) {
@@ -264,7 +270,7 @@ class Solver {
         logIteration(out.iterations, cur, radius, penalty, "step refused: " + trial.error);
         continue;
       }
-      double actual = meritNow - (nlp_.sense * trial.objective + penalty * trial.violation);
+      double actual = meritNow - (nlp_.sense * trial.objective + weight * trial.violation);
       double ratio = actual / predicted;
       if (ratio < 0.75 && trial.violation > cur.violation) {
         // Second-order correction: the rows' curvature took the step off them.
@@ -272,7 +278,7 @@ class Solver {
         // pulls the step back onto them.
         Point corrected = correction(cur, trial, stepBound, penalty, qn.get());
         if (corrected.ok) {
-          double actual2 = meritNow - (nlp_.sense * corrected.objective + penalty * corrected.violation);
+          double actual2 = meritNow - (nlp_.sense * corrected.objective + weight * corrected.violation);
           if (actual2 > actual) {
             trial = std::move(corrected), actual = actual2, ratio = actual / predicted;
             for (int j = 0; j < nlp_.n; ++j) xNew[j] = trial.x[j];
@@ -314,20 +320,41 @@ class Solver {
   // the convergence test (the rows' feasibility aside): every column by its
   // tolerance set where it names one in force, else by the stationarity
   // of the KKT residual; the rows' multipliers by its complementarity.
+  // A column judged by the KKT residual also needs nothingPromised: the
+  // linearization promises no reduction worth having within the step bounds.
   // Records each column's verdict in out.converged.
   bool converged(const Point &cur, const std::vector<double> &xNew,
-                 const std::vector<double> &stepBound, const KktResidual &kkt, NlpOutcome &out) {
+                 const std::vector<double> &stepBound, const KktResidual &kkt, bool nothingPromised,
+                 NlpOutcome &out) {
     out.converged.assign(nlp_.n, 0);
     bool all = kkt.complementarity <= set_.convTol;
     std::vector<ColumnStep> steps = columnSteps(cur, xNew, stepBound, kkt);
     for (int j = 0; j < nlp_.n; ++j) {
       const ToleranceSet *set = slp_ && nlp_.isNonlinearCol[j] ? slp_->tolsetOf(j) : nullptr;
       bool ok = set && set->status ? withinTolerances(*set, steps[j])
-                                   : steps[j].relReducedCost <= set_.convTol;
+                                   : nothingPromised && steps[j].relReducedCost <= set_.convTol;
       out.converged[j] = ok;
       all = all && ok;
     }
     return all;
+  }
+
+  // The weight of the rows' violation in the merit that judges a step. Away
+  // from the rows it is the error vectors' penalty. At a point that meets
+  // them, twice the largest multiplier of a nonlinear row (per unit of its
+  // weight) is enough for the merit to be exact, and more only refuses
+  // steps whose violation is of second order along curved rows (the
+  // linearization's own penalty stays as it is, so the step is the same).
+  double meritPenalty(bool feasible, double penalty, const std::vector<double> &dual) const {
+    if (!feasible) return penalty;
+    // A row whose free determined column takes it exactly is never violated.
+    std::vector<char> exact(nlp_.m, 0);
+    for (const Nlp::Determined &d : nlp_.determined)
+      if (isSubstituted(nlp_, d)) exact[d.row] = 1;
+    double largest = 0.0;
+    for (const NonlinearRow &row : nlp_.rows)
+      if (row.weight > 0.0 && !exact[row.row]) largest = std::max(largest, std::fabs(dual[row.row]) / row.weight);
+    return std::min(penalty, std::max(2.0 * largest, 1e-6 * penalty));
   }
 
   // What each column's proposed step does (see ColumnStep).
@@ -342,7 +369,7 @@ class Solver {
       c[j].x = cur.x[j], c[j].step = xNew[j] - cur.x[j];
       c[j].objImpact = std::fabs(objDeriv[j] * c[j].step);
       c[j].relObjImpact = c[j].objImpact / objScale;
-      c[j].reducedCost = kkt.column[j], c[j].relReducedCost = kkt.column[j] / kkt.scale;
+      c[j].reducedCost = kkt.column[j], c[j].relReducedCost = kkt.relativeColumn[j];
     }
     for (size_t a = 0; a < nlp_.nonlinearCols.size(); ++a) {
       int j = nlp_.nonlinearCols[a];
