@@ -13,7 +13,7 @@ BUILD_DEPS := scikit-build-core 'cmake>=3.18' ninja '$(NUMPY)' highsbox==1.15.1 
 HIGHSPY := highspy==1.15.1
 install_highspy = $(1) -m pip install --quiet $(HIGHSPY) || echo "$(HIGHSPY) is not available for $(1): the tests that compare with it skip"
 
-.PHONY: demo test install venv clean bench wheel check-wheel dev suites test-matrix test-entry check-sanitize check-debugmalloc stubs
+.PHONY: demo test install venv clean bench bench-ipopt wheel check-wheel dev suites test-matrix test-entry check-sanitize check-debugmalloc stubs
 
 $(PY):
 	$(PYTHON) -m venv $(VENV)
@@ -80,7 +80,19 @@ stubs: dev
 	$(PY) tools/gen_stubs.py
 	$(MAKE) --no-print-directory dev
 
-bench: install
+# Ipopt, the nonlinear benchmark's peer, comes as Debian's library with
+# cyipopt built against it (PyPI has no Linux build of cyipopt); without
+# root or apt the benchmark runs without that peer and says so.
+IPOPT_DEBS := coinor-libipopt-dev liblapack-dev libblas-dev pkg-config
+bench-ipopt: install
+	pkg-config --exists ipopt 2>/dev/null || { apt-get update -qq; \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $(IPOPT_DEBS); } \
+	  || echo "Debian's Ipopt could not be installed: bench/nonlinear.py runs without it"
+	pkg-config --exists ipopt && $(PY) -c 'import cyipopt' 2>/dev/null || { pkg-config --exists ipopt && \
+	  $(PY) -m pip install --quiet cython setuptools wheel && \
+	  $(PY) -m pip install --quiet --no-build-isolation cyipopt==1.7.0; } || echo "cyipopt could not be built"
+
+bench: install bench-ipopt
 	$(PY) -m pip install --quiet -r bench/requirements.txt
 	$(PY) bench/run_all.py
 
