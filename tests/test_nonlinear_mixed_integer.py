@@ -53,6 +53,26 @@ class TestSolves:
         su, sv = p.getSolution([u, v])
         assert su ** 2 + sv ** 2 <= 1 + 1e-5 and (su - 1.5) ** 2 + sv ** 2 <= 1 + 1e-5
 
+    def test_indicators_with_nonlinear_rows(self):
+        # The same choice with each disc an indicator's row, one of them a
+        # formula: a row holds only where its binary is 1.
+        p = quorva.problem()
+        p.controls.outputlog = 0
+        u, v = quorva.var(lb=-3, ub=3), quorva.var(lb=-3, ub=3)
+        b = [quorva.var(vartype=quorva.binary) for _ in range(3)]
+        p.addVariable(u, v, b)
+        p.addIndicator(b[0] == 1, quorva.sqrt(u * u + v * v + 1e-12) <= 1)
+        p.addIndicator(b[1] == 1, (u - 1.5) ** 2 + v ** 2 <= 1)
+        p.addIndicator(b[2] == 1, u ** 2 + (v - 3) ** 2 <= 1)
+        p.addConstraint(quorva.Sum(b) <= 2)
+        p.setObjective(3 * b[0] + 2 * b[1] + 2 * b[2], sense=quorva.maximize)
+        p.solve()
+        assert p.attributes.mipstatus == quorva.mip_optimal
+        assert p.getObjVal() == pytest.approx(5, abs=1e-6)
+        assert p.getSolution(b) == pytest.approx([1, 1, 0], abs=1e-6)
+        su, sv = p.getSolution([u, v])
+        assert su ** 2 + sv ** 2 <= 1 + 1e-5 and (su - 1.5) ** 2 + sv ** 2 <= 1 + 1e-5
+
 
 class TestCallbacksAndLimits:
     def test_slpnode_gets_the_problem_of_the_node_and_can_stop(self):

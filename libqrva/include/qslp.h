@@ -508,15 +508,17 @@ QRVA_API int QSLPgetrowinfo(QSLPprob slp, int infotype, int row, void *info);
 /* ---------------------------------------------------------------------- */
 
 /* QSLPnlpoptimize: one SLP solve from the columns' initial values; a
- * problem with discrete columns (integer, binary, semi-continuous, ...) or
- * sets is solved by the tree search of QSLPglobal (loaded multistart jobs
- * are then not run). Indicator rows with
- * formulas or quadratic rows are refused (QRVA_ERR_NOT_AVAILABLE). */
+ * problem with discrete columns (integer, binary, semi-continuous, ...),
+ * sets or indicator rows is solved by the tree search of QSLPglobal
+ * (loaded multistart jobs are then not run). */
 QRVA_API int QSLPnlpoptimize(QSLPprob slp, const char *flags);
 /* QSLPglobal: branch-and-bound with an SLP solve of every node's nonlinear
  * relaxation (the node's column bounds, started from the parent's
- * solution), branching on discrete columns and sets the node's point
- * breaks (integer columns by pseudo-costs). Limits and tolerances of a MIP
+ * solution), branching on discrete columns, sets and indicator rows the
+ * node's point breaks (integer columns by pseudo-costs). A node's
+ * relaxation holds an indicator row only where the node's bounds fix its
+ * column at the value that switches it on; a row that the point breaks
+ * while its column sits at that value is branched on through the column. Limits and tolerances of a MIP
  * solve apply: QRVA_MAXNODE, QRVA_TIMELIMIT (and slptimelimit), the MIP gap
  * tolerances, QRVA_MAXMIPSOL. The node solves are local: for a convex
  * problem the search proves its optimum, for a non-convex one its solution

@@ -9,7 +9,6 @@ from itertools import product
 
 import pytest
 
-from conftest import ERR_NOT_AVAILABLE
 from engine_model import dbl, int64s, ints
 from slp_model import fn, var
 
@@ -191,14 +190,25 @@ class TestStatusesAndLimits:
         assert m.attr(STOPSTATUS) == STOP_USER and m.attr(NODES) == 2
         assert m.attr(MIPSTATUS) != MIP_OPTIMAL
 
-    def test_continuous_problem_is_one_node_and_indicators_stay_refused(self, m):
+    def test_continuous_problem_is_one_node(self, m):
         x = m.add_cols([0], [0.1], [4])[0]
         transfer_objective(m, (var(x) - 2) ** 2)
         status, obj = global_solve(m)
         assert status == NLP_OPTIMAL and obj == pytest.approx(0, abs=1e-9)
         assert m.attr(NODES) == 1 and m.attr(MIPSTATUS) == MIP_OPTIMAL
-        z = m.add_cols([0], [0], [1], types="B")[0]
-        row = m.add_rows("L", [3], [{x: 1.0}])[0]
+
+    @pytest.mark.parametrize("reward, on, optimum", [(3.0, 1, -2.0), (0.5, 0, 0.0)])
+    def test_indicator_rows_hold_only_where_their_binary_is_on(self, m, reward, on, optimum):
+        # min (x-2)^2 - reward z with z = 1 -> exp(x) <= e: on, x = 1 and the
+        # objective is 1 - reward; off, x = 2 and it is 0.
+        x = m.add_cols([0], [0.1], [4])[0]
+        z = m.add_cols([-reward], [0], [1], types="B")[0]
+        transfer_objective(m, (var(x) - 2) ** 2)
+        row = m.add_rows("L", [math.e], [{}])[0]
+        m.add_coefs([(row, -1, 1.0, fn("exp", var(x)))])
         m.ok("QRVAsetindicators", 1, ints([row]), ints([z]), ints([1]))
-        code, text = m.sfails("QSLPglobal")
-        assert code == ERR_NOT_AVAILABLE and "indicator" in text
+        status, obj = global_solve(m)
+        assert status == NLP_OPTIMAL and obj == pytest.approx(optimum, abs=1e-6)
+        assert m.attr(MIPSTATUS) == MIP_OPTIMAL
+        solution = m.slpsol()[0]
+        assert solution[z] == pytest.approx(on) and solution[x] == pytest.approx(2 - on, abs=1e-6)

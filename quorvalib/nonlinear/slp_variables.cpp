@@ -259,7 +259,7 @@ PyMethodDef problem_slpVariableMethods[] = {
                           "p.globalsol()\n  x = p.getSolution()\n  status = p.attributes.mipstatus",
                           "Each node's problem is the continuous relaxation with the node's bounds, solved by "
                           "the nonlinear solver from its parent's solution; nodes branch on integer columns, "
-                          "sets and semi-continuous columns their solution leaves unsatisfied. solve() and "
+                          "sets, semi-continuous columns and indicator rows their solution leaves unsatisfied. solve() and "
                           "nlpoptimize() do the same for a problem with integer columns or sets. The node "
                           "solves are local: for a convex problem the result is optimal, for a non-convex one "
                           "locally optimal, not proven globally optimal. Node, time and gap limits are the MIP "

@@ -25,12 +25,20 @@ void refuseDiscrete(const ProblemStore &s, const Check &chk, bool relaxed) {
     chk.fail("the problem has sets; nonlinear problems with sets are not available yet in this "
              "version of the library",
              QRVA_ERR_NOT_AVAILABLE);
-  for (int i = 0; i < s.nrows(); ++i)
+  for (int i = 0; i < s.nrows() && !relaxed; ++i)
     if (s.indicatorCol[i] >= 0)
       chk.fail(formatText("row %d is an indicator row; nonlinear problems with indicators are "
                           "not available yet in this version of the library",
                           i),
                QRVA_ERR_NOT_AVAILABLE);
+}
+
+// In a relaxation an indicator row holds where the bounds fix its column at
+// the value that switches it on; elsewhere it is left to branching.
+bool indicatorHeld(const ProblemStore &s, int i) {
+  int z = s.indicatorCol[i];
+  double on = s.indicatorComp[i] == 1 ? 1.0 : 0.0;
+  return s.lb[z] >= on - 1e-9 && s.ub[z] <= on + 1e-9;
 }
 
 }  // namespace
@@ -52,6 +60,11 @@ Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool 
   nlp.lo.resize(nlp.m), nlp.hi.resize(nlp.m);
   for (int i = 0; i < nlp.m; ++i) rowBounds(s, i, nlp.lo[i], nlp.hi[i]);
   std::vector<char> ignored(nlp.m, 0);
+  for (int i = 0; i < nlp.m && relaxed; ++i)
+    if (s.indicatorCol[i] >= 0 && !indicatorHeld(s, i)) {
+      ignored[i] = 1;
+      nlp.lo[i] = -kInf, nlp.hi[i] = kInf;
+    }
   if (slp)
     for (const auto &r : slp->rows)
       if (r.first < nlp.m && (r.second.status & QSLP_ROWSTATUS_IGNORED)) {
