@@ -199,9 +199,12 @@ class Runner {
     stop_.compare_exchange_strong(none, reason);
   }
 
-  // A stop asked on a job's copy (a callback, QSLPinterrupt) stops all jobs.
+  // A stop asked on a job's copy (a callback, QSLPinterrupt) stops all jobs,
+  // and so does one asked on the problem itself: the workers look at it
+  // before every job, not only when the calling thread next wakes.
   bool stopAsked(const qrva_problem_s &q) {
     if (int reason = q.interruptReason.load()) stop(reason);
+    if (int reason = main_.qprob->interruptReason.load()) stop(reason);
     return stop_.load() != 0;
   }
 
@@ -220,7 +223,7 @@ class Runner {
     while (true) {
       size_t i = next_++;
       if (i >= runs_.size()) break;
-      if (stop_.load() == 0) {
+      if (!stopAsked(*main_.qprob)) {
         Result &r = results_[i];
         try {
           solveOne(w, i);
