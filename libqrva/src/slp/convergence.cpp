@@ -34,7 +34,10 @@ KktResidual kktResidual(const Nlp &nlp, const Point &pt, const std::vector<doubl
   r.relativeColumn.resize(nlp.n);
   for (int j = 0; j < nlp.n; ++j) {
     r.column[j] = projectedStep(pt.x[j], g[j], s.lb[j], s.ub[j]);
-    r.relativeColumn[j] = r.column[j] * std::max(1.0, std::fabs(pt.x[j])) / lagrangianScale;
+    // A linear column's residual is the linearization's own reduced cost,
+    // exact to HiGHS's tolerances whatever the column's size.
+    double size = nlp.isNonlinearCol[j] ? std::max(1.0, std::fabs(pt.x[j])) : 1.0;
+    r.relativeColumn[j] = r.column[j] * size / lagrangianScale;
     r.stationarity = std::max(r.stationarity, r.relativeColumn[j]);
   }
   for (int i = 0; i < nlp.m; ++i)

@@ -18,12 +18,13 @@ namespace nlp {
 // pushing into that bound; a row's multiplier is zero unless the row sits at
 // the bound it pushes against). The rows' residuals are relative to the
 // largest term of those gradients, so that the objective's scale does not
-// decide convergence. A column's is what moving it by its own magnitude
-// (at least 1) would change to first order, relative to that largest term
-// or the objective where it is larger: a column measured in thousands whose
-// gradient is a thousandth moves the Lagrangian as much as one measured in
-// units whose gradient is 1, and a test on the bare gradient would call the
-// first converged long before it is.
+// decide convergence. A nonlinear column's is what moving it by its own
+// magnitude (at least 1) would change to first order, relative to that
+// largest term or the objective where it is larger: a column measured in
+// thousands whose gradient is a thousandth moves the Lagrangian as much as
+// one measured in units whose gradient is 1, and a test on the bare
+// gradient would call the first converged long before it is. A linear
+// column's is its reduced cost relative to the same scale.
 struct KktResidual {
   double stationarity = 0.0;           // over the columns, each relative
   double complementarity = 0.0;        // over the rows
