@@ -81,6 +81,21 @@ class TestKnownOptima:
         assert solved(p) == pytest.approx(2, abs=1e-8)
         assert p.getSolution(x) == pytest.approx(math.pi / 2, abs=1e-3)
 
+    def test_the_sense_holds_for_formulas_added_after_the_objective(self, p):
+        # A linear objective maximised, then the first formula: the solve
+        # minimised it, ending at x = -5.
+        (x,) = variables(p, (-5, 5))
+        p.setObjective(x, sense=quorva.maximize)
+        p.addConstraint(quorva.exp(x) <= 2)
+        assert solved(p) == pytest.approx(math.log(2), abs=1e-5)
+        q = quorva.problem()
+        q.controls.outputlog = 0
+        (y,) = variables(q, (-5, 5))
+        q.setObjective(y)
+        q.chgobjsense(quorva.maximize)
+        q.addConstraint(quorva.exp(y) <= 3)
+        assert solved(q) == pytest.approx(math.log(3), abs=1e-5)
+
     def test_qcqp(self, p):
         x, y = variables(p, (-3, 3), (-3, 3))
         p.addConstraint(x * x + y * y <= 2)

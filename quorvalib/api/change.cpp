@@ -106,7 +106,9 @@ static const WrapperSpec kChgobjsense{
       int sense = c.slot[0].integer == 1 ? 1 : -1;
       if (problem_hasNonlinear(c.problem))
         return c.done(QSLPsetdblcontrol(c.problem->slpprob, QSLP_SLPOBJSENSE, (double)sense));
-      return c.done(QRVAchgobjsense(c.qprob(), sense));
+      /* The nonlinear solver's own sense follows, for formulas added later. */
+      if (QRVAchgobjsense(c.qprob(), sense) != 0) return c.done(1);
+      return c.done(QSLPsetdblcontrol(c.problem->slpprob, QSLP_SLPOBJSENSE, (double)sense));
     },
     {{"sense", KIND_INT, -1, 0, -1}}};
 

@@ -182,8 +182,10 @@ static PyObject *problem_setObjective(PyObject *pself, PyObject *args, PyObject 
   } catch (const std::bad_alloc &) {
     return setQrvaErrIfNull(pself, PyErr_NoMemory());
   }
-  if (QRVAchgobjsense(self->qprob, (int)sense) != 0) return setQrvaErrIfNull(pself, nullptr);
-  if (problem_hasNonlinear(self) &&
+  /* The nonlinear solver keeps a sense of its own; it is set whether or not
+   * the problem has nonlinear parts yet, so that a formula added after the
+   * objective is solved in the objective's sense. */
+  if (QRVAchgobjsense(self->qprob, (int)sense) != 0 ||
       QSLPsetdblcontrol(self->slpprob, QSLP_SLPOBJSENSE, sense == 1 ? 1.0 : -1.0) != 0)
     return setQrvaErrIfNull(pself, nullptr);
   return setQrvaErrIfNull(pself, newNone());
