@@ -17,6 +17,32 @@ def integer_rosenbrock(a=1.4):
     return p, x, y
 
 
+POINTS = [(0, 0), (1.5, 0), (0, 3)]
+
+
+def discs():
+    """The centre (u, v) and a binary per point of POINTS; at most two
+    picked, rewarded 3, 2, 2. The rows that tie them are the caller's."""
+    p = quorva.problem()
+    p.controls.outputlog = 0
+    u, v = quorva.var(lb=-3, ub=3), quorva.var(lb=-3, ub=3)
+    b = [quorva.var(vartype=quorva.binary) for _ in range(3)]
+    p.addVariable(u, v, b)
+    p.addConstraint(quorva.Sum(b) <= 2)
+    p.setObjective(3 * b[0] + 2 * b[1] + 2 * b[2], sense=quorva.maximize)
+    return p, u, v, b
+
+
+def assert_two_discs(p, u, v, b):
+    # (0, 0) and (1.5, 0) fit one disc; (0, 3) fits with neither.
+    p.solve()
+    assert p.attributes.mipstatus == quorva.mip_optimal
+    assert p.getObjVal() == pytest.approx(5, abs=1e-6)
+    assert p.getSolution(b) == pytest.approx([1, 1, 0], abs=1e-6)
+    su, sv = p.getSolution([u, v])
+    assert su ** 2 + sv ** 2 <= 1 + 1e-5 and (su - 1.5) ** 2 + sv ** 2 <= 1 + 1e-5
+
+
 class TestSolves:
     def test_solve_and_globalsol_find_the_integer_optimum(self):
         p, x, y = integer_rosenbrock()
@@ -34,44 +60,20 @@ class TestSolves:
     def test_binaries_with_a_quadratic_row(self):
         # Pick at most two of three points on the plane to lie within the
         # unit disc around (u, v); reward 3, 2, 2 for picking them.
-        p = quorva.problem()
-        p.controls.outputlog = 0
-        u, v = quorva.var(lb=-3, ub=3), quorva.var(lb=-3, ub=3)
-        b = [quorva.var(vartype=quorva.binary) for _ in range(3)]
-        p.addVariable(u, v, b)
-        points = [(0, 0), (1.5, 0), (0, 3)]
-        for (px, py), bk in zip(points, b):
+        p, u, v, b = discs()
+        for (px, py), bk in zip(POINTS, b):
             # (u - px)^2 + (v - py)^2 <= 1 + 20 (1 - bk)
             p.addConstraint((u - px) * (u - px) + (v - py) * (v - py) + 20 * bk <= 21)
-        p.addConstraint(quorva.Sum(b) <= 2)
-        p.setObjective(3 * b[0] + 2 * b[1] + 2 * b[2], sense=quorva.maximize)
-        p.solve()
-        # (0, 0) and (1.5, 0) fit one disc; (0, 3) fits with neither.
-        assert p.attributes.mipstatus == quorva.mip_optimal
-        assert p.getObjVal() == pytest.approx(5, abs=1e-6)
-        assert p.getSolution(b) == pytest.approx([1, 1, 0], abs=1e-6)
-        su, sv = p.getSolution([u, v])
-        assert su ** 2 + sv ** 2 <= 1 + 1e-5 and (su - 1.5) ** 2 + sv ** 2 <= 1 + 1e-5
+        assert_two_discs(p, u, v, b)
 
     def test_indicators_with_nonlinear_rows(self):
         # The same choice with each disc an indicator's row, one of them a
         # formula: a row holds only where its binary is 1.
-        p = quorva.problem()
-        p.controls.outputlog = 0
-        u, v = quorva.var(lb=-3, ub=3), quorva.var(lb=-3, ub=3)
-        b = [quorva.var(vartype=quorva.binary) for _ in range(3)]
-        p.addVariable(u, v, b)
+        p, u, v, b = discs()
         p.addIndicator(b[0] == 1, quorva.sqrt(u * u + v * v + 1e-12) <= 1)
         p.addIndicator(b[1] == 1, (u - 1.5) ** 2 + v ** 2 <= 1)
         p.addIndicator(b[2] == 1, u ** 2 + (v - 3) ** 2 <= 1)
-        p.addConstraint(quorva.Sum(b) <= 2)
-        p.setObjective(3 * b[0] + 2 * b[1] + 2 * b[2], sense=quorva.maximize)
-        p.solve()
-        assert p.attributes.mipstatus == quorva.mip_optimal
-        assert p.getObjVal() == pytest.approx(5, abs=1e-6)
-        assert p.getSolution(b) == pytest.approx([1, 1, 0], abs=1e-6)
-        su, sv = p.getSolution([u, v])
-        assert su ** 2 + sv ** 2 <= 1 + 1e-5 and (su - 1.5) ** 2 + sv ** 2 <= 1 + 1e-5
+        assert_two_discs(p, u, v, b)
 
 
 class TestCallbacksAndLimits:
