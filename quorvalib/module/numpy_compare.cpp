@@ -145,7 +145,6 @@ int makeCopy(ComparisonCopy &cmp, PyObject *numpy_ufunc) {
   return cmp.replacement ? 0 : -1;
 }
 
-
 /* NumPy's own rich comparison of arrays, kept for every other comparison
  * and for restoring. */
 richcmpfunc numpyRichCompare = nullptr;

@@ -151,6 +151,14 @@ struct ProblemStore {
   void keepRows(const std::vector<char> &keep);
   void keepCols(const std::vector<char> &keep);
   void keepSets(const std::vector<char> &keep);
+  // Whether the column bounds lo/hi fix indicator row i's column, within
+  // tol, at the value that switches the row on.
+  bool indicatorFixedOn(int i, const std::vector<double> &lo, const std::vector<double> &hi,
+                        double tol) const {
+    int z = indicatorCol[i];
+    double on = indicatorComp[i] == 1 ? 1.0 : 0.0;
+    return lo[z] >= on - tol && hi[z] <= on + tol;
+  }
   // The first indicator row whose column is not kept, as a text for the
   // refusal; empty when there is none.
   std::string indicatorUseOfDeleted(const std::vector<char> &keep) const;

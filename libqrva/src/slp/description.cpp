@@ -33,14 +33,6 @@ void refuseDiscrete(const ProblemStore &s, const Check &chk, bool relaxed) {
                QRVA_ERR_NOT_AVAILABLE);
 }
 
-// In a relaxation an indicator row holds where the bounds fix its column at
-// the value that switches it on; elsewhere it is left to branching.
-bool indicatorHeld(const ProblemStore &s, int i) {
-  int z = s.indicatorCol[i];
-  double on = s.indicatorComp[i] == 1 ? 1.0 : 0.0;
-  return s.lb[z] >= on - 1e-9 && s.ub[z] <= on + 1e-9;
-}
-
 }  // namespace
 
 void merge(Sparse &g) {
@@ -60,8 +52,11 @@ Nlp describe(const ProblemStore &s, const SlpStore *slp, const Check &chk, bool 
   nlp.lo.resize(nlp.m), nlp.hi.resize(nlp.m);
   for (int i = 0; i < nlp.m; ++i) rowBounds(s, i, nlp.lo[i], nlp.hi[i]);
   std::vector<char> ignored(nlp.m, 0);
+  // In a relaxation an indicator row holds where the bounds fix its column
+  // at the value that switches it on (a search's node bounds are integral);
+  // elsewhere it is left to branching.
   for (int i = 0; i < nlp.m && relaxed; ++i)
-    if (s.indicatorCol[i] >= 0 && !indicatorHeld(s, i)) {
+    if (s.indicatorCol[i] >= 0 && !s.indicatorFixedOn(i, s.lb, s.ub, 1e-9)) {
       ignored[i] = 1;
       nlp.lo[i] = -kInf, nlp.hi[i] = kInf;
     }

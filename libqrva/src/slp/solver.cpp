@@ -34,7 +34,12 @@ class Solver {
   Solver(qrva_problem_s &p, Nlp &nlp, const NlpSettings &settings, const Check &chk,
          const SlpEvents &events)
       : p_(p), nlp_(nlp), set_(settings), chk_(chk), events_(events),
-        lp_(p, settings.echoLpLog, settings.feasTol), started_(std::chrono::steady_clock::now()) {}
+        lp_(p, settings.echoLpLog, settings.feasTol), started_(std::chrono::steady_clock::now()),
+        exactRow_(nlp.m, 0) {
+    // A row whose free determined column takes it exactly is never violated.
+    for (const Nlp::Determined &d : nlp_.determined)
+      if (isSubstituted(nlp_, d)) exactRow_[d.row] = 1;
+  }
 
   // Cascade the determined columns of order before every iteration.
   void cascadeBeforeIterations(const qslp_problem_s &slp, std::vector<int> order) {
@@ -347,13 +352,10 @@ class Solver {
   // linearization's own penalty stays as it is, so the step is the same).
   double meritPenalty(bool feasible, double penalty, const std::vector<double> &dual) const {
     if (!feasible) return penalty;
-    // A row whose free determined column takes it exactly is never violated.
-    std::vector<char> exact(nlp_.m, 0);
-    for (const Nlp::Determined &d : nlp_.determined)
-      if (isSubstituted(nlp_, d)) exact[d.row] = 1;
     double largest = 0.0;
     for (const NonlinearRow &row : nlp_.rows)
-      if (row.weight > 0.0 && !exact[row.row]) largest = std::max(largest, std::fabs(dual[row.row]) / row.weight);
+      if (row.weight > 0.0 && !exactRow_[row.row])
+        largest = std::max(largest, std::fabs(dual[row.row]) / row.weight);
     return std::min(penalty, std::max(2.0 * largest, 1e-6 * penalty));
   }
 
@@ -686,6 +688,7 @@ class Solver {
   Scaling scaling_;             // of the linearizations (slpscale)
   LpRunner lp_;
   std::chrono::steady_clock::time_point started_;
+  std::vector<char> exactRow_;  // rows a free determined column always satisfies
 };
 
 }  // namespace

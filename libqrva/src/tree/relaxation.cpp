@@ -105,9 +105,7 @@ int Relaxation::joinViolated(const std::set<int> &rows, const std::vector<double
 
 bool Relaxation::indicatorForced(int i, const std::vector<double> &lo,
                                  const std::vector<double> &hi) const {
-  int z = store.indicatorCol[i];
-  double active = store.indicatorComp[i] == 1 ? 1.0 : 0.0;
-  return lo[z] >= active - intTol && hi[z] <= active + intTol;
+  return store.indicatorFixedOn(i, lo, hi, intTol);
 }
 
 bool Relaxation::feasible(const std::vector<double> &x, std::string *why) const {
