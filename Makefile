@@ -88,9 +88,9 @@ bench-ipopt: install
 	pkg-config --exists ipopt 2>/dev/null || { apt-get update -qq; \
 	  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $(IPOPT_DEBS); } \
 	  || echo "Debian's Ipopt could not be installed: bench/nonlinear.py runs without it"
-	pkg-config --exists ipopt && $(PY) -c 'import cyipopt' 2>/dev/null || { pkg-config --exists ipopt && \
+	if pkg-config --exists ipopt 2>/dev/null && ! $(PY) -c 'import cyipopt' 2>/dev/null; then \
 	  $(PY) -m pip install --quiet cython setuptools wheel && \
-	  $(PY) -m pip install --quiet --no-build-isolation cyipopt==1.7.0; } || echo "cyipopt could not be built"
+	  $(PY) -m pip install --quiet --no-build-isolation cyipopt==1.7.0 || echo "cyipopt could not be built"; fi
 
 bench: install bench-ipopt
 	$(PY) -m pip install --quiet -r bench/requirements.txt

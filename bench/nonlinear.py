@@ -122,14 +122,34 @@ def run_quorva_scalable(inst):
 
 # ---- Ipopt ----
 
-def run_ipopt(prob):
+def solve_ipopt(model, lb, ub, cl, cu, x0, **options):
+    """Ipopt on model (an object with cyipopt's callbacks) from x0, quiet,
+    with options; the result as the other runners give it."""
     import cyipopt
     import numpy as np
 
+    counter = {"iterations": 0}
+
+    def intermediate(alg_mod, iter_count, *args):
+        counter["iterations"] = iter_count
+
+    model.intermediate = intermediate
+    nlp = cyipopt.Problem(n=len(lb), m=len(cl), problem_obj=model, lb=lb, ub=ub, cl=cl, cu=cu)
+    for name, value in dict(print_level=0, sb="yes", **options).items():
+        nlp.add_option(name, value)
+    start = time.perf_counter()
+    x, info = nlp.solve(np.array(x0, dtype=float))
+    elapsed = time.perf_counter() - start
+    ok = info["status"] in (0, 1)
+    return dict(status="optimal" if ok else f"status {info['status']}", value=info["obj_val"] if ok else None,
+                iterations=counter["iterations"], time=elapsed, build=0.0, x=list(x) if ok else None)
+
+
+def run_ipopt(prob):
+    import numpy as np
+
     n = len(prob.bounds)
-    rows = []
-    for g, lb, ub in prob.constraints:
-        rows.append((g, lb, ub))
+    rows = prob.constraints
 
     def complex_step(fun, x):
         h = 1e-30
@@ -139,8 +159,6 @@ def run_ipopt(prob):
             z[j] += complex(0, h)
             grad[j] = fun(cmath, z).imag / h
         return grad
-
-    counter = {"iterations": 0}
 
     class Model:
         def objective(self, x):
@@ -155,52 +173,14 @@ def run_ipopt(prob):
         def jacobian(self, x):
             return np.concatenate([complex_step(g, list(x)) for g, _, _ in rows]) if rows else np.zeros(0)
 
-        def intermediate(self, alg_mod, iter_count, *args):
-            counter["iterations"] = iter_count
-
-    nlp = cyipopt.Problem(
-        n=n, m=len(rows), problem_obj=Model(),
-        lb=[b[0] for b in prob.bounds], ub=[b[1] for b in prob.bounds],
-        cl=[r[1] for r in rows], cu=[r[2] for r in rows])
-    nlp.add_option("print_level", 0)
-    nlp.add_option("sb", "yes")
-    nlp.add_option("hessian_approximation", "limited-memory")
-    nlp.add_option("tol", 1e-9)
-    start = time.perf_counter()
-    x, info = nlp.solve(np.array(prob.x0, dtype=float))
-    elapsed = time.perf_counter() - start
-    ok = info["status"] in (0, 1)
-    return dict(status="optimal" if ok else f"status {info['status']}", value=info["obj_val"] if ok else None,
-                iterations=counter["iterations"], time=elapsed, x=list(x) if ok else None)
+    return solve_ipopt(Model(), [b[0] for b in prob.bounds], [b[1] for b in prob.bounds],
+                       [r[1] for r in rows], [r[2] for r in rows], prob.x0,
+                       hessian_approximation="limited-memory", tol=1e-9)
 
 
 def run_ipopt_scalable(inst):
-    import cyipopt
-
-    counter = {"iterations": 0}
-
-    class Model:
-        objective = staticmethod(inst.objective)
-        gradient = staticmethod(inst.gradient)
-        constraints = staticmethod(inst.constraints)
-        jacobian = staticmethod(inst.jacobian)
-        jacobianstructure = staticmethod(inst.jacobianstructure)
-        hessian = staticmethod(inst.hessian)
-        hessianstructure = staticmethod(inst.hessianstructure)
-
-        def intermediate(self, alg_mod, iter_count, *args):
-            counter["iterations"] = iter_count
-
-    nlp = cyipopt.Problem(n=inst.n, m=len(inst.cl), problem_obj=Model(), lb=inst.lb, ub=inst.ub,
-                          cl=inst.cl, cu=inst.cu)
-    nlp.add_option("print_level", 0)
-    nlp.add_option("sb", "yes")
-    start = time.perf_counter()
-    x, info = nlp.solve(inst.x0.copy())
-    elapsed = time.perf_counter() - start
-    ok = info["status"] in (0, 1)
-    return dict(status="optimal" if ok else f"status {info['status']}", value=info["obj_val"] if ok else None,
-                iterations=counter["iterations"], time=elapsed, build=0.0, x=x if ok else None)
+    # The instance itself has cyipopt's callbacks, exact Hessians included.
+    return solve_ipopt(inst, inst.lb, inst.ub, inst.cl, inst.cu, inst.x0)
 
 
 def cell(r, reference):
